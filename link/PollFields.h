@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "link/CommandQueue.h"
+
+namespace korvex {
+
+// The main frame's side of the link: the queue and the poll-cycle fields
+// that the tick, the send step and the parser share.
+struct PollFields {
+    CommandQueue commandQueue;
+    std::string lastCommand;  // last command sent that did not begin with CR
+    int waitTicks = 0;
+    int retryCount = 0;
+    int blinkCounter = 0;
+    bool busyCursorShown = false;
+    bool waitCursorSet = false;
+    bool receiverPoweredOff = false;
+    bool refreshPending = false;
+    int refreshDelay = 0;
+    bool memWriteActive = false;  // set by the memory-file writer
+    std::string logIndicator;
+    std::string recIndicator;
+    bool offOnExit = false;
+    bool saveOnExit = false;
+};
+
+}  // namespace korvex

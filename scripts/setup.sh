@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Korvex needs to build, run and test.
+# Idempotent: it asks dpkg what is missing and only then runs apt-get.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6svg6-dev libgl-dev
+  libasound2-dev libasound2-plugins alsa-utils
+  libshp-dev libfreexl-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang clang-format libclang-rt-14-dev
+  xvfb xauth imagemagick sox libsox-fmt-all socat
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}" >&2
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, checks the formatting, builds and runs every test,
+# then does the same in the AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+bash scripts/check-format.sh
+
+jobs=$(nproc)
+cmake --preset default
+cmake --build --preset default -j "$jobs"
+ctest --preset default -j "$jobs"
+
+if [ "${KORVEX_SKIP_SANITIZERS:-0}" != "1" ]; then
+  cmake --preset asan
+  cmake --build --preset asan -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=1 ctest --preset asan -j "$jobs"
+fi
