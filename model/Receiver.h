@@ -10,6 +10,7 @@
 
 #include "model/Records.h"
 #include "model/SquelchEvents.h"
+#include "model/Tables.h"
 
 namespace korvex {
 
