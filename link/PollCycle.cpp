@@ -1,0 +1,187 @@
+#include "link/PollCycle.h"
+
+#include "link/Commands.h"
+#include "link/SerialPort.h"
+#include "link/Trace.h"
+
+namespace korvex {
+
+namespace {
+
+bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+// Dial keys, bank resizes and power-off have no reply worth waiting for:
+// a time-out gives up on them without an error.
+bool givesUpSilently(std::string_view command) {
+    if (!command.empty()) {
+        const auto first = static_cast<unsigned char>(command.front());
+        if (first >= 0x1C && first <= 0x1F) {
+            return true;
+        }
+    }
+    return contains(command, "MW") || contains(command, "QP");
+}
+
+}  // namespace
+
+PollCycle::PollCycle(CReceiver& rx, PollFields& fields, LinkHost& host)
+    : m_rx(rx), m_fields(fields), m_host(host) {}
+
+void PollCycle::queueInitialReadout() {
+    m_fields.commandQueue.append(cmd::initialReadout());
+}
+
+void PollCycle::requestDeferredRefresh() {
+    m_fields.refreshDelay = kDeferredRefreshTicks;
+    m_fields.refreshPending = true;
+}
+
+void PollCycle::tick() {
+    if (m_fields.refreshDelay > 0) {
+        --m_fields.refreshDelay;
+    }
+    const LinkState state = m_rx.linkState;
+    if (state != LinkState::Idle) {
+        if (!m_rx.bandscopeHalted) {
+            m_host.setBusyCursor(true);
+            m_fields.busyCursorShown = true;
+            m_fields.waitCursorSet = true;
+        }
+        switch (state) {
+            case LinkState::Data:
+                m_host.refreshFromModel();
+                m_rx.linkState = LinkState::Idle;
+                break;
+            case LinkState::Wait:
+                tickWait();
+                break;
+            case LinkState::Err:
+                tickError();
+                break;
+            case LinkState::Retry:
+                sendNext();
+                break;
+            case LinkState::Idle:
+                break;
+        }
+    } else {
+        tickIdle();
+    }
+    updateIndicators();
+}
+
+void PollCycle::tickWait() {
+    ++m_fields.waitTicks;
+    if (m_fields.waitTicks % kTicksPerTimeout != 0) {
+        return;
+    }
+    ++m_fields.retryCount;
+    const std::string& last = m_fields.lastCommand;
+    if (m_fields.retryCount > kMaxTimeouts) {
+        m_rx.linkState = LinkState::Err;
+    } else if (givesUpSilently(last)) {
+        m_fields.retryCount = 0;
+        // A bank resize may take any time: it stays outstanding until the
+        // receiver's empty line has cleared the flag.
+        if (!m_rx.bankResizeActive) {
+            m_rx.linkState = LinkState::Idle;
+        }
+    } else {
+        // A bare CR goes out first; a two-letter query is asked again after it.
+        if (!contains(last, "MA") && last.size() < 4) {
+            m_fields.commandQueue.insertFront(last);
+        }
+        m_fields.commandQueue.insertFront("\r");
+        m_rx.linkState = LinkState::Retry;
+    }
+}
+
+void PollCycle::tickError() {
+    std::string command = m_fields.lastCommand;
+    if (const auto cr = command.find('\r'); cr != std::string::npos) {
+        command.erase(cr, 1);
+    }
+    m_host.showStatus("Info: error on command\n>" + command + "< occured.");
+    m_fields.commandQueue.clear();
+    m_host.beep();
+    m_rx.linkState = LinkState::Idle;
+    m_fields.waitTicks = 0;
+    m_fields.retryCount = 0;
+}
+
+void PollCycle::tickIdle() {
+    m_fields.waitTicks = 0;
+    m_fields.busyCursorShown = false;
+    if (m_fields.waitCursorSet && !m_rx.bandscopeHalted) {
+        m_host.setBusyCursor(false);
+        m_fields.waitCursorSet = false;
+    }
+    if (m_fields.refreshPending && m_fields.refreshDelay == 0) {
+        m_fields.refreshPending = false;
+        m_fields.commandQueue.append(cmd::statusRefreshWithFlags(m_rx));
+    }
+    if (!m_fields.commandQueue.empty()) {
+        sendNext();
+    }
+}
+
+void PollCycle::updateIndicators() {
+    m_fields.blinkCounter = m_fields.blinkCounter >= 10 ? 0 : m_fields.blinkCounter + 1;
+    const bool lit = m_fields.blinkCounter > 5;
+    m_fields.logIndicator = m_rx.logActive && lit ? "LOG" : "";
+    const bool recording = m_isRecording && m_isRecording();
+    m_fields.recIndicator = recording && lit ? "REC" : "";
+}
+
+bool PollCycle::sendNext() {
+    auto command = m_fields.commandQueue.takeFirst();
+    if (!command) {
+        m_host.showMessage("DEBUG: Send Serial: no CR or single char. Command Queue deleted.",
+                           "Error", MessageKind::Error);
+        m_fields.commandQueue.clear();
+        return false;
+    }
+    const bool linkFree = m_rx.linkState == LinkState::Idle || m_rx.linkState == LinkState::Retry;
+    if (m_port == nullptr || !m_port->isOpen() || !linkFree) {
+        return false;
+    }
+    m_rx.linkState = LinkState::Wait;
+    if (command->front() != '\r') {
+        m_fields.lastCommand = *command;
+        m_rx.sentCommand = *command;
+    }
+    if (m_trace != nullptr) {
+        m_trace->written(*command);
+    }
+    m_port->write(*command);
+    if (command->compare(0, 2, "QP") == 0) {
+        m_fields.receiverPoweredOff = !m_fields.receiverPoweredOff;
+    } else {
+        m_fields.receiverPoweredOff = false;
+    }
+    return true;
+}
+
+void PollCycle::receive(std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    if (m_trace != nullptr) {
+        m_trace->received(bytes);
+    }
+    if (m_lineBuilder) {
+        m_lineBuilder(bytes);
+    }
+}
+
+void PollCycle::sendFinalCommand(bool powerOff) {
+    if (m_fields.receiverPoweredOff) {
+        return;
+    }
+    m_fields.commandQueue.replace(powerOff ? "QP\r" : "EX\r");
+    sendNext();
+}
+
+}  // namespace korvex
