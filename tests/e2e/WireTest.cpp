@@ -1,0 +1,163 @@
+// End-to-end: the real korvex binary against the simulator on a
+// pseudo-terminal, checked by what crosses the wire.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "Process.h"
+
+namespace korvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct WireCommand {
+    long ms;
+    std::string text;
+};
+
+class WireTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/korvex-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override {
+        korvex.kill(SIGKILL);
+        sim.kill(SIGTERM);
+        sim.wait(2s);
+        std::filesystem::remove_all(dir);
+    }
+
+    void startSimulator(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {AR8600_SIM_PATH, "--log", dir + "/sim.log"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(sim.start(args, {}, dir + "/sim.out"));
+        ASSERT_TRUE(waitFor(
+            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
+        const std::string out = readFile(dir + "/sim.out");
+        device = out.substr(0, out.find('\n'));
+        ASSERT_FALSE(device.empty());
+    }
+
+    void startKorvex(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {KORVEX_PATH,   "--port",       device,
+                                         "--no-splash", "--config-dir", dir};
+        args.insert(args.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(korvex.start(args, {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir},
+                                 dir + "/korvex.out"));
+    }
+
+    std::vector<WireCommand> wire() const {
+        std::vector<WireCommand> commands;
+        std::istringstream in(readFile(dir + "/sim.log"));
+        std::string line;
+        while (std::getline(in, line)) {
+            const auto tab = line.find('\t');
+            if (tab == std::string::npos) {
+                continue;
+            }
+            commands.push_back({std::stol(line.substr(0, tab)), line.substr(tab + 1)});
+        }
+        return commands;
+    }
+
+    std::vector<std::string> wireTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& c : wire()) {
+            texts.push_back(c.text);
+        }
+        return texts;
+    }
+
+    static bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            if (done()) {
+                return true;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return done();
+    }
+
+    std::string dir;
+    std::string device;
+    Process sim;
+    Process korvex;
+};
+
+const std::vector<std::string> kInitialReadout = {"RX", "AF", "NL", "DB", "SB", "XB",
+                                                  "TB", "TB", "GA", "MP", "GM", "BM",
+                                                  "GS", "BS", "OM", "VL", "LB"};
+
+TEST_F(WireTest, InitialReadoutGoesOutInOrderOneCommandPerTick) {
+    startSimulator();
+    startKorvex();
+    ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s))
+        << readFile(dir + "/sim.log");
+    std::this_thread::sleep_for(500ms);
+    const auto commands = wire();
+    ASSERT_EQ(wireTexts(), kInitialReadout) << "nothing else is sent while idle";
+    // Each query is answered with data: one tick to send, one to refresh.
+    for (std::size_t i = 1; i < commands.size(); ++i) {
+        EXPECT_GE(commands[i].ms - commands[i - 1].ms, 90)
+            << commands[i - 1].text << " -> " << commands[i].text;
+    }
+    EXPECT_GE(commands.back().ms - commands.front().ms, 16 * 180);
+}
+
+TEST_F(WireTest, UnansweredQueryIsRetriedWithBareCrThenGivenUp) {
+    startSimulator({"--no-reply", "RX"});
+    startKorvex();
+    ASSERT_TRUE(waitFor([&] { return wire().size() >= 9; }, 30s)) << readFile(dir + "/sim.log");
+    std::this_thread::sleep_for(2s);
+    const std::vector<std::string> expected = {"RX", "", "RX", "", "RX", "", "RX", "", "RX"};
+    EXPECT_EQ(wireTexts(), expected) << "after the fifth time-out the queue is emptied";
+    const auto commands = wire();
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_GE(commands[1].ms - commands[0].ms, 900) << "one second of waiting before a retry";
+}
+
+TEST_F(WireTest, TerminationSendsExAndExitsCleanly) {
+    startSimulator();
+    startKorvex();
+    ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s));
+    std::this_thread::sleep_for(500ms);
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(10s), 0);
+    ASSERT_TRUE(waitFor([&] { return !wire().empty() && wire().back().text == "EX"; }, 3s))
+        << readFile(dir + "/sim.log");
+}
+
+TEST_F(WireTest, SecondInstanceIsRefused) {
+    startSimulator();
+    startKorvex();
+    ASSERT_TRUE(waitFor([&] { return !wire().empty(); }, 30s));
+    Process second;
+    ASSERT_TRUE(second.start({KORVEX_PATH, "--port", device, "--no-splash", "--config-dir", dir},
+                             {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir},
+                             dir + "/second.out"));
+    // The refusal shows a message box; it is modal, so end it after a look.
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return readFile(dir + "/second.out").find("mrqxKORV is already running!") !=
+                   std::string::npos;
+        },
+        10s));
+    second.kill(SIGKILL);
+    EXPECT_EQ(wireTexts().front(), "RX");
+    std::size_t rxCount = 0;
+    for (const auto& t : wireTexts()) {
+        rxCount += t == "RX";
+    }
+    EXPECT_EQ(rxCount, 1u) << "the second program never opened the port";
+}
+
+}  // namespace
+}  // namespace korvex::test

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class QLabel;
+class QStatusBar;
+
+namespace korvex {
+
+// The six panes of the status bar, left to right: message, REC, LOG, link
+// state, CAP, NUM. Each fixed pane is as wide as its widest text.
+class CStatusPanes : public QObject {
+    Q_OBJECT
+public:
+    enum Pane { Message = 0, Recording, Log, LinkState, CapsLock, NumLock, PaneCount };
+
+    explicit CStatusPanes(QStatusBar* bar);
+
+    void setMessage(const QString& text);
+    QString message() const { return m_message; }
+    void setText(Pane pane, const QString& text);
+    QString text(Pane pane) const;
+    void setPaneEnabled(Pane pane, bool enabled);
+
+private:
+    std::array<QLabel*, PaneCount> m_labels{};
+    QString m_message;
+};
+
+}  // namespace korvex
