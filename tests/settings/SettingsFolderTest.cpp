@@ -1,0 +1,125 @@
+#include "ui/settings/SettingsFolder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "tests/settings/TempFolder.h"
+#include "ui/settings/IniFile.h"
+#include "ui/settings/KorvSettings.h"
+
+namespace korvex {
+namespace {
+
+using test::readBytes;
+using test::TempFolder;
+using test::writeBytes;
+
+class SettingsFolderTest : public ::testing::Test {
+protected:
+    TempFolder m_root;
+    ConfigEnvironment m_env{(m_root.path() / "xdg").string(), (m_root.path() / "home").string()};
+};
+
+TEST_F(SettingsFolderTest, ConfigDirWinsAndIsCreated) {
+    const auto exe = m_root.file("bin");
+    std::filesystem::create_directory(exe);
+    const auto dir = m_root.path() / "given" / "deeper";
+    EXPECT_EQ(chooseSettingsFolder(dir, exe, m_env), dir);
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+}
+
+TEST_F(SettingsFolderTest, WritableExecutableFolderIsUsed) {
+    const auto exe = m_root.file("bin");
+    std::filesystem::create_directory(exe);
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), exe);
+    EXPECT_FALSE(std::filesystem::exists(m_root.path() / "xdg"));
+}
+
+TEST_F(SettingsFolderTest, ExecutableFolderHoldingKorvIniIsUsedEvenReadOnly) {
+    const auto exe = m_root.file("bin");
+    std::filesystem::create_directory(exe);
+    writeBytes(exe / "Korv.ini", "[COMMON]\n");
+    ::chmod(exe.c_str(), 0555);
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), exe);
+    ::chmod(exe.c_str(), 0755);
+}
+
+TEST_F(SettingsFolderTest, OtherwiseTheXdgConfigFolder) {
+    // A folder that does not exist can be neither.
+    const auto exe = m_root.file("missing-bin");
+    const auto xdg = m_root.path() / "xdg" / "korvex";
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), xdg);
+    EXPECT_TRUE(std::filesystem::is_directory(xdg));
+
+    if (::geteuid() != 0) {
+        const auto readOnly = m_root.file("ro-bin");
+        std::filesystem::create_directory(readOnly);
+        ::chmod(readOnly.c_str(), 0555);
+        EXPECT_EQ(chooseSettingsFolder(std::nullopt, readOnly, m_env), xdg);
+        ::chmod(readOnly.c_str(), 0755);
+    }
+}
+
+TEST_F(SettingsFolderTest, UnsetOrRelativeXdgFallsBackToHomeConfig) {
+    const auto exe = m_root.file("missing-bin");
+    const auto homeConfig = m_root.path() / "home" / ".config" / "korvex";
+    for (const char* xdg : {"", "relative/config"}) {
+        SCOPED_TRACE(xdg);
+        const ConfigEnvironment env{xdg, m_env.home};
+        EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, env), homeConfig);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(homeConfig));
+}
+
+TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
+    const auto file = ensureSettingsFile(m_root.path());
+    EXPECT_EQ(file, m_root.file("Korv.ini"));
+
+    const std::map<std::string, std::set<std::string>> expectedKeys = {
+        {"COMMON",
+         {"posx", "posy", "widthx", "widthy", "smetermax", "scopedelay", "scopethresh", "artoolbar",
+          "saveonexit", "mark2", "offonexit", "version", "keybopt"}},
+        {"RS232", {"ComPortNum", "ComPortSettings", "ComPortDevice"}},
+        {"LOG",
+         {"audio", "tdelay", "tentry", "filepath", "audiotime", "xplayerpath", "usexplayer"}},
+        {"AUDIO", {"bitspersample", "samplefreq"}},
+    };
+    IniFile ini(file);
+    std::map<std::string, std::set<std::string>> keys;
+    for (const auto& section : ini.sectionNames()) {
+        for (const auto& [key, value] : ini.section(section)) {
+            keys[section].insert(key);
+        }
+    }
+    EXPECT_EQ(keys, expectedKeys);
+
+    const std::string before = readBytes(file);
+    const KorvSettings s = loadSettings(file, currentVersionNumber());
+    EXPECT_EQ(readBytes(file), before);  // loading a complete file writes nothing
+    EXPECT_EQ(s.smeterMax, 255);
+    EXPECT_EQ(s.scopeThreshold, 30);
+    EXPECT_EQ(s.comPortSettings, "9600,N,8,2");
+    EXPECT_EQ(s.comPortDevice, "");
+    EXPECT_EQ(s.sampleRate, 11025);
+    EXPECT_EQ(s.bitsPerSample, 8);
+    EXPECT_EQ(s.logOpenTime, 1);
+    EXPECT_EQ(s.logCloseTime, 2);
+    EXPECT_EQ(s.audioMaxTime, 60);
+    EXPECT_TRUE(s.toolbarShown);
+    EXPECT_GT(s.window.width, 200);
+    EXPECT_GT(s.window.height, 64);
+}
+
+TEST_F(SettingsFolderTest, ExistingFileIsLeftAlone) {
+    writeBytes(m_root.file("Korv.ini"), "[COMMON]\nposx=1\n");
+    ensureSettingsFile(m_root.path());
+    EXPECT_EQ(readBytes(m_root.file("Korv.ini")), "[COMMON]\nposx=1\n");
+}
+
+}  // namespace
+}  // namespace korvex

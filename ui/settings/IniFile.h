@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "ui/settings/AtomicFile.h"
+
+namespace korvex {
+
+// An INI file ("[section]" lines, "key=value" lines) held in memory line by
+// line. Section and key names match without regard to ASCII case; the first
+// match wins. Every line that is not changed is written back byte for byte,
+// with its own line ending, so comments, blank lines and Windows-1252 text
+// pass through untouched. There is no size limit on the file or a section.
+//
+// Changes stay in memory until write() or close(), except deleteKey(), which
+// acts on the file at once. Destroying the object discards unwritten changes.
+class IniFile {
+public:
+    using KeyValue = std::pair<std::string, std::string>;
+
+    IniFile() = default;
+    explicit IniFile(const std::filesystem::path& path) { open(path); }
+
+    // Reads the whole file. A missing file reads as empty and is no error;
+    // an existing file that cannot be read also reads as empty, returns
+    // false and is then never overwritten by this object.
+    bool open(const std::filesystem::path& path);
+
+    const std::filesystem::path& path() const { return m_path; }
+    bool modified() const { return m_modified; }
+
+    // Section names in file order, as spelled in the file.
+    std::vector<std::string> sectionNames() const;
+    bool hasSection(std::string_view section) const;
+
+    // A section's key=value lines in file order, names as spelled in the file,
+    // values with surrounding blanks removed. Empty when the section is missing.
+    std::vector<KeyValue> section(std::string_view section) const;
+
+    // A key's value, or nothing when the section or the key is missing.
+    std::optional<std::string> find(std::string_view section, std::string_view key) const;
+    // A key's value, or the empty text when the section or the key is missing.
+    std::string value(std::string_view section, std::string_view key) const;
+
+    // Changes the value of an existing key in memory. False, and nothing
+    // changes, when the section or the key is missing.
+    bool replace(std::string_view section, std::string_view key, std::string_view value);
+
+    // Appends key=value after the last line of the section, or a new section
+    // holding it at the end of the file when the section is missing.
+    void add(std::string_view section, std::string_view key, std::string_view value);
+
+    // Removes the key from the file on disk at once and from memory; other
+    // changes still held in memory are not written by this. True when the key
+    // was found and every needed write succeeded.
+    bool deleteKey(std::string_view section, std::string_view key);
+
+    // Writes the whole file (see writeFileAtomically) and clears the modified
+    // mark. A store that read nothing from a missing file and holds nothing
+    // creates no file.
+    bool write();
+    // Writes when modified.
+    bool close();
+
+    // The bytes write() stores.
+    std::string text() const;
+
+    // For tests: called by write() between writing the temporary file and
+    // renaming it; returning false abandons the write.
+    void setBeforeRenameHook(BeforeRenameHook hook) { m_beforeRename = std::move(hook); }
+
+private:
+    struct Line {
+        std::string text;  // without the line ending
+        std::string eol;   // "\n", "\r\n" or "" for a last line without one
+    };
+
+    // The lines of the section that starts at header index `header`: from the
+    // header up to, not including, `end`.
+    struct Range {
+        std::size_t header;
+        std::size_t end;
+    };
+
+    std::optional<Range> findSection(std::string_view section) const;
+    std::optional<std::size_t> findKey(std::string_view section, std::string_view key) const;
+    std::string_view defaultEol() const;
+    void insertLine(std::size_t at, std::string text);
+
+    std::filesystem::path m_path;
+    std::vector<Line> m_lines;
+    bool m_existed = false;
+    bool m_readFailed = false;
+    bool m_modified = false;
+    BeforeRenameHook m_beforeRename;
+};
+
+}  // namespace korvex

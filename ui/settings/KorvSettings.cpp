@@ -1,0 +1,182 @@
+#include "ui/settings/KorvSettings.h"
+
+#include <climits>
+#include <string>
+
+#include "ui/settings/IniFile.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr std::string_view kCommon = "COMMON";
+constexpr std::string_view kRs232 = "RS232";
+constexpr std::string_view kLog = "LOG";
+constexpr std::string_view kAudio = "AUDIO";
+
+bool isFlagOn(std::string_view value) {
+    return !value.empty() && value.front() == '1';
+}
+
+std::string flagText(bool on) {
+    return on ? "1" : "0";
+}
+
+// A flag that is written as "0" when it is missing or empty.
+bool readFlagOrAddOff(IniFile& ini, std::string_view key) {
+    const std::string value = ini.value(kCommon, key);
+    if (value.empty()) {
+        ini.deleteKey(kCommon, key);
+        ini.add(kCommon, key, "0");
+        return false;
+    }
+    return isFlagOn(value);
+}
+
+}  // namespace
+
+int settingsNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long number = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        number = number * 10 + (text[i] - '0');
+        if (number > static_cast<long long>(INT_MAX) + 1) {
+            number = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) {
+        number = -number;
+    }
+    if (number > INT_MAX) {
+        return INT_MAX;
+    }
+    return static_cast<int>(number);
+}
+
+int versionNumber(unsigned major, unsigned minor, unsigned release, unsigned build) {
+    const std::string digits = std::to_string(major) + std::to_string(minor) +
+                               std::to_string(release) + std::to_string(build);
+    return settingsNumber(digits);
+}
+
+int currentVersionNumber() {
+    return versionNumber(KORVEX_VERSION_MAJOR, KORVEX_VERSION_MINOR, KORVEX_VERSION_PATCH,
+                         KORVEX_VERSION_TWEAK);
+}
+
+KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersion) {
+    IniFile ini(iniFile);
+    KorvSettings s;
+
+    s.window.left = settingsNumber(ini.value(kCommon, "posx"));
+    s.window.top = settingsNumber(ini.value(kCommon, "posy"));
+    s.window.width = settingsNumber(ini.value(kCommon, "widthx"));
+    s.window.height = settingsNumber(ini.value(kCommon, "widthy"));
+
+    s.smeterMax = settingsNumber(ini.value(kCommon, "smetermax"));
+    s.scopeDelay = settingsNumber(ini.value(kCommon, "scopedelay"));
+    s.scopeThreshold = settingsNumber(ini.value(kCommon, "scopethresh"));
+
+    s.toolbarShown = !ini.value(kCommon, "artoolbar").starts_with('0');
+
+    s.saveOnExit = isFlagOn(ini.value(kCommon, "saveonexit"));
+    s.mark2 = isFlagOn(ini.value(kCommon, "mark2"));
+
+    s.offOnExit = readFlagOrAddOff(ini, "offonexit");
+
+    const std::string version = ini.value(kCommon, "version");
+    if (version.empty()) {
+        ini.deleteKey(kCommon, "version");
+        ini.add(kCommon, "version", std::to_string(currentVersion));
+    } else if (settingsNumber(version) < currentVersion) {
+        ini.replace(kCommon, "version", std::to_string(currentVersion));
+        ini.write();
+    }
+
+    s.keybopt = readFlagOrAddOff(ini, "keybopt");
+
+    s.comPortNum = settingsNumber(ini.value(kRs232, "ComPortNum"));
+    s.comPortSettings = ini.value(kRs232, "ComPortSettings");
+    s.comPortDevice = ini.value(kRs232, "ComPortDevice");
+
+    s.logAudio = settingsNumber(ini.value(kLog, "audio")) == 1;
+    s.logCloseTime = settingsNumber(ini.value(kLog, "tdelay"));
+    s.logOpenTime = settingsNumber(ini.value(kLog, "tentry"));
+    s.logFilePath = ini.value(kLog, "filepath");
+    s.playerPath = ini.value(kLog, "xplayerpath");
+    s.useExternalPlayer = isFlagOn(ini.value(kLog, "usexplayer"));
+    s.audioMaxTime = settingsNumber(ini.value(kLog, "audiotime"));
+
+    s.bitsPerSample =
+        static_cast<std::uint16_t>(settingsNumber(ini.value(kAudio, "bitspersample")));
+    s.sampleRate = settingsNumber(ini.value(kAudio, "samplefreq"));
+
+    ini.close();
+    return s;
+}
+
+bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& s,
+                  const WindowPlacement& window) {
+    IniFile ini(iniFile);
+    const auto number = [](int n) { return std::to_string(n); };
+
+    // A minimised window or one shrunk to almost nothing keeps the last good
+    // placement.
+    const bool placementUsable = !window.minimized && window.width > 200 && window.height > 64 &&
+                                 (window.left >= 0 || window.top >= 0);
+    if (placementUsable) {
+        ini.replace(kCommon, "posx", number(window.left));
+        ini.replace(kCommon, "posy", number(window.top));
+        ini.replace(kCommon, "widthx", number(window.width));
+        ini.replace(kCommon, "widthy", number(window.height));
+    }
+
+    ini.replace(kCommon, "smetermax", number(s.smeterMax));
+    ini.replace(kCommon, "scopethresh", number(s.scopeThreshold));
+    ini.replace(kCommon, "scopedelay", number(s.scopeDelay));
+    ini.replace(kCommon, "artoolbar", flagText(s.toolbarShown));
+    ini.replace(kCommon, "mark2", flagText(s.mark2));
+    ini.replace(kCommon, "saveonexit", flagText(s.saveOnExit));
+    ini.replace(kCommon, "offonexit", flagText(s.offOnExit));
+    ini.replace(kCommon, "keybopt", flagText(s.keybopt));
+
+    ini.replace(kRs232, "ComPortSettings", s.comPortSettings);
+    ini.replace(kRs232, "ComPortNum", number(s.comPortNum));
+    ini.replace(kRs232, "ComPortDevice", s.comPortDevice);
+
+    ini.replace(kLog, "audio", flagText(s.logAudio));
+    ini.replace(kLog, "tentry", number(s.logOpenTime));
+    ini.replace(kLog, "tdelay", number(s.logCloseTime));
+    ini.replace(kLog, "filepath", s.logFilePath);
+    ini.replace(kLog, "audiotime", number(s.audioMaxTime));
+    ini.replace(kLog, "xplayerpath", s.playerPath);
+    ini.replace(kLog, "usexplayer", flagText(s.useExternalPlayer));
+
+    ini.replace(kAudio, "bitspersample", number(s.bitsPerSample));
+    ini.replace(kAudio, "samplefreq", number(s.sampleRate));
+
+    return ini.write();
+}
+
+bool toggleSaveOnExit(const std::filesystem::path& iniFile, KorvSettings& s) {
+    const bool wasOn = s.saveOnExit;
+    s.saveOnExit = !s.saveOnExit;
+    if (!wasOn) {
+        return true;
+    }
+    IniFile ini(iniFile);
+    if (!ini.replace(kCommon, "saveonexit", "0")) {
+        return true;
+    }
+    return ini.write();
+}
+
+}  // namespace korvex

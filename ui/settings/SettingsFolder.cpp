@@ -1,0 +1,135 @@
+#include "ui/settings/SettingsFolder.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+#include <vector>
+
+#include "ui/settings/AtomicFile.h"
+#include "ui/settings/KorvSettings.h"
+
+namespace korvex {
+
+namespace {
+
+// The first file's text; "@VERSION@" becomes the current version number.
+constexpr std::string_view kDefaultSettings =
+    "[COMMON]\n"
+    "posx=100\n"
+    "posy=100\n"
+    "widthx=1000\n"
+    "widthy=700\n"
+    "smetermax=255\n"
+    "scopedelay=5\n"
+    "scopethresh=30\n"
+    "artoolbar=1\n"
+    "saveonexit=1\n"
+    "mark2=0\n"
+    "offonexit=0\n"
+    "version=@VERSION@\n"
+    "keybopt=0\n"
+    "\n"
+    "[RS232]\n"
+    "ComPortNum=1\n"
+    "ComPortSettings=9600,N,8,2\n"
+    "ComPortDevice=\n"
+    "\n"
+    "[LOG]\n"
+    "audio=0\n"
+    "tdelay=2\n"
+    "tentry=1\n"
+    "filepath=\n"
+    "audiotime=60\n"
+    "xplayerpath=\n"
+    "usexplayer=0\n"
+    "\n"
+    "[AUDIO]\n"
+    "bitspersample=8\n"
+    "samplefreq=11025\n";
+
+std::string getEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string homeFromUserDatabase() {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* result = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result &&
+        result->pw_dir) {
+        return result->pw_dir;
+    }
+    return {};
+}
+
+bool isWritableFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::filesystem::path created(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder;
+}
+
+}  // namespace
+
+ConfigEnvironment currentConfigEnvironment() {
+    ConfigEnvironment env;
+    env.xdgConfigHome = getEnv("XDG_CONFIG_HOME");
+    env.home = getEnv("HOME");
+    if (env.home.empty()) {
+        env.home = homeFromUserDatabase();
+    }
+    return env;
+}
+
+std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,
+                                           const std::filesystem::path& executableDir,
+                                           const ConfigEnvironment& environment) {
+    if (configDir && !configDir->empty()) {
+        return created(*configDir);
+    }
+    std::error_code ec;
+    if (!executableDir.empty() && (std::filesystem::exists(executableDir / kSettingsFileName, ec) ||
+                                   isWritableFolder(executableDir))) {
+        return executableDir;
+    }
+    std::filesystem::path base;
+    if (!environment.xdgConfigHome.empty() &&
+        std::filesystem::path(environment.xdgConfigHome).is_absolute()) {
+        base = environment.xdgConfigHome;
+    } else {
+        base = std::filesystem::path(environment.home) / ".config";
+    }
+    return created(base / "korvex");
+}
+
+std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,
+                                           const std::filesystem::path& executableDir) {
+    return chooseSettingsFolder(configDir, executableDir, currentConfigEnvironment());
+}
+
+std::string defaultSettingsText(int version) {
+    constexpr std::string_view kMarker = "@VERSION@";
+    std::string text(kDefaultSettings);
+    const auto at = text.find(kMarker);
+    text.replace(at, kMarker.size(), std::to_string(version));
+    return text;
+}
+
+std::filesystem::path ensureSettingsFile(const std::filesystem::path& folder) {
+    const std::filesystem::path file = folder / kSettingsFileName;
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(file, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        writeFileAtomically(file, defaultSettingsText(currentVersionNumber()));
+    }
+    return file;
+}
+
+}  // namespace korvex

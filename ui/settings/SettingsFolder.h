@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace korvex {
+
+inline constexpr const char* kSettingsFileName = "Korv.ini";
+
+// The environment the settings folder is chosen from.
+struct ConfigEnvironment {
+    std::string xdgConfigHome;  // $XDG_CONFIG_HOME
+    std::string home;           // $HOME, or the user database's home folder
+};
+
+// The current process's environment.
+ConfigEnvironment currentConfigEnvironment();
+
+// The folder that holds "Korv.ini" and "dbconf.ini": `configDir` when given;
+// else `executableDir` when it already holds "Korv.ini" or is writable; else
+// $XDG_CONFIG_HOME/korvex (an absolute $XDG_CONFIG_HOME only, as the XDG rules
+// say; by default ~/.config/korvex). A chosen folder that is missing is created.
+std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,
+                                           const std::filesystem::path& executableDir,
+                                           const ConfigEnvironment& environment);
+std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,
+                                           const std::filesystem::path& executableDir);
+
+// The complete first "Korv.ini": every key with a sensible default, and
+// "version" set to `version`.
+std::string defaultSettingsText(int version);
+
+// Writes the default "Korv.ini" into `folder` when the folder has none, and
+// returns the file's path. A failed write leaves no file; loading then reads
+// the missing file as empty.
+std::filesystem::path ensureSettingsFile(const std::filesystem::path& folder);
+
+}  // namespace korvex
