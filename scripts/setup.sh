@@ -10,7 +10,7 @@ packages=(
   libshp-dev libfreexl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  xvfb xauth imagemagick sox libsox-fmt-all socat
+  xvfb xauth xdotool imagemagick sox libsox-fmt-all socat
   fonts-dejavu-core
 )
 
