@@ -1,0 +1,51 @@
+#include "ErrorReport.h"
+
+#include <alsa/asoundlib.h>
+
+#include <cstdio>
+#include <mutex>
+
+namespace mrqsnd {
+
+namespace {
+
+// Trivially destructible, so reports during unload stay safe.
+std::mutex callbackMutex;
+MrqSndErrorCallback currentCallback = nullptr;
+void* currentContext = nullptr;
+
+}  // namespace
+
+void setErrorCallback(MrqSndErrorCallback callback, void* context) {
+    std::lock_guard lock(callbackMutex);
+    currentCallback = callback;
+    currentContext = context;
+}
+
+void reportError(const std::string& text) {
+    MrqSndErrorCallback callback;
+    void* context;
+    {
+        std::lock_guard lock(callbackMutex);
+        callback = currentCallback;
+        context = currentContext;
+    }
+    if (callback != nullptr) {
+        callback(text.c_str(), context);
+    } else {
+        std::fprintf(stderr, "mrqSnd: %s\n", text.c_str());
+    }
+}
+
+std::string deviceErrorText(const char* prefix, int alsaError) {
+    const unsigned number = static_cast<unsigned>(alsaError < 0 ? -alsaError : alsaError);
+    std::string detail = snd_strerror(alsaError);
+    if (detail.size() > 259) {
+        detail.resize(259);
+    }
+    char head[32];
+    std::snprintf(head, sizeof head, "%s:%x:", prefix, number);
+    return head + detail;
+}
+
+}  // namespace mrqsnd
