@@ -291,7 +291,11 @@ std::string openingMessageSet(char mode, std::string_view message) {
 }
 
 std::string vlSet(char value) {
-    return composeCommand("VL", std::string_view(&value, 1));
+    const std::string v = removeControlCharacters(std::string_view(&value, 1));
+    if (v.empty()) {
+        return {};
+    }
+    return composeCommand("VL", v);
 }
 std::string lbSet(std::string_view value) {
     return composeCommand("LB", value);
