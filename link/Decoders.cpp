@@ -1,5 +1,7 @@
 #include "link/Decoders.h"
 
+#include <algorithm>
+
 #include "model/Tables.h"
 
 namespace korvex {
@@ -98,6 +100,11 @@ std::optional<std::int64_t> parseDigits(std::string_view text) {
     return value;
 }
 
+std::string_view headBeforeText(std::string_view line) {
+    const std::size_t end = std::min(findFieldTag(line, "TM"), findFieldTag(line, "TT"));
+    return end == std::string_view::npos ? line : line.substr(0, end);
+}
+
 std::string frequencyWithPoint(std::string_view tenDigits) {
     std::string text(tenDigits);
     if (text.size() > 4) {
@@ -185,6 +192,27 @@ void decodePassFrequency(std::string_view line, PassFrequencyRecord& out) {
     const std::string_view digits = charsAt(line, 6, 10);
     out[PassFrequencyRecord::kFrequency] =
         digits.empty() ? std::string(EMPTY_FIELD) : frequencyWithPoint(digits);
+}
+
+void decodeGroupFields(std::string_view line, const GroupTags& tags, GroupRecord& out) {
+    const std::string_view head = headBeforeText(line);
+    const std::size_t delay = findFieldTag(head, tags.delay);
+    if (delay == std::string_view::npos) {
+        out[GroupRecord::kDelay] = std::string(EMPTY_FIELD);
+    } else {
+        std::string digits(charsAt(head, delay + 2, 1));
+        digits += charsAt(head, delay + 4, 1);
+        out[GroupRecord::kDelay] = orEmptyField(digits);
+    }
+    auto field = [&](std::string_view tag, std::size_t offset, std::size_t n) {
+        const std::size_t pos = findFieldTag(head, tag);
+        return pos == std::string_view::npos ? std::string(EMPTY_FIELD)
+                                             : orEmptyField(charsAt(head, pos + offset, n));
+    };
+    out[GroupRecord::kLevelSquelch] = field(tags.levelSquelch, 3, 3);
+    out[GroupRecord::kVoiceSquelch] = field(tags.voiceSquelch, 3, 3);
+    out[GroupRecord::kFreePause] = field(tags.freePause, 2, 2);
+    out[GroupRecord::kOption] = field(tags.option, 2, 1);
 }
 
 }  // namespace korvex

@@ -38,6 +38,11 @@ std::optional<bool> flagAfterTag(std::string_view line, std::size_t tagPos);
 // nullopt for anything else, the empty text included.
 std::optional<std::int64_t> parseDigits(std::string_view text);
 
+// The line up to its free-text field ("TM" or "TT" in field position), where
+// the tags of a report are looked for, so a name such as "ST MARY" is never
+// taken for a field.
+std::string_view headBeforeText(std::string_view line);
+
 // ---- value texts ----
 
 // The receiver's ten frequency digits with "." after the fourth: "0145.500000".
@@ -74,5 +79,24 @@ void decodeSelectScan(std::string_view line, ChannelRecord& out);
 // A pass-frequency report: "PRA00 0145500000"; a line holding "---" is the
 // end entry, whose frequency is EMPTY_FIELD.
 void decodePassFrequency(std::string_view line, PassFrequencyRecord& out);
+
+// The tags of one kind of group report, for fields 1 to 5 of a GroupRecord.
+struct GroupTags {
+    std::string_view delay;
+    std::string_view levelSquelch;
+    std::string_view voiceSquelch;
+    std::string_view freePause;
+    std::string_view option;
+};
+inline constexpr GroupTags kScanGroupTags{"XD", "XB", "XA", "XP", "XM"};
+inline constexpr GroupTags kSearchGroupTags{"SD", "SB", "SA", "SP", "AS"};
+inline constexpr GroupTags kVfoSearchTags{"DD", "DB", "DA", "DP", "VT"};
+
+// Fields 1 to 5 of a group report such as "GM0 XD1.0 XB 100 XA 050 XP05 XM0":
+// the delay from the characters 2 and 4 after its tag ("1.0" gives "10"), the
+// squelch levels as 3 characters from 3 after theirs (skipping the blank or
+// "+"), the free pause as 2 from 2, the option as 1. A missing tag gives
+// EMPTY_FIELD.
+void decodeGroupFields(std::string_view line, const GroupTags& tags, GroupRecord& out);
 
 }  // namespace korvex
