@@ -3,16 +3,20 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QThread>
+#include <QToolBar>
 #include <cstdio>
 
 #include "link/ResponseParser.h"
 #include "link/qt/QtSerialPort.h"
+#include "ui/HelpFiles.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
+#include "ui/ViewArea.h"
+#include "ui/ZelScopeView.h"
 
 namespace korvex {
 
@@ -20,10 +24,23 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     : QMainWindow(parent),
       m_options(options),
       m_cycle(m_rx, m_poll, *this),
-      m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, *this)) {
-    setWindowTitle(QStringLiteral("no log - ") + kTitleSuffix);
+      m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, *this)),
+      m_opener(std::make_shared<DesktopFileOpener>()) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setDocumentName(QStringLiteral("no log"));
+    resize(900, 620);
+
+    m_views = new CViewArea(
+        createListView(), [](QWidget* parent) { return new CZelScopeView(parent); }, this);
+    setCentralWidget(m_views);
     m_panes = new CStatusPanes(statusBar());
+
+    createActions();
+    registerBuiltInCommands();
     createMenus();
+    createToolBars();
+    createAccelerators();
+    setTuningPanel(createTuningPanel());
 
     m_port = new QtSerialPort(this);
     connect(m_port, &QtSerialPort::bytesArrived, this,
@@ -31,6 +48,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     connect(m_port, &QtSerialPort::portLost, this, &CMainFrame::onPortLost);
     m_cycle.setPort(m_port);
     m_cycle.setLineBuilder([this](std::string_view bytes) { m_parser->receive(bytes); });
+    m_cycle.setRecordingProbe([this] { return m_recordingProbe && m_recordingProbe(); });
 
     if (!m_options.tracePath.isEmpty()) {
         if (!m_trace.open(m_options.tracePath.toStdString())) {
@@ -41,10 +59,20 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
         }
     }
 
+    loadSettings();
+
     m_timer.setInterval(kPollIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &CMainFrame::onTimer);
+    // The tool bar and the status panes follow the program's state while it
+    // is idle, whether or not the port is open.
+    m_idleTimer.setInterval(200);
+    connect(&m_idleTimer, &QTimer::timeout, this, [this] {
+        updateCommandStates();
+        updateStatusPanes();
+    });
+    m_idleTimer.start();
+    updateCommandStates();
     updateStatusPanes();
-    resize(760, 560);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -53,20 +81,8 @@ SerialPort& CMainFrame::serialPort() {
     return *m_port;
 }
 
-void CMainFrame::createMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setStatusTip(QStringLiteral("exit application"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
-    QAction* serial = settings->addAction(QStringLiteral("S&erial Port Settings ..."));
-    serial->setStatusTip(QStringLiteral("serial port settings"));
-    connect(serial, &QAction::triggered, this, &CMainFrame::openSerialSettings);
-}
-
 void CMainFrame::start() {
-    SerialSettings settings = m_port->settings();
+    SerialSettings settings = serialSettingsFromIni();
     if (!m_options.portDevice.isEmpty()) {
         settings.device = m_options.portDevice.toStdString();
     }
@@ -92,6 +108,8 @@ void CMainFrame::appendCommands(const std::string& commands) {
 }
 
 void CMainFrame::onTimer() {
+    m_poll.offOnExit = m_settings.offOnExit;
+    m_poll.saveOnExit = m_settings.saveOnExit;
     m_cycle.tick();
     updateStatusPanes();
 }
@@ -101,6 +119,11 @@ void CMainFrame::updateStatusPanes() {
     m_panes->setText(CStatusPanes::Log, QString::fromStdString(m_poll.logIndicator));
     m_panes->setPaneEnabled(CStatusPanes::Log, m_rx.logActive);
     m_panes->setText(CStatusPanes::Recording, QString::fromStdString(m_poll.recIndicator));
+    m_panes->setPaneEnabled(CStatusPanes::Recording, m_recordingProbe && m_recordingProbe());
+}
+
+void CMainFrame::setRecordingProbe(std::function<bool()> probe) {
+    m_recordingProbe = std::move(probe);
 }
 
 void CMainFrame::openSerialSettings() {
@@ -108,7 +131,11 @@ void CMainFrame::openSerialSettings() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    reopenPort(dialog.chosenSettings());
+    const SerialSettings chosen = dialog.chosenSettings();
+    m_settings.comPortNum = chosen.portNumber;
+    m_settings.comPortSettings = chosen.settings;
+    m_settings.comPortDevice = chosen.device;
+    reopenPort(chosen);
 }
 
 bool CMainFrame::reopenPort(const SerialSettings& settings) {
@@ -139,6 +166,34 @@ void CMainFrame::onPortLost(const QString& reason) {
                         QStringLiteral(". Use Settings->Serial Port Settings to reopen it."));
     std::fprintf(stderr, "korvex: serial port lost: %s\n", qPrintable(reason));
     beep();
+}
+
+void CMainFrame::setDocumentName(const QString& name) {
+    setWindowTitle(name + QStringLiteral(" - ") + kTitleSuffix);
+}
+
+void CMainFrame::setTuningPanel(QWidget* panel) {
+    if (panel == nullptr || panel == m_tuningPanel) {
+        return;
+    }
+    if (m_tuningPanel != nullptr) {
+        m_panelBand->removeAction(m_panelBand->actions().value(0));
+        m_tuningPanel->deleteLater();
+    }
+    m_tuningPanel = panel;
+    m_panelBand->addWidget(panel);
+}
+
+QWidget* CMainFrame::listView() const {
+    return m_views->listView();
+}
+
+void CMainFrame::showListView() {
+    m_views->showList();
+}
+
+void CMainFrame::showScopeView() {
+    m_views->showScope();
 }
 
 void CMainFrame::showStatus(const std::string& text) {
@@ -194,16 +249,43 @@ void CMainFrame::bandscopeSample(int level, std::int64_t frequencyHz) {
     emit bandscopeSampleArrived(level, frequencyHz);
 }
 
+bool CMainFrame::event(QEvent* event) {
+    // Command prompts go to the message pane, not over the whole bar.
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (tip.isEmpty()) {
+            m_panes->endPrompt();
+        } else {
+            m_panes->showPrompt(tip);
+        }
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+    // The bars are shown and hidden through the View menu only, so the
+    // tuning panel cannot be lost by a stray right click.
+    return nullptr;
+}
+
 void CMainFrame::shutdown() {
     if (m_shutDown) {
         return;
     }
     m_shutDown = true;
+    emit shutdownStarted();
     m_timer.stop();
+    m_idleTimer.stop();
+    m_poll.offOnExit = m_settings.offOnExit;
+    m_poll.saveOnExit = m_settings.saveOnExit;
     m_cycle.sendFinalCommand(m_poll.offOnExit);
     m_port->waitWritten(250);
     QThread::msleep(250);
     m_port->close();
+    if (m_settings.saveOnExit) {
+        saveSettings();
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

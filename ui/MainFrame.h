@@ -3,6 +3,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
+#include <array>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,13 +15,19 @@
 #include "link/SerialPort.h"
 #include "link/Trace.h"
 #include "model/Receiver.h"
+#include "ui/CommandTable.h"
+#include "ui/FrameHooks.h"
+#include "ui/settings/KorvSettings.h"
 
 class QAction;
 class QMenu;
+class QToolBar;
 
 namespace korvex {
 
 class CStatusPanes;
+class CViewArea;
+class FileOpener;
 class QtSerialPort;
 class ResponseParser;
 
@@ -29,14 +38,22 @@ struct FrameOptions {
     QString tracePath;   // --trace
 };
 
-// The program's one top-level window: owns the receiver model, the link and
-// the views, routes commands and shows the link's state. The behaviour lives
-// in the classes it owns; its handlers only call them.
+// The program's one top-level window: owns the receiver model, the link,
+// the settings and the views, routes commands and shows the link's state.
+// The behaviour lives in the classes it owns; its handlers only call them.
 class CMainFrame : public QMainWindow, public LinkHost {
     Q_OBJECT
 public:
     static constexpr int kPollIntervalMs = 100;
     inline static const QString kTitleSuffix = QStringLiteral("Korvex v1.41");
+
+    // A command's behaviour: what it does, and when it is enabled and
+    // checked. A command without `run` is shown disabled.
+    struct CommandHandler {
+        std::function<void()> run;
+        std::function<bool()> enabled;
+        std::function<bool()> checked;
+    };
 
     explicit CMainFrame(const FrameOptions& options, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -55,6 +72,44 @@ public:
     SerialPort& serialPort();
     bool isPolling() const { return m_timer.isActive(); }
 
+    // ---- settings ----
+    // The values of "Korv.ini" as this run holds them; dialogs change them
+    // here and they reach the file with the next save.
+    KorvSettings& settings() { return m_settings; }
+    bool mark2() const { return m_settings.mark2; }
+    const std::filesystem::path& settingsPath() const { return m_settingsPath; }
+    // "Save Settings &Now". False when the file could not be written.
+    bool saveSettings();
+    void toggleSaveOnExit();
+
+    // ---- the parts other helpers plug in ----
+    PanelHooks& panelHooks() { return m_panelHooks; }
+    ListViewHooks& listHooks() { return m_listHooks; }
+    // Gives a command its behaviour; the menu item and its button follow.
+    void setCommandHandler(CommandId id, CommandHandler handler);
+    QAction* action(CommandId id) const { return m_actions[static_cast<std::size_t>(id)]; }
+    QToolBar* toolBar() const { return m_toolBar; }
+    QToolBar* panelBand() const { return m_panelBand; }
+    // Puts the tuning panel into its band under the tool bar.
+    void setTuningPanel(QWidget* panel);
+    QWidget* tuningPanel() const { return m_tuningPanel; }
+    CViewArea& viewArea() { return *m_views; }
+    QWidget* listView() const;
+    // Swaps the view area to the list view or the bandscope view.
+    void showListView();
+    void showScopeView();
+
+    // ---- title and help ----
+    // The title: the document's name, " - ", "Korvex v1.41".
+    void setDocumentName(const QString& name);
+    // The open action for help files; tests put a fake here.
+    void setFileOpener(std::shared_ptr<FileOpener> opener);
+    // The recording indicator's source: true while recording or playing.
+    void setRecordingProbe(std::function<bool()> probe);
+
+    // Runs the enabling and check marks of every command and the panel.
+    void updateCommandStates();
+
     // LinkHost
     void showStatus(const std::string& text) override;
     void showMessage(const std::string& text, const std::string& caption,
@@ -72,6 +127,10 @@ signals:
     void listChanged();
     void viewRefreshRequested();
     void bandscopeSampleArrived(int level, qint64 frequencyHz);
+    // Ctrl+S: the standard save of the document.
+    void saveDocumentRequested();
+    // The close sequence has begun: recording and playback stop now.
+    void shutdownStarted();
 
 public slots:
     void onTimer();
@@ -79,9 +138,35 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    QMenu* createPopupMenu() override;
 
 private:
+    // Filled by the tuning panel's own file: creates the panel, fills
+    // m_panelHooks and returns the panel for its band.
+    QWidget* createTuningPanel();
+    // Filled by the list view's own file: creates the list view, fills
+    // m_listHooks and returns it for the view area.
+    QWidget* createListView();
+
+    void createActions();
     void createMenus();
+    void createToolBars();
+    void createAccelerators();
+    void registerBuiltInCommands();
+    void runKeyAction(KeyAction action);
+    void focusWidget(QWidget* widget);
+    void toggleFocus();
+    void openViewContextMenu();
+    void openHelpFile(const QString& relativePath);
+    void showAbout();
+
+    void loadSettings();
+    void applySettings();
+    SerialSettings serialSettingsFromIni() const;
+    void storeRuntimeSettings();
+    WindowPlacement placement() const;
+
     void onPortLost(const QString& reason);
     bool reopenPort(const SerialSettings& settings);
     void updateStatusPanes();
@@ -95,8 +180,23 @@ private:
     QtSerialPort* m_port = nullptr;
     Trace m_trace;
     QTimer m_timer;
+    QTimer m_idleTimer;
+
+    KorvSettings m_settings;
+    std::filesystem::path m_settingsPath;
+
+    std::array<QAction*, kCommandCount> m_actions{};
+    std::array<CommandHandler, kCommandCount> m_handlers{};
+    PanelHooks m_panelHooks;
+    ListViewHooks m_listHooks;
+    std::function<bool()> m_recordingProbe;
+    std::shared_ptr<FileOpener> m_opener;
+
+    QToolBar* m_toolBar = nullptr;
+    QToolBar* m_panelBand = nullptr;
+    QWidget* m_tuningPanel = nullptr;
+    CViewArea* m_views = nullptr;
     CStatusPanes* m_panes = nullptr;
-    bool m_closing = false;
     bool m_shutDown = false;
 };
 

@@ -32,6 +32,28 @@ CStatusPanes::CStatusPanes(QStatusBar* bar) : QObject(bar) {
 
 void CStatusPanes::setMessage(const QString& text) {
     m_message = text;
+    m_prompting = false;
+    showInMessagePane(text);
+}
+
+void CStatusPanes::showPrompt(const QString& prompt) {
+    m_prompt = prompt;
+    m_prompting = true;
+    showInMessagePane(prompt);
+}
+
+void CStatusPanes::endPrompt() {
+    if (m_prompting) {
+        m_prompting = false;
+        showInMessagePane(m_message);
+    }
+}
+
+QString CStatusPanes::shownMessage() const {
+    return m_prompting ? m_prompt : m_message;
+}
+
+void CStatusPanes::showInMessagePane(const QString& text) {
     // The pane is one line high; a line break in a message becomes a blank.
     QString shown = text;
     shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -59,6 +81,10 @@ QString CStatusPanes::text(Pane pane) const {
 
 void CStatusPanes::setPaneEnabled(Pane pane, bool enabled) {
     m_labels[static_cast<std::size_t>(pane)]->setEnabled(enabled);
+}
+
+bool CStatusPanes::paneEnabled(Pane pane) const {
+    return m_labels[static_cast<std::size_t>(pane)]->isEnabled();
 }
 
 }  // namespace korvex

@@ -20,13 +20,24 @@ public:
 
     void setMessage(const QString& text);
     QString message() const { return m_message; }
+    // A command's prompt, shown in the message pane while the pointer is on
+    // the command; endPrompt() brings the message back.
+    void showPrompt(const QString& prompt);
+    void endPrompt();
+    // What the message pane shows now: the prompt, or else the message.
+    QString shownMessage() const;
     void setText(Pane pane, const QString& text);
     QString text(Pane pane) const;
     void setPaneEnabled(Pane pane, bool enabled);
+    bool paneEnabled(Pane pane) const;
 
 private:
     std::array<QLabel*, PaneCount> m_labels{};
+    void showInMessagePane(const QString& text);
+
     QString m_message;
+    QString m_prompt;
+    bool m_prompting = false;
 };
 
 }  // namespace korvex

@@ -1,0 +1,98 @@
+// The frame's side of "Korv.ini": where it is, what the window takes from it
+// at start, and what goes back on a save.
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <cstdio>
+#include <optional>
+
+#include "ui/MainFrame.h"
+#include "ui/StatusPanes.h"
+#include "ui/settings/SettingsFolder.h"
+
+namespace korvex {
+
+namespace {
+
+// A stored placement is used only when it is as large as a save would keep
+// and its top-left corner lies on a screen that exists now, so a file from a
+// larger monitor set-up never puts the window out of reach.
+bool placementFits(const WindowPlacement& p) {
+    if (p.width <= 200 || p.height <= 64) {
+        return false;
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().contains(QPoint(p.left + 20, p.top + 10))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void CMainFrame::loadSettings() {
+    std::optional<std::filesystem::path> configDir;
+    if (!m_options.configDir.isEmpty()) {
+        configDir = std::filesystem::path(m_options.configDir.toStdString());
+    }
+    const std::filesystem::path exeDir(QCoreApplication::applicationDirPath().toStdString());
+    const std::filesystem::path folder = chooseSettingsFolder(configDir, exeDir);
+    m_settingsPath = ensureSettingsFile(folder);
+    m_settings = korvex::loadSettings(m_settingsPath);
+    applySettings();
+}
+
+void CMainFrame::applySettings() {
+    const WindowPlacement& p = m_settings.window;
+    if (placementFits(p)) {
+        move(p.left, p.top);
+        resize(p.width, p.height);
+    }
+    m_toolBar->setVisible(m_settings.toolbarShown);
+    m_poll.offOnExit = m_settings.offOnExit;
+    m_poll.saveOnExit = m_settings.saveOnExit;
+    updateCommandStates();
+}
+
+SerialSettings CMainFrame::serialSettingsFromIni() const {
+    SerialSettings serial;
+    serial.portNumber = m_settings.comPortNum;
+    serial.settings = m_settings.comPortSettings;
+    serial.device = m_settings.comPortDevice;
+    return serial;
+}
+
+WindowPlacement CMainFrame::placement() const {
+    WindowPlacement p;
+    p.left = pos().x();
+    p.top = pos().y();
+    p.width = width();
+    p.height = height();
+    p.minimized = isMinimized();
+    return p;
+}
+
+void CMainFrame::storeRuntimeSettings() {
+    m_settings.toolbarShown = !m_toolBar->isHidden();
+}
+
+bool CMainFrame::saveSettings() {
+    storeRuntimeSettings();
+    if (!korvex::saveSettings(m_settingsPath, m_settings, placement())) {
+        std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+void CMainFrame::toggleSaveOnExit() {
+    if (!korvex::toggleSaveOnExit(m_settingsPath, m_settings)) {
+        std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
+    }
+    m_poll.saveOnExit = m_settings.saveOnExit;
+}
+
+}  // namespace korvex
