@@ -100,7 +100,7 @@ void expectSaneState(const FuzzRig& rig) {
 TEST(ParserRobustness, RandomLinesUnderEveryCommand) {
     std::mt19937 rng(20261208);
     FuzzRig rig;
-    constexpr int kRounds = 40000;
+    constexpr int kRounds = 60000;
     int lines = 0;
     for (int round = 0; round < kRounds; ++round) {
         rig.setUp(static_cast<std::uint8_t>(round % kSentCommands.size()),
