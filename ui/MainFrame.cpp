@@ -36,9 +36,9 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     m_panes = new CStatusPanes(statusBar());
 
     createActions();
-    registerBuiltInCommands();
     createMenus();
     createToolBars();
+    registerBuiltInCommands();
     createAccelerators();
     setTuningPanel(createTuningPanel());
 

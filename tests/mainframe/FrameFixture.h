@@ -1,0 +1,122 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "ui/HelpFiles.h"
+#include "ui/MainFrame.h"
+
+namespace korvex::test {
+
+// Records what would have been opened; opens nothing.
+class FakeOpener : public FileOpener {
+public:
+    explicit FakeOpener(bool succeeds) : m_succeeds(succeeds) {}
+    bool open(const QString& path) override {
+        opened.push_back(path);
+        return m_succeeds;
+    }
+    std::vector<QString> opened;
+
+private:
+    bool m_succeeds;
+};
+
+inline std::string readText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeText(const std::filesystem::path& file, const std::string& text) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// The text and caption of the next modal box, which it then closes.
+struct ModalCapture {
+    QString title;
+    QString text;
+    QStringList labels;
+    QStringList buttons;
+    bool seen = false;
+};
+
+// Arms a timer that reads and closes the first modal dialog that appears.
+inline std::shared_ptr<ModalCapture> captureNextModal() {
+    auto capture = std::make_shared<ModalCapture>();
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [capture, timer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            return;
+        }
+        capture->seen = true;
+        capture->title = modal->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            capture->text = box->text();
+        }
+        for (auto* label : modal->findChildren<QLabel*>()) {
+            capture->labels << label->text();
+        }
+        for (auto* button : modal->findChildren<QAbstractButton*>()) {
+            capture->buttons << button->text();
+        }
+        timer->stop();
+        timer->deleteLater();
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    });
+    timer->start();
+    return capture;
+}
+
+// A frame on a settings folder of its own, shown and active so that its
+// window shortcuts take keys.
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        prepareSettings();
+        FrameOptions options;
+        options.configDir = dir.path();
+        frame = std::make_unique<CMainFrame>(options);
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
+    void TearDown() override {
+        // The settings of a test are its own: no save on exit into them.
+        frame->settings().saveOnExit = false;
+        frame.reset();
+    }
+
+    // Runs before the frame exists, to put a Korv.ini in place.
+    virtual void prepareSettings() {}
+
+    std::filesystem::path iniPath() const {
+        return std::filesystem::path(dir.path().toStdString()) / "Korv.ini";
+    }
+    std::string queue() const { return frame->pollFields().commandQueue.text(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+}  // namespace korvex::test

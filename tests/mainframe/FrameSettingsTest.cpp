@@ -1,0 +1,125 @@
+// The frame and "Korv.ini": what it takes at start, what its toggles and
+// saves write.
+#include <QAction>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "FrameFixture.h"
+
+namespace korvex::test {
+namespace {
+
+constexpr const char* kIni =
+    "[COMMON]\n"
+    "posx=40\nposy=50\nwidthx=1300\nwidthy=720\n"
+    "smetermax=200\nscopedelay=5\nscopethresh=30\n"
+    "artoolbar=0\nsaveonexit=0\nmark2=1\noffonexit=1\nversion=1410\nkeybopt=0\n"
+    "[RS232]\nComPortNum=3\nComPortSettings=19200,N,8,2\nComPortDevice=\n";
+
+bool fileHas(const std::filesystem::path& file, const std::string& line) {
+    return readText(file).find(line + "\n") != std::string::npos;
+}
+
+class FrameSettingsFromFileTest : public FrameTest {
+protected:
+    void prepareSettings() override {
+        writeText(std::filesystem::path(dir.path().toStdString()) / "Korv.ini", kIni);
+    }
+};
+
+TEST_F(FrameSettingsFromFileTest, StartTakesPlacementToolbarAndFlags) {
+    EXPECT_EQ(frame->pos(), QPoint(40, 50));
+    EXPECT_EQ(frame->size(), QSize(1300, 720));
+    EXPECT_TRUE(frame->toolBar()->isHidden());
+    EXPECT_FALSE(frame->action(CommandId::ViewToolbar)->isChecked());
+    EXPECT_FALSE(frame->action(CommandId::SaveSettingsOnExit)->isChecked());
+    EXPECT_TRUE(frame->mark2());
+    EXPECT_TRUE(frame->pollFields().offOnExit);
+    EXPECT_FALSE(frame->pollFields().saveOnExit);
+    EXPECT_EQ(frame->settings().comPortNum, 3);
+    EXPECT_EQ(frame->settings().smeterMax, 200);
+}
+
+TEST_F(FrameSettingsFromFileTest, ShowingTheToolbarAgainIsSavedAsOne) {
+    frame->action(CommandId::ViewToolbar)->trigger();
+    EXPECT_FALSE(frame->toolBar()->isHidden());
+    EXPECT_TRUE(frame->action(CommandId::ViewToolbar)->isChecked());
+    frame->action(CommandId::SaveSettingsNow)->trigger();
+    EXPECT_TRUE(fileHas(iniPath(), "artoolbar=1"));
+}
+
+TEST_F(FrameSettingsFromFileTest, TurningSaveOnExitOnWritesNothingUntilTheNextSave) {
+    const std::string before = readText(iniPath());
+    frame->action(CommandId::SaveSettingsOnExit)->trigger();
+    EXPECT_TRUE(frame->action(CommandId::SaveSettingsOnExit)->isChecked());
+    EXPECT_TRUE(frame->pollFields().saveOnExit);
+    EXPECT_EQ(readText(iniPath()), before);
+}
+
+// The default first file has saveonexit=1.
+using FrameDefaultSettingsTest = FrameTest;
+
+TEST_F(FrameDefaultSettingsTest, AMissingFileIsCreatedCompleteInTheSettingsFolder) {
+    EXPECT_EQ(frame->settingsPath(), iniPath());
+    EXPECT_TRUE(fileHas(iniPath(), "artoolbar=1"));
+    EXPECT_TRUE(frame->action(CommandId::SaveSettingsOnExit)->isChecked());
+    EXPECT_FALSE(frame->toolBar()->isHidden());
+}
+
+TEST_F(FrameDefaultSettingsTest, HiddenToolbarIsSavedAsZero) {
+    frame->action(CommandId::ViewToolbar)->trigger();
+    EXPECT_TRUE(frame->toolBar()->isHidden());
+    EXPECT_FALSE(frame->action(CommandId::ViewToolbar)->isChecked());
+    // The tuning panel's band stays.
+    EXPECT_FALSE(frame->panelBand()->isHidden());
+    ASSERT_TRUE(frame->saveSettings());
+    EXPECT_TRUE(fileHas(iniPath(), "artoolbar=0"));
+}
+
+TEST_F(FrameDefaultSettingsTest, StatusBarToggles) {
+    QAction* toggle = frame->action(CommandId::ViewStatusBar);
+    EXPECT_TRUE(toggle->isChecked());
+    toggle->trigger();
+    EXPECT_TRUE(frame->statusBar()->isHidden());
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->trigger();
+    EXPECT_FALSE(frame->statusBar()->isHidden());
+    EXPECT_TRUE(toggle->isChecked());
+}
+
+TEST_F(FrameDefaultSettingsTest, TurningSaveOnExitOffWritesZeroAtOnceAndNothingElse) {
+    const std::string before = readText(iniPath());
+    frame->move(300, 200);  // not to be saved by the toggle
+    frame->action(CommandId::SaveSettingsOnExit)->trigger();
+    EXPECT_FALSE(frame->action(CommandId::SaveSettingsOnExit)->isChecked());
+    std::string expected = before;
+    expected.replace(expected.find("saveonexit=1"), 12, "saveonexit=0");
+    EXPECT_EQ(readText(iniPath()), expected);
+}
+
+TEST_F(FrameDefaultSettingsTest, SaveNowStoresTheWindowPlacement) {
+    frame->move(120, 90);
+    frame->resize(1280, 700);
+    frame->action(CommandId::SaveSettingsNow)->trigger();
+    EXPECT_TRUE(fileHas(iniPath(), "posx=120"));
+    EXPECT_TRUE(fileHas(iniPath(), "posy=90"));
+    EXPECT_TRUE(fileHas(iniPath(), "widthx=1280"));
+    EXPECT_TRUE(fileHas(iniPath(), "widthy=700"));
+}
+
+TEST_F(FrameDefaultSettingsTest, ClosingSavesWhenSaveOnExitIsOn) {
+    frame->action(CommandId::ViewToolbar)->trigger();
+    frame->close();
+    EXPECT_TRUE(fileHas(iniPath(), "artoolbar=0"));
+}
+
+TEST_F(FrameDefaultSettingsTest, ClosingWithSaveOnExitOffLeavesTheFile) {
+    frame->action(CommandId::SaveSettingsOnExit)->trigger();
+    const std::string before = readText(iniPath());
+    frame->action(CommandId::ViewToolbar)->trigger();
+    frame->close();
+    EXPECT_EQ(readText(iniPath()), before);
+}
+
+}  // namespace
+}  // namespace korvex::test
