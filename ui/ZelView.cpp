@@ -69,6 +69,8 @@ CZelView::CZelView(ListViewContext context, QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSortIndicatorShown(false);
     horizontalHeader()->setStretchLastSection(false);
+    // Unused columns are five pixels wide.
+    horizontalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     applyLayout(startupLayout());
 

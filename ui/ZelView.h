@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QTableView>
 #include <array>
 #include <cstdint>
@@ -30,6 +31,12 @@ struct BandscopeSearch {
     std::string mode;
     std::string bank;
 };
+
+}  // namespace korvex
+
+Q_DECLARE_METATYPE(korvex::BandscopeSearch)
+
+namespace korvex {
 
 // What the list view works on. The functions are optional; an empty one
 // answers false or nothing.
