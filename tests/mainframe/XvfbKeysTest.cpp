@@ -1,0 +1,113 @@
+// End-to-end under an X server: the real program against the simulator,
+// driven by real key events, checked by what reaches the receiver.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <thread>
+
+#include "e2e/Process.h"
+
+namespace korvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return done();
+}
+
+class XvfbKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr) {
+            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        }
+        char tmpl[] = "/tmp/korvex-xvfb-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override {
+        korvex.kill(SIGKILL);
+        sim.kill(SIGTERM);
+        sim.wait(2s);
+        if (!dir.empty()) {
+            std::filesystem::remove_all(dir);
+        }
+    }
+
+    // Runs a helper program to its end: its output, or nothing when it failed.
+    std::optional<std::string> run(const std::vector<std::string>& args) {
+        Process p;
+        const std::string out = dir + "/run.out";
+        if (!p.start(args, {}, out) || p.wait(20s) != 0) {
+            return std::nullopt;
+        }
+        return readFile(out);
+    }
+    std::string simLog() const { return readFile(dir + "/sim.log"); }
+    void key(const std::string& keys) {
+        EXPECT_TRUE(run({XDOTOOL_PATH, "key", "--clearmodifiers", keys})) << keys;
+        std::this_thread::sleep_for(300ms);
+    }
+
+    std::string dir;
+    Process sim;
+    Process korvex;
+};
+
+TEST_F(XvfbKeysTest, CtrlUpAndPowerOffReachTheReceiver) {
+    ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
+    ASSERT_TRUE(
+        waitFor([&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
+    const std::string simOut = readFile(dir + "/sim.out");
+    const std::string device = simOut.substr(0, simOut.find('\n'));
+
+    ASSERT_TRUE(korvex.start({KORVEX_PATH, "--port", device, "--no-splash", "--config-dir", dir},
+                             {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir},
+                             dir + "/korvex.out"));
+    // The initial read-out ends with "LB"; after it the link is idle.
+    ASSERT_TRUE(waitFor([&] { return simLog().find("\tLB") != std::string::npos; }, 30s))
+        << simLog() << readFile(dir + "/korvex.out");
+
+    std::string window;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            window = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "Korvex v1.41"})
+                         .value_or("");
+            return !window.empty();
+        },
+        10s));
+    window = window.substr(0, window.find('\n'));
+    // No window manager runs under Xvfb: the focus is given directly.
+    run({XDOTOOL_PATH, "windowfocus", "--sync", window});
+    std::this_thread::sleep_for(300ms);
+
+    key("ctrl+Up");
+    EXPECT_TRUE(waitFor([&] { return simLog().find("\t<1E>") != std::string::npos; }, 5s))
+        << simLog();
+
+    // "&Settings" > "&Power Off" by the menus' own letters.
+    key("alt+s");
+    key("p");
+    EXPECT_TRUE(waitFor([&] { return simLog().find("\tQP") != std::string::npos; }, 5s))
+        << simLog();
+
+    run({IMPORT_PATH, "-window", "root", SCREENSHOT_PATH});
+
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(10s), 0);
+}
+
+}  // namespace
+}  // namespace korvex::test
