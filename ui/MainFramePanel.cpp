@@ -1,10 +1,19 @@
+#include "link/PollCycle.h"
+#include "ui/ListKind.h"
 #include "ui/MainFrame.h"
+#include "ui/TuningPanel.h"
 
 namespace korvex {
 
-// The tuning panel's band stays empty until the panel is built.
+// Builds the tuning panel on the frame's model, queue and settings, hands its
+// keys to the frame's shortcuts and refreshes it after every reply with data.
 QWidget* CMainFrame::createTuningPanel() {
-    return nullptr;
+    CTuningPanel::Context context{m_rx, m_poll, m_cycle, *this, m_settings, nullptr, {}};
+    context.listView = [this] { return dynamic_cast<ListViewControl*>(listView()); };
+    auto* panel = new CTuningPanel(context, this);
+    m_panelHooks = panel->hooks();
+    connect(this, &CMainFrame::modelRefreshed, panel, &CTuningPanel::updateFromModel);
+    return panel;
 }
 
 }  // namespace korvex
