@@ -1,10 +1,13 @@
+// The simulator is plain C++ whose names may clash with Qt's keyword macros,
+// so it comes before any Qt header.
+#include "simulator/PtySimulator.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
 #include <memory>
 
-#include "simulator/PtySimulator.h"
 #include "ui/MainFrame.h"
 #include "ui/SignalBridge.h"
 #include "ui/SingleInstance.h"
@@ -76,8 +79,8 @@ int main(int argc, char* argv[]) {
     }
 
     CMainFrame frame(options);
-    SignalBridge signals;
-    QObject::connect(&signals, &SignalBridge::terminationRequested, &frame, &QWidget::close);
+    SignalBridge signalBridge;
+    QObject::connect(&signalBridge, &SignalBridge::terminationRequested, &frame, &QWidget::close);
 
     frame.start();
     std::unique_ptr<CSplash> splash;
