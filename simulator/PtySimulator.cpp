@@ -17,8 +17,6 @@ namespace {
 
 constexpr char kXon = 0x11;
 constexpr char kXoff = 0x13;
-// While this much output waits, simulated time stands still: a receiver
-// held up by flow control does not pile up reports.
 constexpr size_t kMaxBacklog = 16 * 1024;
 constexpr int kIdlePollMs = 10;
 
@@ -217,15 +215,22 @@ void PtySimulator::handleInput(const char* data, size_t size, int64_t now,
         }
     }
     std::lock_guard lock(m_mutex);
-    if (m_output.backlog() < kMaxBacklog) {
-        m_output.addReport(m_receiver.advance(now - m_advancedTo), now);
-        m_advancedTo = now;
-    }
+    advanceReceiver(now);
     for (std::string& command : m_splitter.push(bytes)) {
         m_received.push_back({now, command});
         fresh.push_back(m_received.back());
         m_output.addReply(command, m_receiver.execute(command), now);
     }
+}
+
+void PtySimulator::advanceReceiver(int64_t now) {
+    // While much output waits (the program does not read, or flow control
+    // holds us), the receiver's time stands still instead of piling up
+    // reports it would have to replay later.
+    if (m_output.backlog() < kMaxBacklog) {
+        m_output.addReport(m_receiver.advance(now - m_advancedTo), now);
+    }
+    m_advancedTo = now;
 }
 
 void PtySimulator::writeOutput(int64_t now) {
@@ -264,10 +269,7 @@ void PtySimulator::run() {
         int64_t now = elapsedMs();
         {
             std::lock_guard lock(m_mutex);
-            if (m_output.backlog() < kMaxBacklog) {
-                m_output.addReport(m_receiver.advance(now - m_advancedTo), now);
-                m_advancedTo = now;
-            }
+            advanceReceiver(now);
         }
         writeOutput(now);
 

@@ -63,6 +63,7 @@ private:
     int64_t elapsedMs() const;
     void handleInput(const char* data, size_t size, int64_t now,
                      std::vector<ReceivedCommand>& fresh);
+    void advanceReceiver(int64_t now);  // with the lock held
     void writeOutput(int64_t now);
     int pollTimeoutMs(int64_t now);
     void wake();

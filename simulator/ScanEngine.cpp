@@ -10,9 +10,6 @@ namespace {
 // The longest sweep line with its CR LF, and 11 bits per character.
 constexpr int kSweepLineChars = 23;
 constexpr int kBitsPerChar = 11;
-// Steps further back than this are not replayed: a receiver held back by
-// flow control does not catch up on the sweep it missed.
-constexpr int64_t kMaxCatchUpMs = 1000;
 
 std::string openLine(int level, char vfo, int64_t hz) {
     char buf[48];
@@ -79,7 +76,6 @@ void ScanEngine::levelReportsChanged(int64_t now, std::string& out) {
 }
 
 void ScanEngine::run(int64_t from, int64_t to, std::string& out) {
-    m_next = std::max(m_next, to - kMaxCatchUpMs);
     m_next = std::max(m_next, from);
     while (m_next <= to) {
         tick(m_next, out);

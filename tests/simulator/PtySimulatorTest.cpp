@@ -1,0 +1,181 @@
+// The simulator on a real pseudo-terminal, opened as the program opens its
+// serial port, and the ar8600-sim tool's first line and command log.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "simulator/PtySimulator.h"
+
+namespace korvex::sim {
+namespace {
+
+int openPort(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd >= 0) {
+        termios tio{};
+        tcgetattr(fd, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
+    }
+    return fd;
+}
+
+// Reads until `lines` CR LF pairs have come or `ms` have passed.
+std::string readLines(int fd, int lines, int ms) {
+    std::string got;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    int seen = 0;
+    while (seen < lines && std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 20) > 0) {
+            char buf[512];
+            const ssize_t n = read(fd, buf, sizeof buf);
+            if (n > 0) {
+                got.append(buf, static_cast<size_t>(n));
+            }
+        }
+        seen = 0;
+        for (size_t pos = got.find("\r\n"); pos != std::string::npos;
+             pos = got.find("\r\n", pos + 2)) {
+            ++seen;
+        }
+    }
+    return got;
+}
+
+void send(int fd, std::string_view text) {
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+}
+
+TEST(PtySimulator, AnswersOverAPseudoTerminalAndRecordsCommands) {
+    PtySimulator sim;
+    std::string error;
+    ASSERT_TRUE(sim.start(&error)) << error;
+    EXPECT_EQ(sim.devicePath().rfind("/dev/pts/", 0), 0u);
+
+    int fd = openPort(sim.devicePath());
+    ASSERT_GE(fd, 0);
+    send(fd, "RX\r");
+    EXPECT_EQ(readLines(fd, 1, 2000), "VF RF0145500000 ST012500 AU0 MD1 AT0\r\n");
+
+    // Closing and reopening the port does not end the simulator.
+    close(fd);
+    fd = openPort(sim.devicePath());
+    ASSERT_GE(fd, 0);
+    send(fd, "AF\r\x1e\r");
+    EXPECT_EQ(readLines(fd, 1, 2000), "AF0\r\n");
+    close(fd);
+
+    const auto received = sim.received();
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].text, "RX");
+    EXPECT_EQ(received[1].text, "AF");
+    EXPECT_EQ(received[2].text, "\x1e");
+    EXPECT_LE(received[0].ms, received[1].ms);
+    sim.stop();
+}
+
+TEST(PtySimulator, FaultsChangeWhileRunning) {
+    PtySimulator sim;
+    std::string error;
+    ASSERT_TRUE(sim.start(&error)) << error;
+    const int fd = openPort(sim.devicePath());
+    ASSERT_GE(fd, 0);
+
+    Faults f;
+    f.noReply = {"RX"};
+    sim.setFaults(f);
+    send(fd, "RX\r");
+    EXPECT_EQ(readLines(fd, 1, 300), "");
+
+    f.noReply.clear();
+    f.late = {{"RX", 200}};
+    sim.setFaults(f);
+    const auto start = std::chrono::steady_clock::now();
+    send(fd, "RX\r");
+    EXPECT_EQ(readLines(fd, 1, 2000), "VF RF0145500000 ST012500 AU0 MD1 AT0\r\n");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
+    close(fd);
+}
+
+TEST(PtySimulator, LinkPointsAtTheDeviceWhileRunning) {
+    const std::string link = ::testing::TempDir() + "ar8600-sim-link";
+    unlink(link.c_str());
+    PtyOptions options;
+    options.linkPath = link;
+    {
+        PtySimulator sim(options);
+        std::string error;
+        ASSERT_TRUE(sim.start(&error)) << error;
+        char target[256] = {};
+        ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+        EXPECT_EQ(sim.devicePath(), target);
+        const int fd = openPort(link);
+        ASSERT_GE(fd, 0);
+        send(fd, "NL\r");
+        EXPECT_EQ(readLines(fd, 1, 2000), "NL0\r\n");
+        close(fd);
+    }
+    struct stat st {};
+    EXPECT_NE(lstat(link.c_str(), &st), 0);
+}
+
+TEST(Ar8600SimTool, PrintsTheDeviceAndLogsEachCommand) {
+    const std::string log = ::testing::TempDir() + "ar8600-sim-test.log";
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        execl(AR8600_SIM_PATH, "ar8600-sim", "--log", log.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string device;
+    char c = 0;
+    while (read(out[0], &c, 1) == 1 && c != '\n') {
+        device += c;
+    }
+    close(out[0]);
+    ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+
+    const int fd = openPort(device);
+    ASSERT_GE(fd, 0);
+    send(fd, "RX\r");
+    EXPECT_FALSE(readLines(fd, 1, 2000).empty());
+    send(fd, "\x1e\r\r");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    close(fd);
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    std::ifstream in(log);
+    std::vector<std::string> texts;
+    for (std::string line; std::getline(in, line);) {
+        const size_t tab = line.find('\t');
+        ASSERT_NE(tab, std::string::npos) << line;
+        EXPECT_GE(std::stoll(line.substr(0, tab)), 0);
+        texts.push_back(line.substr(tab + 1));
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"RX", "<1E>", ""}));
+}
+
+}  // namespace
+}  // namespace korvex::sim
