@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "log/ZelDoc.h"
 #include "model/Records.h"
 #include "ui/ListKind.h"
 #include "ui/ZelViewMenu.h"
@@ -18,6 +19,7 @@ class QMenu;
 namespace korvex {
 
 class CReceiver;
+class CZelDoc;
 class CommandQueue;
 class CZelViewModel;
 class LinkHost;
@@ -50,6 +52,10 @@ struct ListViewContext {
     // The frequency line of the active VFO as the tuning panel shows it;
     // without it the model's text of that VFO is used.
     std::function<std::string(int operatingState)> vfoLineText;
+    // The document whose bandscope a search of a search bank sets up, and
+    // the level settings the set-up copies.
+    std::function<CZelDoc*()> document;
+    std::function<ScopeLevels()> scopeLevels;
     std::function<bool()> playing;
     std::function<bool()> databaseAcceptsEntries;
 };

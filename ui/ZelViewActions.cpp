@@ -2,6 +2,7 @@
 // into receiver commands for the queue.
 
 #include <QString>
+#include <cstdint>
 
 #include "link/CommandQueue.h"
 #include "link/Commands.h"
@@ -32,6 +33,12 @@ std::string withoutTrailingBlanks(std::string text) {
 std::int64_t numberWithoutPoints(std::string text) {
     std::erase(text, '.');
     return parseDigits(text).value_or(0);
+}
+
+// A frequency the document cannot hold counts as none.
+std::uint32_t documentHz(std::int64_t hz) {
+    return hz > 0 && hz <= static_cast<std::int64_t>(UINT32_MAX) ? static_cast<std::uint32_t>(hz)
+                                                                 : 0;
 }
 
 }  // namespace
@@ -260,6 +267,13 @@ void CZelView::searchThisBank(const ListRow& row) {
     search.text = row[7];
     search.mode = row[5];
     search.bank = row[0];
+    if (CZelDoc* doc = m_ctx.document ? m_ctx.document() : nullptr) {
+        const ScopeLevels levels = m_ctx.scopeLevels ? m_ctx.scopeLevels() : ScopeLevels{};
+        const char kind = row[0].empty() ? '\0' : row[0].front();
+        doc->setupBandscope(documentHz(search.lowerHz), documentHz(search.upperHz),
+                            static_cast<int>(documentHz(search.stepHz)), search.mode, search.text,
+                            kind, levels);
+    }
     emit bandscopeSearchRequested(search);
     queue(cmd::searchStart(row[0]) + cmd::statusRefreshWithFlags(*m_ctx.rx));
 }

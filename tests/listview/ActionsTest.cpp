@@ -255,6 +255,30 @@ TEST_F(Actions, SearchThisBankHandsTheRangeOnAndStartsTheSearch) {
     EXPECT_EQ(queued(), "");
 }
 
+TEST_F(Actions, SearchThisBankSetsUpTheDocumentsBandscope) {
+    CZelDoc doc;
+    ListViewContext ctx;
+    ctx.rx = &rx;
+    ctx.queue = &poll.commandQueue;
+    ctx.host = &host;
+    ctx.document = [&doc] { return &doc; };
+    ctx.scopeLevels = [] { return ScopeLevels{200, 30}; };
+    CZelView withDoc(ctx);
+    exchange("SR%%\r", {"SRC SL0146000000 SU0145012500 ST025000 AU0 MD1 AT0 TTtwo m"});
+    withDoc.switchLayout(ListMode::SearchBanks);
+    withDoc.refill();
+    withDoc.selectItem(0);
+    withDoc.runEntry(ListEntry::SearchThisBank);
+    EXPECT_TRUE(doc.scopeReady);
+    EXPECT_EQ(doc.scopeLower, 145012500u);
+    EXPECT_EQ(doc.scopeUpper, 146000000u);
+    EXPECT_EQ(doc.scopeStep, 25000);
+    EXPECT_EQ(doc.scopeModeText, "NFM");
+    EXPECT_EQ(doc.scopeBankText, "two m");
+    EXPECT_EQ(doc.scopeKind, 'C');
+    EXPECT_EQ(doc.scopeLevelMax, 200);
+}
+
 TEST_F(Actions, DeleteSearchBankAsksWithNoPreselected) {
     vfoState();
     exchange("SR%%\r", {"SRC SL0145012500 SU0146000000 ST025000 AU0 MD1 AT0 TTtwo m"});
