@@ -39,10 +39,10 @@ std::string flagLine(std::string_view word, bool on) {
 
 }  // namespace
 
-Ar8600::Ar8600(Ar8600Options options, ReceiverState state, SignalField signals)
+Ar8600::Ar8600(Ar8600Options options, ReceiverState state, SignalField spectrum)
     : m_options(options),
       m_state(std::move(state)),
-      m_signals(std::move(signals)),
+      m_signals(std::move(spectrum)),
       m_engine(m_state, m_signals, [&] {
           ScanTiming t = options.timing;
           t.baudRate = options.baudRate;

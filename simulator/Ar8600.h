@@ -31,7 +31,7 @@ struct Ar8600Options {
 class Ar8600 {
 public:
     explicit Ar8600(Ar8600Options options = {}, ReceiverState state = sampleState(),
-                    SignalField signals = {});
+                    SignalField spectrum = {});
     Ar8600(const Ar8600&) = delete;
     Ar8600& operator=(const Ar8600&) = delete;
 

@@ -244,8 +244,9 @@ void PtySimulator::writeOutput(int64_t now) {
             return;
         }
         const ssize_t n = write(m_master, bytes.data(), bytes.size());
-        if (n <= 0) {
-            return;  // the program's input is full; try again later
+        m_writeBlocked = n <= 0;
+        if (m_writeBlocked) {
+            return;  // the program's input is full: poll for room
         }
         m_output.consumed(static_cast<size_t>(n));
     }
@@ -254,11 +255,11 @@ void PtySimulator::writeOutput(int64_t now) {
 int PtySimulator::pollTimeoutMs(int64_t now) {
     std::lock_guard lock(m_mutex);
     const int64_t due = m_output.nextDue();
-    if (due < 0) {
-        return kIdlePollMs;
+    if (due < 0 || m_xoff || m_writeBlocked) {
+        return kIdlePollMs;  // XON, room in the pty or input will wake the poll
     }
     if (due <= now) {
-        return 1;  // pacing or a full pty: come back soon
+        return 1;  // pacing: the next characters are due soon
     }
     return static_cast<int>(std::min<int64_t>(due - now, kIdlePollMs));
 }
@@ -273,7 +274,8 @@ void PtySimulator::run() {
         }
         writeOutput(now);
 
-        pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
+        const short events = static_cast<short>(POLLIN | (m_writeBlocked ? POLLOUT : 0));
+        pollfd fds[2] = {{m_master, events, 0}, {m_wakePipe[0], POLLIN, 0}};
         const int ready = poll(fds, 2, pollTimeoutMs(now));
         if (ready < 0 && errno != EINTR) {
             break;

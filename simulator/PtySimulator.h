@@ -83,7 +83,8 @@ private:
     bool m_linkMade = false;
     std::thread m_thread;
     std::atomic<bool> m_stopping{false};
-    bool m_xoff = false;  // the program's side asked us to stop sending
+    bool m_xoff = false;          // the program's side asked us to stop sending
+    bool m_writeBlocked = false;  // the pty took no more bytes
     int64_t m_startNs = 0;
     int64_t m_advancedTo = 0;
 };

@@ -26,8 +26,8 @@ std::string closedLine(int level, char vfo) {
 
 }  // namespace
 
-ScanEngine::ScanEngine(ReceiverState& state, const SignalField& signals, ScanTiming timing)
-    : m_state(state), m_signals(signals), m_timing(timing) {}
+ScanEngine::ScanEngine(ReceiverState& state, const SignalField& spectrum, ScanTiming timing)
+    : m_state(state), m_signals(spectrum), m_timing(timing) {}
 
 bool ScanEngine::isScanning(Operation op) {
     return op == Operation::Search || op == Operation::VfoSearch || op == Operation::MemoryScan ||

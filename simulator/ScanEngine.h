@@ -24,7 +24,7 @@ struct ScanTiming {
 
 class ScanEngine {
 public:
-    ScanEngine(ReceiverState& state, const SignalField& signals, ScanTiming timing);
+    ScanEngine(ReceiverState& state, const SignalField& spectrum, ScanTiming timing);
 
     // The operation of the state has changed (or was restarted) at `now`.
     void restart(int64_t now, std::string& out);

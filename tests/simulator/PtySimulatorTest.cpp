@@ -111,6 +111,22 @@ TEST(PtySimulator, FaultsChangeWhileRunning) {
     close(fd);
 }
 
+TEST(PtySimulator, XoffHoldsRepliesUntilXon) {
+    PtySimulator sim;
+    std::string error;
+    ASSERT_TRUE(sim.start(&error)) << error;
+    const int fd = openPort(sim.devicePath());
+    ASSERT_GE(fd, 0);
+    send(fd, "\x13RX\r");
+    EXPECT_EQ(readLines(fd, 1, 300), "");
+    send(fd, "\x11");
+    EXPECT_EQ(readLines(fd, 1, 2000), "VF RF0145500000 ST012500 AU0 MD1 AT0\r\n");
+    close(fd);
+    const auto received = sim.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].text, "RX");
+}
+
 TEST(PtySimulator, LinkPointsAtTheDeviceWhileRunning) {
     const std::string link = ::testing::TempDir() + "ar8600-sim-link";
     unlink(link.c_str());
