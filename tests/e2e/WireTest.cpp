@@ -159,5 +159,30 @@ TEST_F(WireTest, SecondInstanceIsRefused) {
     EXPECT_EQ(rxCount, 1u) << "the second program never opened the port";
 }
 
+TEST_F(WireTest, LostDeviceIsSurvivedAndTheProgramStillClosesCleanly) {
+    startSimulator();
+    startKorvex();
+    ASSERT_TRUE(waitFor([&] { return !wire().empty(); }, 30s));
+    sim.kill(SIGKILL);  // the line goes away as when a USB adapter is pulled
+    std::this_thread::sleep_for(2s);
+    EXPECT_EQ(korvex.wait(0ms), -1) << "still running";
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(10s), 0) << readFile(dir + "/korvex.out");
+    EXPECT_NE(readFile(dir + "/korvex.out").find("serial port lost"), std::string::npos)
+        << readFile(dir + "/korvex.out");
+}
+
+TEST_F(WireTest, TraceShowsBothDirectionsWithControlBytesVisible) {
+    startSimulator();
+    startKorvex({"--trace", dir + "/trace.log"});
+    ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s));
+    std::this_thread::sleep_for(500ms);
+    const std::string trace = readFile(dir + "/trace.log");
+    EXPECT_NE(trace.find(" > RX<0D>\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(" > LB<0D>\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("<0D><0A>\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(" < "), std::string::npos) << trace;
+}
+
 }  // namespace
 }  // namespace korvex::test
