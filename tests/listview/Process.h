@@ -1,0 +1,98 @@
+#pragma once
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace korvex::test {
+
+// A child process started with posix_spawn, stdout captured to a file.
+class Process {
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() { kill(SIGKILL); }
+
+    bool start(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+               const std::string& stdoutPath) {
+        std::vector<char*> argv;
+        for (const auto& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            env.emplace_back(*e);
+        }
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        std::vector<char*> envp;
+        for (auto& e : env) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const int rc = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0;
+    }
+
+    void kill(int signal) {
+        if (m_pid > 0 && !m_exited) {
+            ::kill(m_pid, signal);
+            if (signal == SIGKILL) {
+                wait(std::chrono::seconds(5));
+            }
+        }
+    }
+
+    // The exit status, or -1 when it did not end in time (or was signalled).
+    int wait(std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (m_pid > 0 && !m_exited) {
+            int status = 0;
+            const pid_t r = waitpid(m_pid, &status, WNOHANG);
+            if (r == m_pid) {
+                m_exited = true;
+                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                break;
+            }
+            if (std::chrono::steady_clock::now() > end) {
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return m_status;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_exited = false;
+    int m_status = -1;
+};
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace korvex::test
