@@ -208,3 +208,48 @@ TEST(Ar8600Status, LevelSquelchPlusWhileTheSignalIsAboveIt) {
 
 }  // namespace
 }  // namespace korvex::sim
+
+namespace korvex::sim {
+namespace {
+
+// Random commands made of real words and arbitrary arguments: every one is
+// answered with whole lines (or nothing) and the receiver keeps working.
+TEST(Ar8600Robustness, RandomCommandsNeverBreakTheReceiver) {
+    const char* words[] = {"RX", "RF", "ST", "MD", "AU", "AT", "AF",   "NL",  "VA", "VB", "VF",
+                           "LC", "PQ", "OM", "VL", "LB", "WP", "WM",   "MX",  "MR", "MQ", "MA",
+                           "MS", "MW", "TB", "MP", "GA", "GR", "GD",   "SM",  "SR", "SE", "QS",
+                           "SS", "VS", "PR", "PW", "PD", "GM", "GS",   "GV",  "BM", "BS", "XB",
+                           "XD", "SB", "DB", "AS", "VT", "XM", "\x1e", "\x1c"};
+    const char alphabet[] = "0123456789%+- ABCabcTMRFSTMDATAUMXLSU\xb0\xff";
+    Ar8600Options options;
+    options.resizeBaseMs = 5;
+    options.resizeMsPerSlot = 0;
+    options.wakeDelayMs = 5;
+    Ar8600 rx(options);
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (int i = 0; i < 20'000; ++i) {
+        std::string command = words[next() % std::size(words)];
+        const int length = static_cast<int>(next() % 24);
+        for (int k = 0; k < length; ++k) {
+            command += alphabet[next() % (sizeof alphabet - 1)];
+        }
+        if (command == "QP") {
+            continue;
+        }
+        const std::string reply = rx.feed(command + "\r") + rx.advance(next() % 60);
+        ASSERT_TRUE(reply.empty() || reply.size() >= 2) << command;
+        ASSERT_EQ(reply.substr(reply.size() - std::min<size_t>(reply.size(), 2)),
+                  reply.empty() ? "" : "\r\n")
+            << command;
+    }
+    rx.feed("LC0\rVF\r");
+    rx.advance(1000);
+    EXPECT_EQ(rx.feed("RX\r").substr(0, 5), "VF RF");
+}
+
+}  // namespace
+}  // namespace korvex::sim
