@@ -177,11 +177,14 @@ void CMainFrame::setTuningPanel(QWidget* panel) {
         return;
     }
     if (m_tuningPanel != nullptr) {
-        m_panelBand->removeAction(m_panelBand->actions().value(0));
-        m_tuningPanel->deleteLater();
+        // The old panel's hooks would call into a deleted panel.
+        m_panelHooks = {};
+        // The band's action owns the panel: it goes with it.
+        m_panelBand->removeAction(m_panelAction);
+        m_panelAction->deleteLater();
     }
     m_tuningPanel = panel;
-    m_panelBand->addWidget(panel);
+    m_panelAction = m_panelBand->addWidget(panel);
 }
 
 QWidget* CMainFrame::listView() const {

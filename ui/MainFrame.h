@@ -90,7 +90,8 @@ public:
     QAction* action(CommandId id) const { return m_actions[static_cast<std::size_t>(id)]; }
     QToolBar* toolBar() const { return m_toolBar; }
     QToolBar* panelBand() const { return m_panelBand; }
-    // Puts the tuning panel into its band under the tool bar.
+    // Puts the tuning panel into its band under the tool bar. A panel put
+    // in place of another one clears the old one's hooks.
     void setTuningPanel(QWidget* panel);
     QWidget* tuningPanel() const { return m_tuningPanel; }
     CViewArea& viewArea() { return *m_views; }
@@ -129,7 +130,7 @@ signals:
     void bandscopeSampleArrived(int level, qint64 frequencyHz);
     // Ctrl+S: the standard save of the document.
     void saveDocumentRequested();
-    // The close sequence has begun: recording and playback stop now.
+    // The close sequence has begun: recording, playback and the log stop now.
     void shutdownStarted();
 
 public slots:
@@ -195,6 +196,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QToolBar* m_panelBand = nullptr;
     QWidget* m_tuningPanel = nullptr;
+    QAction* m_panelAction = nullptr;
     CViewArea* m_views = nullptr;
     CStatusPanes* m_panes = nullptr;
     bool m_shutDown = false;

@@ -157,6 +157,22 @@ TEST_F(CommandTableTest, LinkPaneShowsTheStateNameAndLockPanesStayEmpty) {
     EXPECT_TRUE(frame->statusPanes().text(CStatusPanes::NumLock).isEmpty());
 }
 
+TEST_F(CommandTableTest, LogAndRecordingPanesAreEnabledOnlyWhileTheyRun) {
+    bool recording = false;
+    frame->setRecordingProbe([&] { return recording; });
+    for (const bool running : {true, false}) {
+        frame->receiver().logActive = running;
+        recording = running;
+        frame->pollFields().logIndicator = running ? "LOG" : "";
+        frame->pollFields().recIndicator = running ? "REC" : "";
+        QTest::qWait(250);
+        EXPECT_EQ(frame->statusPanes().paneEnabled(CStatusPanes::Log), running);
+        EXPECT_EQ(frame->statusPanes().paneEnabled(CStatusPanes::Recording), running);
+        EXPECT_EQ(frame->statusPanes().text(CStatusPanes::Log), running ? "LOG" : "");
+        EXPECT_EQ(frame->statusPanes().text(CStatusPanes::Recording), running ? "REC" : "");
+    }
+}
+
 TEST_F(CommandTableTest, TitleIsTheDocumentNameAndTheProgram) {
     EXPECT_EQ(frame->windowTitle(), "no log - Korvex v1.41");
     frame->setDocumentName("night.log");
