@@ -45,46 +45,52 @@ inline void writeText(const std::filesystem::path& file, const std::string& text
     out << text;
 }
 
-// The text and caption of the next modal box, which it then closes.
-struct ModalCapture {
+// Watches for the first modal dialog while it lives: reads its title, text,
+// labels and buttons, then closes it.
+class ModalCapture {
+public:
+    ModalCapture() {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { look(); });
+        m_timer.start();
+    }
+
     QString title;
     QString text;
     QStringList labels;
     QStringList buttons;
     bool seen = false;
-};
 
-// Arms a timer that reads and closes the first modal dialog that appears.
-inline std::shared_ptr<ModalCapture> captureNextModal() {
-    auto capture = std::make_shared<ModalCapture>();
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [capture, timer] {
+private:
+    void look() {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) {
             return;
         }
-        capture->seen = true;
-        capture->title = modal->windowTitle();
+        seen = true;
+        title = modal->windowTitle();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            capture->text = box->text();
+            text = box->text();
         }
         for (auto* label : modal->findChildren<QLabel*>()) {
-            capture->labels << label->text();
+            labels << label->text();
         }
         for (auto* button : modal->findChildren<QAbstractButton*>()) {
-            capture->buttons << button->text();
+            buttons << button->text();
         }
-        timer->stop();
-        timer->deleteLater();
+        m_timer.stop();
         if (auto* dialog = qobject_cast<QDialog*>(modal)) {
             dialog->reject();
         } else {
             modal->close();
         }
-    });
-    timer->start();
-    return capture;
+    }
+
+    QTimer m_timer;
+};
+
+inline std::unique_ptr<ModalCapture> captureNextModal() {
+    return std::make_unique<ModalCapture>();
 }
 
 // A frame on a settings folder of its own, shown and active so that its
