@@ -12,7 +12,7 @@ constexpr std::array<std::string_view, 6> kMenus = {"&File",     "&Edit", "V&iew
                                                     "&Settings", "&Log",  "&Help"};
 
 // clang-format off
-constexpr std::array<CommandSpec, kCommandCount> kCommands = {{
+constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
     {C::FileNew, "&File", "&New", "Ctrl+N", "create a new logfile", "New log file", "newlog"},
     {C::FileOpen, "&File", "&Open...", "Ctrl+O", "open an existing logfile", "Open log file", "openlog"},
     {C::ConnectDb1, "&File", "Connect to DB&1", "", "connect to database 1", "Connect to database 1", "db1", false, true},
@@ -61,7 +61,7 @@ constexpr std::array<ToolBarSlot, 24> kToolBar = {{
 }};
 // clang-format on
 
-// commandSpec() indexes the table by id.
+// commandEntry() indexes the table by id.
 constexpr bool tableInIdOrder() {
     for (std::size_t i = 0; i < kCommands.size(); ++i) {
         if (static_cast<std::size_t>(kCommands[i].id) != i) {
@@ -73,7 +73,7 @@ constexpr bool tableInIdOrder() {
 static_assert(tableInIdOrder());
 
 using K = KeyAction;
-constexpr std::array<AcceleratorSpec, 28> kAccelerators = {{
+constexpr std::array<AcceleratorEntry, 28> kAccelerators = {{
     {"Return", K::PanelEnter},
     {"Enter", K::PanelEnter},
     {"Ctrl+Up", K::DialUp},
@@ -110,11 +110,11 @@ std::span<const std::string_view> menuTitles() {
     return kMenus;
 }
 
-std::span<const CommandSpec> commandTable() {
+std::span<const CommandEntry> commandTable() {
     return kCommands;
 }
 
-const CommandSpec& commandSpec(CommandId id) {
+const CommandEntry& commandEntry(CommandId id) {
     return kCommands[static_cast<std::size_t>(id)];
 }
 
@@ -122,7 +122,7 @@ std::span<const ToolBarSlot> toolBarLayout() {
     return kToolBar;
 }
 
-std::span<const AcceleratorSpec> acceleratorTable() {
+std::span<const AcceleratorEntry> acceleratorTable() {
     return kAccelerators;
 }
 

@@ -48,7 +48,7 @@ inline constexpr int kCommandCount = static_cast<int>(CommandId::Count);
 // One menu item: where it sits, what it shows, and what the tool bar shows
 // for it. `shortcut` is in QKeySequence's portable text; `icon` names a
 // tool-bar image, empty for commands without a button.
-struct CommandSpec {
+struct CommandEntry {
     CommandId id;
     std::string_view menu;
     std::string_view caption;
@@ -63,8 +63,8 @@ struct CommandSpec {
 // The menu bar's menus, left to right.
 std::span<const std::string_view> menuTitles();
 // Every command, in menu order.
-std::span<const CommandSpec> commandTable();
-const CommandSpec& commandSpec(CommandId id);
+std::span<const CommandEntry> commandTable();
+const CommandEntry& commandEntry(CommandId id);
 
 // The tool bar, left to right: buttons and the gaps between their groups.
 struct ToolBarSlot {
@@ -101,10 +101,10 @@ enum class KeyAction {
     PrintList,
 };
 
-struct AcceleratorSpec {
+struct AcceleratorEntry {
     std::string_view keys;  // QKeySequence portable text
     KeyAction action;
 };
-std::span<const AcceleratorSpec> acceleratorTable();
+std::span<const AcceleratorEntry> acceleratorTable();
 
 }  // namespace korvex

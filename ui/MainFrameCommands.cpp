@@ -44,20 +44,20 @@ bool isInside(const QWidget* widget, const QWidget* container) {
 }  // namespace
 
 void CMainFrame::createActions() {
-    for (const CommandSpec& spec : commandTable()) {
-        auto* action = new QAction(qs(spec.caption), this);
-        action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(spec.id)));
-        action->setStatusTip(qs(spec.prompt));
-        if (!spec.shortcut.empty()) {
-            action->setShortcut(QKeySequence(qs(spec.shortcut)));
+    for (const CommandEntry& entry : commandTable()) {
+        auto* action = new QAction(qs(entry.caption), this);
+        action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(entry.id)));
+        action->setStatusTip(qs(entry.prompt));
+        if (!entry.shortcut.empty()) {
+            action->setShortcut(QKeySequence(qs(entry.shortcut)));
         }
-        if (!spec.icon.empty()) {
-            action->setIcon(toolIcon(spec.icon));
-            action->setToolTip(qs(spec.toolTip));
+        if (!entry.icon.empty()) {
+            action->setIcon(toolIcon(entry.icon));
+            action->setToolTip(qs(entry.toolTip));
         }
-        action->setCheckable(spec.checkable);
+        action->setCheckable(entry.checkable);
         action->setEnabled(false);
-        const CommandId id = spec.id;
+        const CommandId id = entry.id;
         connect(action, &QAction::triggered, this, [this, id] {
             const CommandHandler& handler = m_handlers[static_cast<std::size_t>(id)];
             if (handler.run) {
@@ -66,7 +66,7 @@ void CMainFrame::createActions() {
             // A check mark follows the state, not the click.
             updateCommandStates();
         });
-        m_actions[static_cast<std::size_t>(spec.id)] = action;
+        m_actions[static_cast<std::size_t>(entry.id)] = action;
     }
 }
 
@@ -77,14 +77,14 @@ void CMainFrame::createMenus() {
         menu->setToolTipsVisible(false);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
         connect(menu, &QMenu::aboutToHide, m_panes, &CStatusPanes::endPrompt);
-        for (const CommandSpec& spec : commandTable()) {
-            if (spec.menu != title) {
+        for (const CommandEntry& entry : commandTable()) {
+            if (entry.menu != title) {
                 continue;
             }
-            if (spec.separatorBefore) {
+            if (entry.separatorBefore) {
                 menu->addSeparator();
             }
-            menu->addAction(action(spec.id));
+            menu->addAction(action(entry.id));
         }
     }
 }
@@ -112,10 +112,10 @@ void CMainFrame::createToolBars() {
 }
 
 void CMainFrame::createAccelerators() {
-    for (const AcceleratorSpec& spec : acceleratorTable()) {
-        auto* shortcut = new QShortcut(QKeySequence(qs(spec.keys)), this);
+    for (const AcceleratorEntry& entry : acceleratorTable()) {
+        auto* shortcut = new QShortcut(QKeySequence(qs(entry.keys)), this);
         shortcut->setContext(Qt::WindowShortcut);
-        const KeyAction action = spec.action;
+        const KeyAction action = entry.action;
         connect(shortcut, &QShortcut::activated, this, [this, action] { runKeyAction(action); });
     }
 }
@@ -126,14 +126,14 @@ void CMainFrame::setCommandHandler(CommandId id, CommandHandler handler) {
 }
 
 void CMainFrame::updateCommandStates() {
-    for (const CommandSpec& spec : commandTable()) {
-        const CommandHandler& handler = m_handlers[static_cast<std::size_t>(spec.id)];
-        QAction* a = action(spec.id);
+    for (const CommandEntry& entry : commandTable()) {
+        const CommandHandler& handler = m_handlers[static_cast<std::size_t>(entry.id)];
+        QAction* a = action(entry.id);
         if (a == nullptr) {
             continue;
         }
         a->setEnabled(handler.run && (!handler.enabled || handler.enabled()));
-        if (spec.checkable) {
+        if (entry.checkable) {
             a->setChecked(handler.checked && handler.checked());
         }
     }

@@ -30,10 +30,10 @@ TEST_F(CommandTableTest, MenuBarHoldsTheSixMenusInOrder) {
 
 TEST_F(CommandTableTest, EachMenuHoldsItsItemsWithCaptionShortcutAndPrompt) {
     for (QAction* menuAction : frame->menuBar()->actions()) {
-        QList<const CommandSpec*> expected;
-        for (const CommandSpec& spec : commandTable()) {
-            if (qs(spec.menu) == menuAction->text()) {
-                expected.push_back(&spec);
+        QList<const CommandEntry*> expected;
+        for (const CommandEntry& entry : commandTable()) {
+            if (qs(entry.menu) == menuAction->text()) {
+                expected.push_back(&entry);
             }
         }
         QList<QAction*> items;
@@ -44,11 +44,11 @@ TEST_F(CommandTableTest, EachMenuHoldsItsItemsWithCaptionShortcutAndPrompt) {
         }
         ASSERT_EQ(items.size(), expected.size()) << menuAction->text().toStdString();
         for (int i = 0; i < items.size(); ++i) {
-            const CommandSpec& spec = *expected[i];
-            EXPECT_EQ(items[i]->text(), qs(spec.caption));
-            EXPECT_EQ(items[i]->statusTip(), qs(spec.prompt)) << spec.caption;
-            EXPECT_EQ(items[i]->shortcut(), QKeySequence(qs(spec.shortcut))) << spec.caption;
-            EXPECT_EQ(items[i]->isCheckable(), spec.checkable) << spec.caption;
+            const CommandEntry& entry = *expected[i];
+            EXPECT_EQ(items[i]->text(), qs(entry.caption));
+            EXPECT_EQ(items[i]->statusTip(), qs(entry.prompt)) << entry.caption;
+            EXPECT_EQ(items[i]->shortcut(), QKeySequence(qs(entry.shortcut))) << entry.caption;
+            EXPECT_EQ(items[i]->isCheckable(), entry.checkable) << entry.caption;
         }
     }
 }
@@ -109,8 +109,9 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
         CommandId::SaveSettingsOnExit, CommandId::PowerOff,       CommandId::HelpContents,
         CommandId::HelpShortcuts,      CommandId::HelpLicense,    CommandId::HelpAbout,
     };
-    for (const CommandSpec& spec : commandTable()) {
-        EXPECT_EQ(frame->action(spec.id)->isEnabled(), working.count(spec.id) == 1) << spec.caption;
+    for (const CommandEntry& entry : commandTable()) {
+        EXPECT_EQ(frame->action(entry.id)->isEnabled(), working.count(entry.id) == 1)
+            << entry.caption;
     }
 }
 
