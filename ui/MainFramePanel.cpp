@@ -1,7 +1,10 @@
+#include <QApplication>
+
 #include "link/PollCycle.h"
 #include "ui/ListKind.h"
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
+#include "ui/TuningPanelKeys.h"
 
 namespace korvex {
 
@@ -13,6 +16,8 @@ QWidget* CMainFrame::createTuningPanel() {
     auto* panel = new CTuningPanel(context, this);
     m_panelHooks = panel->hooks();
     connect(this, &CMainFrame::modelRefreshed, panel, &CTuningPanel::updateFromModel);
+    qApp->installEventFilter(new CPanelKeypadKeys(
+        this, [panel](char which) { panel->selectVfo(which); }, panel));
     return panel;
 }
 

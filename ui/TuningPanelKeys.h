@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QWidget;
+
+namespace korvex {
+
+// The numeric keypad's "/", "*" and "-" select VFO A, VFO B and the plain
+// VFO anywhere in the window. A shortcut bound to a keypad key never matches
+// on X11 (the platform reports the key's possible sequences without the
+// keypad modifier), so these three keys are taken from the key presses of the
+// window's widgets before a widget can type them.
+class CPanelKeypadKeys : public QObject {
+    Q_OBJECT
+public:
+    using VfoAction = std::function<void(char which)>;
+
+    CPanelKeypadKeys(QWidget* window, VfoAction vfo, QObject* parent = nullptr);
+
+    // 'A', 'B' or 'S' for a keypad key that selects a VFO, else 0.
+    static char vfoOfKey(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> m_window;
+    VfoAction m_vfo;
+};
+
+}  // namespace korvex
