@@ -101,9 +101,12 @@ void CTuningPanel::updateListView() {
         view->switchLayout(kind.mode);
         kind.shown = true;
     }
+    // The refill has shown the entries whatever the list, so the document's
+    // flag is cleared too; left set, every reply would refill the list again.
     if (m_ctx.rx.listChanged || m_doc->entriesChanged) {
         view->refill();
         m_ctx.rx.listChanged = false;
+        m_doc->entriesChanged = false;
     }
 }
 

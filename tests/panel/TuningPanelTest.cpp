@@ -233,6 +233,9 @@ TEST_F(PanelTest, DisplayUpdateSwitchesListViewOnceAndRefillsOnChange) {
     doc.entriesChanged = true;
     panel->updateFromModel();
     EXPECT_EQ(view.refills, 2);
+    EXPECT_FALSE(doc.entriesChanged);
+    panel->updateFromModel();
+    EXPECT_EQ(view.refills, 2) << "one refill per change";
 }
 
 TEST_F(PanelTest, RefreshRereadsTheChosenList) {
