@@ -15,5 +15,5 @@ ctest --preset default -j "$jobs"
 if [ "${KORVEX_SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake --preset asan
   cmake --build --preset asan -j "$jobs"
-  ASAN_OPTIONS=detect_leaks=1 ctest --preset asan -j "$jobs"
+  ctest --preset asan -j "$jobs"
 fi
