@@ -104,10 +104,9 @@ void CEditChannelDialog::accept() {
         return;
     }
     m_record[ChannelRecord::kFrequency] = rf.substr(2);
-    m_record[ChannelRecord::kAttenuator] = m_attenuator->isChecked() ? "1" : "0";
-    m_record[ChannelRecord::kAutoMode] = m_auto->isChecked() ? "1" : "0";
-    m_record[ChannelRecord::kMode] =
-        std::string(1, static_cast<char>('0' + m_mode->currentIndex()));
+    m_record[ChannelRecord::kAttenuator].assign(1, m_attenuator->isChecked() ? '1' : '0');
+    m_record[ChannelRecord::kAutoMode].assign(1, m_auto->isChecked() ? '1' : '0');
+    m_record[ChannelRecord::kMode].assign(1, static_cast<char>('0' + m_mode->currentIndex()));
     m_record[ChannelRecord::kStep] =
         std::string(kStepCodes[static_cast<std::size_t>(m_step->currentIndex())]);
     m_record[ChannelRecord::kText] = toCp1252(m_text->text());
