@@ -8,7 +8,7 @@
 #include <functional>
 #include <thread>
 
-#include "Process.h"
+#include "tests/support/Process.h"
 
 namespace korvex::test {
 namespace {
@@ -73,17 +73,6 @@ protected:
             texts.push_back(c.text);
         }
         return texts;
-    }
-
-    static bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            if (done()) {
-                return true;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return done();
     }
 
     std::string dir;

@@ -12,7 +12,7 @@
 #include <functional>
 #include <thread>
 
-#include "tests/listview/Process.h"
+#include "tests/support/Process.h"
 #include "ui/MainFrame.h"
 #include "ui/ZelView.h"
 #include "ui/dialogs/TextEntryDialog.h"

@@ -12,7 +12,7 @@
 #include <functional>
 #include <sstream>
 
-#include "e2e/Process.h"
+#include "tests/support/Process.h"
 #include "ui/MainFrame.h"
 
 namespace korvex::test {
@@ -20,7 +20,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool waitFor(const std::function<bool()>& done, int ms) {
+bool pumpUntil(const std::function<bool()>& done, int ms) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < ms) {
@@ -39,7 +39,7 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
         ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
-        ASSERT_TRUE(waitFor(
+        ASSERT_TRUE(pumpUntil(
             [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5000));
         const std::string out = readFile(dir + "/sim.out");
         FrameOptions options;
@@ -51,7 +51,7 @@ protected:
         frame->start();
         ASSERT_TRUE(frame->isPolling());
         // The initial read-out ends with "LB"; then the link is idle.
-        ASSERT_TRUE(waitFor(
+        ASSERT_TRUE(pumpUntil(
             [&] { return wire().size() >= 17 && frame->pollFields().commandQueue.empty(); }, 20000))
             << readFile(dir + "/sim.log");
         QTest::qWait(300);
@@ -114,18 +114,18 @@ TEST_F(PanelWireTest, KeypadSlashThenTypedFrequencyTunesVfoAAndLineOneShowsTheRe
     EXPECT_EQ(frame->findChild<QLineEdit*>("entry")->text(), "145.5");
     keyToFocus(Qt::Key_Return);
     const auto expected = concat({{"VA"}, kBatchWords, {"RF0145500000"}, kBatchWords});
-    ASSERT_TRUE(waitFor([&] { return sentSinceReadout().size() >= expected.size(); }, 10000))
+    ASSERT_TRUE(pumpUntil([&] { return sentSinceReadout().size() >= expected.size(); }, 10000))
         << readFile(dir + "/sim.log");
     QTest::qWait(300);
     EXPECT_EQ(sentSinceReadout(), expected);
-    EXPECT_TRUE(waitFor([&] { return line("line1")->text().contains("145.500000"); }, 3000))
+    EXPECT_TRUE(pumpUntil([&] { return line("line1")->text().contains("145.500000"); }, 3000))
         << "line 1 was " << before.toStdString() << ", is " << line("line1")->text().toStdString();
 }
 
 TEST_F(PanelWireTest, StepKeysShowThePredictionThenTheReceiversFrequency) {
     keyToFocus(Qt::Key_Slash, Qt::KeypadModifier);
-    ASSERT_TRUE(waitFor([&] { return frame->receiver().operatingState == kStateVfoA; }, 5000));
-    ASSERT_TRUE(waitFor([&] { return frame->pollFields().commandQueue.empty(); }, 5000));
+    ASSERT_TRUE(pumpUntil([&] { return frame->receiver().operatingState == kStateVfoA; }, 5000));
+    ASSERT_TRUE(pumpUntil([&] { return frame->pollFields().commandQueue.empty(); }, 5000));
     QTest::qWait(300);
     const std::string start = frame->receiver().vfoAFrequency;
     keyToFocus(Qt::Key_Up, Qt::ControlModifier);
@@ -133,9 +133,9 @@ TEST_F(PanelWireTest, StepKeysShowThePredictionThenTheReceiversFrequency) {
     EXPECT_NE(predicted.toStdString(), start) << "the prediction is shown at once";
     // 3 s after the last step the status is read back and the receiver's
     // own frequency replaces the prediction.
-    ASSERT_TRUE(waitFor([&] { return frame->receiver().vfoAFrequency != start; }, 6000))
+    ASSERT_TRUE(pumpUntil([&] { return frame->receiver().vfoAFrequency != start; }, 6000))
         << readFile(dir + "/sim.log");
-    EXPECT_TRUE(waitFor(
+    EXPECT_TRUE(pumpUntil(
         [&] { return line("line1")->text().toStdString() == frame->receiver().vfoAFrequency; },
         2000));
     EXPECT_DOUBLE_EQ(line("line1")->text().toDouble(), predicted.toDouble());

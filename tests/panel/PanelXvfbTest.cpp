@@ -12,23 +12,12 @@
 #include <sstream>
 #include <thread>
 
-#include "e2e/Process.h"
+#include "tests/support/Process.h"
 
 namespace korvex::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return done();
-}
 
 class PanelXvfbTest : public ::testing::Test {
 protected:
