@@ -2,39 +2,19 @@
 
 #include <cerrno>
 
-#include "AlsaPcm.h"
 #include "ErrorReport.h"
 
 namespace mrqsnd {
-
-namespace {
-
-constexpr int kWaitMilliseconds = 50;
-
-}  // namespace
 
 WaveInDevice::~WaveInDevice() {
     close();
 }
 
-int WaveInDevice::open(const std::string& name, const WaveFormat& format, QueuePtr notify) {
-    if (m_pcm != nullptr) {
-        return -EBUSY;
-    }
-    const int err = openPcm(name, SND_PCM_STREAM_CAPTURE, format, &m_pcm);
-    if (err < 0) {
-        return err;
-    }
-    m_notify = std::move(notify);
-    m_frameBytes = frameBytes(format);
+void WaveInDevice::prepare(const WaveFormat& format) {
     m_rate = format.samplesPerSec;
     m_running = false;
     m_failed = false;
-    m_resetRequested = false;
-    m_quit = false;
     m_framesDelivered = 0;
-    m_service = std::thread(&WaveInDevice::serviceLoop, this);
-    return 0;
 }
 
 void WaveInDevice::addBuffer(std::unique_ptr<SoundBuffer> buffer) {
@@ -42,11 +22,7 @@ void WaveInDevice::addBuffer(std::unique_ptr<SoundBuffer> buffer) {
         return;
     }
     buffer->bytesUsed = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        m_queued.push_back(std::move(buffer));
-    }
-    m_changed.notify_all();
+    enqueue(std::move(buffer));
 }
 
 int WaveInDevice::start() {
@@ -71,78 +47,31 @@ void WaveInDevice::stop() {
     m_running = false;
 }
 
-void WaveInDevice::reset() {
-    if (m_pcm == nullptr) {
-        return;
-    }
-    std::unique_lock lock(m_mutex);
-    m_resetRequested = true;
-    m_changed.notify_all();
-    m_changed.wait(lock, [this] { return !m_resetRequested; });
+void WaveInDevice::afterDrop() {
+    m_running = false;
 }
 
-void WaveInDevice::close() {
-    if (m_pcm == nullptr) {
+void WaveInDevice::serviceStep(std::unique_lock<std::mutex>& lock) {
+    if (!m_running || m_failed || (!m_current && m_queued.empty())) {
+        m_changed.wait(lock);
         return;
     }
-    {
-        std::lock_guard lock(m_mutex);
-        m_quit = true;
-    }
-    m_changed.notify_all();
-    m_service.join();
-    closePcm(m_pcm);
-    m_pcm = nullptr;
-    m_current.reset();
-    m_queued.clear();
-    m_notify.reset();
-}
-
-void WaveInDevice::returnAllBuffers() {
-    if (m_current) {
-        m_notify->post(kInputBufferDone, std::move(m_current));
-    }
-    while (!m_queued.empty()) {
-        m_notify->post(kInputBufferDone, std::move(m_queued.front()));
+    if (!m_current) {
+        m_current = std::move(m_queued.front());
         m_queued.pop_front();
     }
-}
-
-void WaveInDevice::serviceLoop() {
-    std::unique_lock lock(m_mutex);
-    while (true) {
-        if (m_resetRequested) {
-            snd_pcm_drop(m_pcm);
-            m_running = false;
-            returnAllBuffers();
-            m_resetRequested = false;
-            m_changed.notify_all();
-            continue;
-        }
-        if (m_quit) {
-            return;
-        }
-        if (!m_running || m_failed || (!m_current && m_queued.empty())) {
-            m_changed.wait(lock);
-            continue;
-        }
-        if (!m_current) {
-            m_current = std::move(m_queued.front());
-            m_queued.pop_front();
-        }
-        const auto due =
-            m_startTime + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                              static_cast<double>(m_framesDelivered) / m_rate));
-        if (Clock::now() < due) {
-            m_changed.wait_until(lock, due);
-            continue;
-        }
-        lock.unlock();
-        const bool ok = readSome();
-        lock.lock();
-        if (!ok) {
-            m_failed = true;
-        }
+    const auto due =
+        m_startTime + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                          static_cast<double>(m_framesDelivered) / m_rate));
+    if (Clock::now() < due) {
+        m_changed.wait_until(lock, due);
+        return;
+    }
+    lock.unlock();
+    const bool ok = readSome();
+    lock.lock();
+    if (!ok) {
+        m_failed = true;
     }
 }
 
@@ -170,7 +99,7 @@ bool WaveInDevice::readSome() {
         m_framesDelivered += static_cast<std::uint64_t>(got);
     }
     if (buffer.data.size() - buffer.bytesUsed < m_frameBytes) {
-        m_notify->post(kInputBufferDone, std::move(m_current));
+        giveBack(std::move(m_current));
     }
     return true;
 }
