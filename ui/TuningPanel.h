@@ -97,6 +97,7 @@ private:
     void openSearchGroupDialog();
     void squelchValueChanged(int value);
     void showEntry();
+    void afterEntry(TuningActions::EntryResult result);
 
     // display
     void updateVfoRadios();

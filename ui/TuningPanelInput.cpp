@@ -67,16 +67,7 @@ void CTuningPanel::enter() {
             return;
         }
     }
-    switch (m_actions.enter()) {
-        case TuningActions::EntryResult::Invalid:
-            m_entry->setFocus(Qt::OtherFocusReason);
-            break;
-        case TuningActions::EntryResult::Queued:
-            showEntry();
-            break;
-        case TuningActions::EntryResult::Nothing:
-            break;
-    }
+    afterEntry(m_actions.enter());
 }
 
 void CTuningPanel::dial(cmd::DialKey key) {
@@ -135,8 +126,10 @@ void CTuningPanel::listChosen(int index) {
     }
 }
 
-void CTuningPanel::makePassFrequency() {
-    switch (m_actions.makePassFrequency()) {
+// An invalid entry keeps the focus for correction; a queued one is shown
+// as the entry now stands.
+void CTuningPanel::afterEntry(TuningActions::EntryResult result) {
+    switch (result) {
         case TuningActions::EntryResult::Invalid:
             m_entry->setFocus(Qt::OtherFocusReason);
             break;
@@ -146,6 +139,10 @@ void CTuningPanel::makePassFrequency() {
         case TuningActions::EntryResult::Nothing:
             break;
     }
+}
+
+void CTuningPanel::makePassFrequency() {
+    afterEntry(m_actions.makePassFrequency());
 }
 
 void CTuningPanel::openScanGroupDialog() {
