@@ -9,50 +9,16 @@
 #include <optional>
 #include <thread>
 
-#include "tests/support/Process.h"
+#include "tests/support/XvfbProgramTest.h"
 
 namespace korvex::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-class XvfbKeysTest : public ::testing::Test {
+class XvfbKeysTest : public XvfbProgramTest {
 protected:
-    void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
-        }
-        char tmpl[] = "/tmp/korvex-xvfb-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override {
-        korvex.kill(SIGKILL);
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        if (!dir.empty()) {
-            std::filesystem::remove_all(dir);
-        }
-    }
-
-    // Runs a helper program to its end: its output, or nothing when it failed.
-    std::optional<std::string> run(const std::vector<std::string>& args) {
-        Process p;
-        const std::string out = dir + "/run.out";
-        if (!p.start(args, {}, out) || p.wait(20s) != 0) {
-            return std::nullopt;
-        }
-        return readFile(out);
-    }
     std::string simLog() const { return readFile(dir + "/sim.log"); }
-    void key(const std::string& keys) {
-        EXPECT_TRUE(run({XDOTOOL_PATH, "key", "--clearmodifiers", keys})) << keys;
-        std::this_thread::sleep_for(300ms);
-    }
-
-    std::string dir;
-    Process sim;
-    Process korvex;
 };
 
 TEST_F(XvfbKeysTest, CtrlUpAndPowerOffReachTheReceiver) {

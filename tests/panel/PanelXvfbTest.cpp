@@ -12,44 +12,16 @@
 #include <sstream>
 #include <thread>
 
-#include "tests/support/Process.h"
+#include "tests/support/XvfbProgramTest.h"
 
 namespace korvex::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-class PanelXvfbTest : public ::testing::Test {
+class PanelXvfbTest : public XvfbProgramTest {
 protected:
-    void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
-        }
-        char tmpl[] = "/tmp/korvex-panel-xvfb-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override {
-        korvex.kill(SIGKILL);
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        if (!dir.empty()) {
-            std::filesystem::remove_all(dir);
-        }
-    }
-
-    std::optional<std::string> run(const std::vector<std::string>& args) {
-        Process p;
-        const std::string out = dir + "/run.out";
-        if (!p.start(args, {}, out) || p.wait(20s) != 0) {
-            return std::nullopt;
-        }
-        return readFile(out);
-    }
-    void key(const std::string& keys) {
-        EXPECT_TRUE(run({XDOTOOL_PATH, "key", "--clearmodifiers", keys})) << keys;
-        std::this_thread::sleep_for(200ms);
-    }
+    void key(const std::string& keys) { XvfbProgramTest::key(keys, 200ms); }
     void type(const std::string& text) {
         EXPECT_TRUE(run({XDOTOOL_PATH, "type", "--delay", "80", text})) << text;
     }
@@ -108,10 +80,6 @@ protected:
         run({XDOTOOL_PATH, "windowfocus", "--sync", window});
         std::this_thread::sleep_for(500ms);
     }
-
-    std::string dir;
-    Process sim;
-    Process korvex;
 };
 
 const std::vector<std::string> kBatch = {"RX", "AF", "NL", "DB", "SB", "XB"};
