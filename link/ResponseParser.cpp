@@ -105,6 +105,9 @@ void ResponseParser::receive(std::string_view chunk) {
             m_rx.currentLine.assign(buffer, pos, cr - pos);
             pos = cr + 1;
             parseLine();
+            if (m_rx.logActive) {
+                m_rx.squelchEvents.publish(m_rx.vfoFrequency, m_rx.levelText);
+            }
         } else if (pos == buffer.size()) {
             // Only CR/LF: a command acknowledged without data. After a
             // dispatched line the buffer may end at its CR too (the LF still

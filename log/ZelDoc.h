@@ -3,9 +3,14 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "log/LogEntry.h"
 
 namespace korvex {
 
@@ -28,16 +33,53 @@ struct ScopeLevels {
     int threshold = 0;
 };
 
+// What an append did with its entry.
+enum class AppendResult { Appended, Ignored, OutOfMemory };
+
 // The program's one document: the activity log's entries and the
 // bandscope's sweep data, shared by the list view and the bandscope view.
+// The entries are appended by the log thread while the window reads and
+// deletes them, so every access to them takes the document's lock.
 class CZelDoc {
 public:
     static constexpr std::size_t kLabelCount = 6;
+    static constexpr std::size_t kInitialEntryRoom = 1000;
+    inline static const std::string kNoLogTitle = "no log";
 
     // ---- log ----
     // Set when the log entries have changed and the log list wants a refill;
     // written by the log thread too.
     std::atomic<bool> entriesChanged{false};
+
+    // Empties the entries, enables appends and reserves room for 1000
+    // entries. False, with appends disabled, when that room cannot be had.
+    bool resetLog();
+    // Appends a copy at the end unless appends are disabled. Out of memory,
+    // the entry is lost and appends stay disabled until the next resetLog.
+    AppendResult appendEntry(const LogEntry& entry);
+    bool appendEnabled() const;
+    // Replaces the entries with a log file's entries; false, with the
+    // entries unchanged, when the file cannot be read.
+    bool readLogFile(const std::filesystem::path& file);
+    // Replaces the file with every entry, one LF-ended line each. The file is
+    // written beside itself and renamed over the old one, so a failed write
+    // leaves the old file whole. False when it could not be written.
+    bool writeLogFile(const std::filesystem::path& file) const;
+    // writeLogFile on the log's path.
+    bool saveLog(const std::string& logFilePath) const { return writeLogFile(logFilePath); }
+
+    std::size_t entryCount() const;
+    std::vector<LogEntry> entries() const;
+    // Runs `visit` on the entries under the document's lock; `visit` must
+    // not call back into the document.
+    void visitEntries(const std::function<void(const std::vector<LogEntry>&)>& visit) const;
+    bool removeEntry(std::size_t index);
+    bool setAudioFile(std::size_t index, std::string_view name);
+    std::size_t entryCapacity() const;
+
+    // "no log" until a log file is chosen, then its file name.
+    const std::string& title() const { return m_title; }
+    void setTitle(std::string title) { m_title = std::move(title); }
 
     // ---- bandscope ----
     std::uint32_t scopeLower = 0;  // Hz
@@ -68,6 +110,12 @@ public:
 
 private:
     void buildLabels();
+
+    mutable std::mutex m_entryMutex;
+    std::vector<LogEntry> m_entries;
+    bool m_appendEnabled = true;
+    std::string m_title = kNoLogTitle;
+
     void buildTitle();
 };
 

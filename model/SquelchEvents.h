@@ -3,6 +3,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <string>
 
 namespace korvex {
 
@@ -36,9 +37,26 @@ public:
         m_events.clear();
     }
 
+    // The receiver's frequency and level texts as the parser last decoded
+    // them; the log thread copies them when an entry begins.
+    struct Values {
+        std::string frequency;
+        std::string level;
+    };
+    void publish(const std::string& frequency, const std::string& level) {
+        std::lock_guard lock(m_mutex);
+        m_values.frequency = frequency;
+        m_values.level = level;
+    }
+    Values values() const {
+        std::lock_guard lock(m_mutex);
+        return m_values;
+    }
+
 private:
     mutable std::mutex m_mutex;
     std::deque<int> m_events;
+    Values m_values;
 };
 
 }  // namespace korvex

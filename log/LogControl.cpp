@@ -1,0 +1,116 @@
+#include "log/LogControl.h"
+
+#include "link/CommandQueue.h"
+#include "link/Commands.h"
+#include "log/LogFile.h"
+#include "log/LogHost.h"
+#include "log/SoundControl.h"
+#include "log/ZelDoc.h"
+#include "model/Receiver.h"
+
+namespace korvex {
+
+CLogControl::CLogControl(CReceiver& rx, CZelDoc& doc, CommandQueue& queue, SoundControl& sound,
+                         LiveAudioSettings& audio, LogClock& clock, LogHost& host)
+    : m_rx(rx),
+      m_doc(doc),
+      m_queue(queue),
+      m_sound(sound),
+      m_audio(audio),
+      m_clock(clock),
+      m_host(host) {}
+
+CLogControl::~CLogControl() {
+    shutdown();
+}
+
+void CLogControl::startLog(const LogRunSettings& run) {
+    if (m_thread) {
+        return;
+    }
+    m_queue.append(cmd::levelReports(cmd::LevelReports::On));
+    m_rx.logActive = true;
+    LogThreadContext context;
+    context.rx = &m_rx;
+    context.doc = &m_doc;
+    context.queue = &m_queue;
+    context.audio = &m_audio;
+    context.sound = &m_sound;
+    context.clock = &m_clock;
+    context.message = m_threadMessage;
+    m_thread = std::make_unique<CLogThread>(std::move(context), run);
+    m_thread->start();
+}
+
+void CLogControl::stopLog() {
+    if (m_thread) {
+        m_sound.stopRec();
+        m_thread->requestStop();
+    }
+    m_rx.logActive = false;
+}
+
+void CLogControl::reap() {
+    if (m_thread && m_thread->finished()) {
+        m_thread->join();
+        m_thread.reset();
+    }
+}
+
+void CLogControl::shutdown() {
+    if (m_rx.logActive) {
+        stopLog();
+    }
+    if (m_thread) {
+        m_thread->requestStop();
+        m_thread->join();
+        m_thread.reset();
+    }
+}
+
+void CLogControl::recordNow(const std::string& logFilePath) {
+    const std::string path =
+        logDirectory(logFilePath) + "m" + localTimeText(m_clock.now(), "%y%m%d_%H%M%S.wav");
+    if (m_sound.startRec(m_audio.sampleRate.load(), m_audio.bitsPerSample.load(), path) == 0) {
+        m_host.showLogMessage("Already recording or wrong parameters!", "Info");
+    }
+}
+
+void CLogControl::stopRecording() {
+    if (m_sound.stopRec() == 0) {
+        m_host.showLogMessage("Not Recording!", "Info");
+    }
+}
+
+bool CLogControl::canStartLog() const {
+    if (m_rx.logActive || m_thread) {
+        return false;
+    }
+    switch (m_rx.operatingState) {
+        case kStateVfoA:
+        case kStateVfoB:
+        case kStateVvA:
+        case kStateVvB:
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool CLogControl::canStopLog() const {
+    return m_rx.logActive;
+}
+
+bool CLogControl::canRecordNow() const {
+    return !m_rx.logActive && !m_sound.isRecording();
+}
+
+bool CLogControl::canStopRecording() const {
+    return m_sound.isRecording();
+}
+
+bool CLogControl::canEditLogSettings() const {
+    return !m_rx.logActive || m_sound.isRecording();
+}
+
+}  // namespace korvex

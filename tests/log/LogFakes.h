@@ -1,0 +1,98 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "log/LogHost.h"
+#include "log/LogThread.h"
+#include "log/SoundControl.h"
+
+namespace korvex::test {
+
+// The sound library as a record of calls; recording and playing are flags.
+class FakeSound : public SoundControl {
+public:
+    int startRec(int rate, int bits, const std::string& path) override {
+        calls.push_back("StartRec " + std::to_string(rate) + " " + std::to_string(bits) + " " +
+                        path);
+        if (recording || refuseRec) {
+            return 0;
+        }
+        recording = true;
+        return 1;
+    }
+    int stopRec() override {
+        calls.push_back("StopRec");
+        const bool was = recording;
+        recording = false;
+        return was ? 1 : 0;
+    }
+    bool isRecording() override { return recording; }
+    int startPlay(const std::string& path) override {
+        calls.push_back("StartPlay " + path);
+        if (playing || refusePlay) {
+            return 0;
+        }
+        playing = true;
+        return 1;
+    }
+    int stopPlay() override {
+        calls.push_back("StopPlay");
+        const bool was = playing;
+        playing = false;
+        return was ? 1 : 0;
+    }
+    bool isPlaying() override { return playing; }
+
+    std::atomic<bool> recording{false};
+    std::atomic<bool> playing{false};
+    bool refuseRec = false;
+    bool refusePlay = false;
+    std::vector<std::string> calls;
+};
+
+// Time that moves only when the loop sleeps; `onSleep` runs after every
+// slice with the milliseconds passed since the start.
+class FakeClock : public LogClock {
+public:
+    explicit FakeClock(std::time_t start) : m_start(start) {}
+    std::time_t now() override { return m_start + static_cast<std::time_t>(elapsedMs / 1000); }
+    void sleepMs(int ms) override {
+        elapsedMs += ms;
+        if (onSleep) {
+            onSleep(elapsedMs);
+        }
+    }
+
+    std::int64_t elapsedMs = 0;
+    std::function<void(std::int64_t)> onSleep;
+
+private:
+    std::time_t m_start;
+};
+
+class FakeLogHost : public LogHost {
+public:
+    void showLogMessage(const std::string& text, const std::string& caption) override {
+        messages.push_back(caption + ": " + text);
+    }
+    bool confirmLog(const std::string& text, const std::string& caption) override {
+        messages.push_back(caption + "? " + text);
+        return answerYes;
+    }
+    bool startExternalPlayer(const std::string& player, const std::string& file) override {
+        players.push_back(player + " " + file);
+        return playerStarts;
+    }
+
+    bool answerYes = true;
+    bool playerStarts = true;
+    std::vector<std::string> messages;
+    std::vector<std::string> players;
+};
+
+}  // namespace korvex::test
