@@ -27,6 +27,10 @@ Ar8600Options receiverOptions(const PtyOptions& o) {
     return r;
 }
 
+SignalField signalsFor(const PtyOptions& o) {
+    return o.scenario ? SignalField(*o.scenario) : SignalField();
+}
+
 speed_t speedFor(int baud) {
     switch (baud) {
         case 4800:
@@ -47,7 +51,8 @@ void setError(std::string* error, const std::string& text) {
 }  // namespace
 
 PtySimulator::PtySimulator(PtyOptions options)
-    : m_options(std::move(options)), m_receiver(receiverOptions(m_options)) {
+    : m_options(std::move(options)),
+      m_receiver(receiverOptions(m_options), sampleState(), signalsFor(m_options)) {
     m_output.setFaults(m_options.faults);
     m_output.setPacing(m_options.pace, m_options.baudRate);
 }

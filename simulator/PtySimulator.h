@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "simulator/CommandSplitter.h"
 #include "simulator/Faults.h"
 #include "simulator/OutputQueue.h"
+#include "simulator/Scenario.h"
 
 namespace korvex::sim {
 
@@ -33,6 +35,8 @@ struct PtyOptions {
     Faults faults;
     // Called on the simulator's thread for every command, after it was recorded.
     std::function<void(const ReceivedCommand&)> onCommand;
+    // The band; without one, defaultScenario(). Its times count from start().
+    std::optional<Scenario> scenario;
 };
 
 class PtySimulator {

@@ -238,7 +238,8 @@ ReceiverState sampleState() {
         {'A', 118'700'000}, {'A', 121'500'000}, {'B', 145'800'000}, {'V', 145'550'000}};
 
     const std::string allBanks(kBankLetters);
-    s.scanGroups[0] = group(20, 0, 5, 'F', allBanks);
+    // Group 0, selected at power on, stays on a signal while it lasts.
+    s.scanGroups[0] = group(20, 0, 0, 'F', allBanks);
     s.scanGroups[1] = group(20, 0, 0, 'F', "A---------a---------");
     s.scanGroups[2] = group(30, 40, 10, '1', "-BC-------------g---");
     s.scanGroups[3] = group(10, 0, 0, '2', "----E-----a---e-----");

@@ -39,6 +39,9 @@ bool ScanEngine::isSearching(Operation op) {
 }
 
 void ScanEngine::restart(int64_t now, std::string& out) {
+    if (m_state.levelReports != 1) {
+        m_told = Told::Nothing;
+    }
     m_holding = false;
     m_open = false;
     m_waitForQuiet = false;
@@ -59,13 +62,18 @@ void ScanEngine::restart(int64_t now, std::string& out) {
     }
     if (isScanning(op)) {
         m_next = now + stepMs();
-        if (m_state.levelReports == 1) {
-            out += closedLine(level(now), vfoLetter());
-        }
+    }
+    // A scan starts with the squelch closed; so does any operation that
+    // leaves a signal the program was told about.
+    if (isScanning(op) || m_told == Told::Open) {
+        reportState(now, out);
     }
 }
 
 void ScanEngine::levelReportsChanged(int64_t now, std::string& out) {
+    if (m_state.levelReports != 1) {
+        m_told = Told::Nothing;  // "LC1" again tells the state afresh
+    }
     if (m_state.levelReports == 2) {
         m_sweepHz = searchRange().lower;
         m_next = now + sweepIntervalMs();
@@ -159,12 +167,15 @@ void ScanEngine::monitorTick(int64_t now, std::string& out) {
 
 void ScanEngine::setOpen(bool open, int64_t now, std::string& out) {
     m_open = open;
-    if (m_state.levelReports == 1) {
-        reportState(now, out);
-    }
+    reportState(now, out);
 }
 
 void ScanEngine::reportState(int64_t now, std::string& out) {
+    const Told state = m_open ? Told::Open : Told::Closed;
+    if (m_state.levelReports != 1 || state == m_told) {
+        return;
+    }
+    m_told = state;
     if (m_open) {
         out += openLine(level(now), vfoLetter(), receiveHz());
     } else {

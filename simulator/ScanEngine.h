@@ -5,6 +5,11 @@
 // reports while level reports are on ("LC1"), and the bandscope sweep
 // ("LC2"). It works on the receiver state it is given and appends its report
 // lines (with CR LF) to the text passed in.
+//
+// A squelch report goes out once per change: one "open" line when the
+// squelch opens on a signal, one "closed" line when it closes, none while it
+// stays as last reported. The program's log counts the time since the last
+// report, so a repeated one would restart its count.
 
 #include <cstdint>
 #include <string>
@@ -49,6 +54,8 @@ public:
     static bool isSearching(Operation op);
 
 private:
+    enum class Told { Nothing, Closed, Open };
+
     struct Range {
         int64_t lower = 0;
         int64_t upper = 0;
@@ -61,6 +68,7 @@ private:
     void scanTick(int64_t now, std::string& out);
     void monitorTick(int64_t now, std::string& out);
     void setOpen(bool open, int64_t now, std::string& out);
+    // Sends the squelch state unless it is the one the program was told last.
     void reportState(int64_t now, std::string& out);
     void stepPosition();
     void stepSearch();
@@ -81,7 +89,8 @@ private:
     int64_t m_sweepHz = 0;
     int m_direction = 1;
     bool m_holding = false;       // stopped on a signal
-    bool m_open = false;          // squelch open, as last reported
+    bool m_open = false;          // squelch open
+    Told m_told = Told::Nothing;  // the state the last report gave, since "LC1"
     bool m_waitForQuiet = false;  // left a signal on the free pause: pass it by
     int64_t m_holdStart = 0;
     int64_t m_lostAt = -1;

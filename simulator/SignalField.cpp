@@ -4,42 +4,23 @@
 
 namespace korvex::sim {
 
-namespace {
-
-std::vector<Carrier> builtInCarriers() {
-    return {
-        // broadcast stations, always on
-        {101'100'000, 150'000, 180},
-        {94'300'000, 150'000, 150},
-        {91'300'000, 150'000, 120},
-        // airband: a continuous ATIS and keyed traffic
-        {118'475'000, 12'000, 90},
-        {118'100'000, 12'000, 120, 3000, 9000, 0},
-        {121'800'000, 12'000, 100, 2000, 12000, 4000},
-        {132'525'000, 6'000, 85, 4000, 11000, 7000},
-        // 2 m and 70 cm amateur
-        {144'800'000, 8'000, 90, 1000, 5000, 2500},
-        {145'500'000, 8'000, 140, 4000, 6000, 1000},
-        {145'612'500, 8'000, 110, 5000, 15000, 8000},
-        {433'500'000, 8'000, 95, 3000, 10000, 5000},
-        {438'800'000, 8'000, 120, 6000, 9000, 0},
-        // PMR446, marine, CB, weather, ISM
-        {446'006'250, 5'000, 130, 2000, 8000, 3000},
-        {446'031'250, 5'000, 85, 3000, 11000, 6000},
-        {156'800'000, 12'000, 120, 4000, 14000, 2000},
-        {27'185'000, 6'000, 100, 5000, 10000, 1500},
-        {162'550'000, 12'000, 110},
-        {433'920'000, 15'000, 70, 1000, 4000, 500},
-        {137'100'000, 20'000, 75, 20000, 40000, 10000},
-    };
-}
-
-}  // namespace
-
-SignalField::SignalField() : m_carriers(builtInCarriers()) {}
+SignalField::SignalField() : SignalField(defaultScenario()) {}
 
 SignalField::SignalField(std::vector<Carrier> carriers, uint32_t seed)
     : m_carriers(std::move(carriers)), m_seed(seed) {}
+
+SignalField::SignalField(Scenario scenario)
+    : m_carriers(std::move(scenario.carriers)),
+      m_transmissions(std::move(scenario.transmissions)),
+      m_repeatMs(std::max<int64_t>(scenario.repeatMs, 0)),
+      m_seed(scenario.seed) {
+    std::stable_sort(
+        m_transmissions.begin(), m_transmissions.end(),
+        [](const Transmission& a, const Transmission& b) { return a.startMs < b.startMs; });
+    for (const Transmission& t : m_transmissions) {
+        m_longestMs = std::max(m_longestMs, t.durationMs);
+    }
+}
 
 bool SignalField::isOn(const Carrier& c, int64_t ms) const {
     if (c.onMs <= 0) {
@@ -72,7 +53,38 @@ int SignalField::level(int64_t hz, int64_t ms) const {
         const int64_t level = c.peak * (c.halfWidthHz - distance) / c.halfWidthHz;
         best = std::max(best, static_cast<int>(level));
     }
+    if (!m_transmissions.empty()) {
+        best = std::max(best, transmissionLevel(hz, ms));
+    }
     return std::clamp(best, 0, 255);
+}
+
+int SignalField::transmissionLevel(int64_t hz, int64_t ms) const {
+    if (m_repeatMs <= 0) {
+        return strongestAt(hz, ms);
+    }
+    // The traffic of a period starts within it; a transmission that began
+    // late in the previous period may still run.
+    const int64_t t = (ms % m_repeatMs + m_repeatMs) % m_repeatMs;
+    return std::max(strongestAt(hz, t), strongestAt(hz, t + m_repeatMs));
+}
+
+int SignalField::strongestAt(int64_t hz, int64_t t) const {
+    // Only a transmission that started at most m_longestMs before t can be on.
+    auto it =
+        std::partition_point(m_transmissions.begin(), m_transmissions.end(),
+                             [&](const Transmission& x) { return x.startMs < t - m_longestMs; });
+    int best = 0;
+    for (; it != m_transmissions.end() && it->startMs <= t; ++it) {
+        const int64_t distance = hz > it->hz ? hz - it->hz : it->hz - hz;
+        if (t >= it->endMs() || distance >= kTransmissionHalfWidthHz) {
+            continue;
+        }
+        const int64_t level =
+            it->level * (kTransmissionHalfWidthHz - distance) / kTransmissionHalfWidthHz;
+        best = std::max(best, static_cast<int>(level));
+    }
+    return best;
 }
 
 }  // namespace korvex::sim

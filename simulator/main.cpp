@@ -1,10 +1,13 @@
 // ar8600-sim: the simulated AR8600 on a pseudo-terminal. Prints the device
 // path on the first line of standard output, logs every received command as
-// "<ms since start>\t<command>" and runs until SIGINT or SIGTERM.
+// "<ms since start>\t<command>" and runs until SIGINT or SIGTERM. The band
+// it hears is the built-in one (--seed picks its traffic) or a script
+// (--scenario FILE).
 
 #include <signal.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +21,8 @@ namespace {
 const char* const kUsage =
     "usage: ar8600-sim [--link PATH] [--baud N] [--pace] [--log FILE]\n"
     "                  [--no-reply WORD]... [--late WORD:MS]... [--split] [--garbage]\n"
-    "                  [--stay-off] [--mark2]\n";
+    "                  [--stay-off] [--mark2]\n"
+    "                  [--scenario FILE | --seed N]\n";
 
 bool parsePositive(const char* text, int* value) {
     char* end = nullptr;
@@ -31,8 +35,26 @@ bool parsePositive(const char* text, int* value) {
     return true;
 }
 
+bool parseSeed(const char* text, uint32_t* seed) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || *text == '-' || v > UINT32_MAX) {
+        return false;
+    }
+    *seed = static_cast<uint32_t>(v);
+    return true;
+}
+
+struct BandArguments {
+    std::string scenarioPath;
+    bool seedGiven = false;
+    uint32_t seed = korvex::sim::kDefaultScenarioSeed;
+};
+
 // Fills the options from the command line; false on a usage error.
-bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std::string* logPath) {
+bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std::string* logPath,
+                    BandArguments* band) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -65,11 +87,19 @@ bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std
                 return false;
             }
             options->faults.late.emplace_back(value.substr(0, colon), ms);
+        } else if (arg == "--scenario" && hasValue) {
+            band->scenarioPath = argv[++i];
+        } else if (arg == "--seed" && hasValue) {
+            if (!parseSeed(argv[++i], &band->seed)) {
+                return false;
+            }
+            band->seedGiven = true;
         } else {
             return false;
         }
     }
-    return true;
+    // A script has no seeded traffic.
+    return band->scenarioPath.empty() || !band->seedGiven;
 }
 
 }  // namespace
@@ -77,13 +107,24 @@ bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std
 int main(int argc, char** argv) {
     korvex::sim::PtyOptions options;
     std::string logPath;
+    BandArguments band;
     if (argc > 1 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (!parseArguments(argc, argv, &options, &logPath)) {
+    if (!parseArguments(argc, argv, &options, &logPath, &band)) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (!band.scenarioPath.empty()) {
+        std::string error;
+        options.scenario = korvex::sim::readScenarioFile(band.scenarioPath, &error);
+        if (!options.scenario) {
+            std::fprintf(stderr, "ar8600-sim: %s\n", error.c_str());
+            return 1;
+        }
+    } else if (band.seedGiven) {
+        options.scenario = korvex::sim::defaultScenario(band.seed);
     }
 
     FILE* log = stderr;

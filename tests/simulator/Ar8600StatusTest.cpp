@@ -24,7 +24,7 @@ TEST(Ar8600Status, AnswersTheInitialReadOutQueries) {
         {"XB\r", "XB 000\r\n"},
         {"GA\r", "GA0\r\n"},
         {"MP\r", "MP0\r\n"},
-        {"GM\r", "GM0 XD2.0 XB 000 XA 000 XP05 XMF\r\n"},
+        {"GM\r", "GM0 XD2.0 XB 000 XA 000 XP00 XMF\r\n"},
         {"BM\r", "BM ABCDEFGHIJabcdefghij\r\n"},
         {"GS\r", "GS0 SD2.0 SB 000 SA 000 SP05 AS0\r\n"},
         {"BS\r", "BS ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst\r\n"},
@@ -32,7 +32,7 @@ TEST(Ar8600Status, AnswersTheInitialReadOutQueries) {
         {"VL\r", "VL5\r\n"},
         {"LB\r", "LB16\r\n"},
         {"XD\r", "XD2.0\r\n"},
-        {"XP\r", "XP05\r\n"},
+        {"XP\r", "XP00\r\n"},
         {"XM\r", "XMF\r\n"},
         {"\r", "\r\n"},
     };

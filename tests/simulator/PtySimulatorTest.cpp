@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "simulator/PtySimulator.h"
+#include "tests/settings/TempFolder.h"
 
 namespace korvex::sim {
 namespace {
@@ -58,6 +59,55 @@ std::string readLines(int fd, int lines, int ms) {
 
 void send(int fd, std::string_view text) {
     ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+}
+
+struct ToolRun {
+    int status = -1;     // as waitpid gives it
+    std::string output;  // standard output and error together
+};
+
+// Runs ar8600-sim with `args` to its end. One that has not ended after a
+// few seconds (it started instead of refusing) is stopped with SIGTERM.
+ToolRun runToExit(const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return {};
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        dup2(out[1], STDERR_FILENO);
+        close(out[0]);
+        std::vector<char*> argv{const_cast<char*>("ar8600-sim")};
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(AR8600_SIM_PATH, argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    ToolRun run;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        pollfd p{out[0], POLLIN, 0};
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGTERM);
+            break;
+        }
+        if (poll(&p, 1, 50) <= 0) {
+            continue;
+        }
+        char buf[512];
+        const ssize_t n = read(out[0], buf, sizeof buf);
+        if (n <= 0) {
+            break;
+        }
+        run.output.append(buf, static_cast<size_t>(n));
+    }
+    close(out[0]);
+    waitpid(pid, &run.status, 0);
+    return run;
 }
 
 TEST(PtySimulator, AnswersOverAPseudoTerminalAndRecordsCommands) {
@@ -191,6 +241,74 @@ TEST(Ar8600SimTool, PrintsTheDeviceAndLogsEachCommand) {
         texts.push_back(line.substr(tab + 1));
     }
     EXPECT_EQ(texts, (std::vector<std::string>{"RX", "<1E>", ""}));
+}
+
+TEST(Ar8600SimTool, RefusesABadScenarioNamingItsLine) {
+    const test::TempFolder folder;
+    const std::string band = folder.file("band.txt").string();
+    test::writeBytes(band, "1000 145500000 80 2000\n1000 145500000 300 2000\n");
+    const std::string missing = folder.file("missing.txt").string();
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string output;
+    } cases[] = {
+        {{"--scenario", band},
+         1,
+         "ar8600-sim: " + band + ": line 2: level 300 is outside 0..255\n"},
+        {{"--scenario", missing}, 1, "ar8600-sim: " + missing + ": No such file or directory\n"},
+        {{"--seed", "x"}, 2, "usage: ar8600-sim"},
+        {{"--seed", "-1"}, 2, "usage: ar8600-sim"},
+        {{"--seed", "3", "--scenario", band}, 2, "usage: ar8600-sim"},
+        {{"--scenario"}, 2, "usage: ar8600-sim"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = runToExit(c.args);
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == c.exitCode)
+            << c.args[0] << " " << run.status;
+        EXPECT_EQ(run.output.substr(0, c.output.size()), c.output) << c.args[0];
+        EXPECT_EQ(run.output.find("/dev/pts/"), std::string::npos) << c.args[0];
+    }
+}
+
+TEST(Ar8600SimTool, PlaysTheScenarioOfAFile) {
+    const test::TempFolder folder;
+    const std::string band = folder.file("band.txt").string();
+    // B00 of the sample memory, on for ten minutes from the start.
+    test::writeBytes(band, "# calling channel\n0 145500000 77 600000\n");
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        execl(AR8600_SIM_PATH, "ar8600-sim", "--scenario", band.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string device;
+    char c = 0;
+    while (read(out[0], &c, 1) == 1 && c != '\n') {
+        device += c;
+    }
+    close(out[0]);
+    ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+
+    const int fd = openPort(device);
+    ASSERT_GE(fd, 0);
+    send(fd, "LC1\rMS\r");
+    const std::string got = readLines(fd, 4, 10'000);
+    close(fd);
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    // Acknowledgements, the scan's start with the squelch closed, the stop.
+    EXPECT_EQ(got.substr(0, 7), "\r\n\r\nLC%") << got;
+    const std::string stop = "\r\nLC077 VA RF0145500000\r\n";
+    ASSERT_GE(got.size(), stop.size()) << got;
+    EXPECT_EQ(got.substr(got.size() - stop.size()), stop) << got;
 }
 
 }  // namespace

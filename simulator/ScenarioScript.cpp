@@ -1,0 +1,142 @@
+// The scenario script: one transmission per line, "start_ms frequency_hz
+// level duration_ms", "#" comments.
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "simulator/ReceiverState.h"
+#include "simulator/Scenario.h"
+
+namespace korvex::sim {
+
+namespace {
+
+constexpr const char* kFieldNames[] = {"start_ms", "frequency_hz", "level", "duration_ms"};
+constexpr size_t kFieldCount = std::size(kFieldNames);
+constexpr size_t kMaxDigits = 15;  // well beyond any field's range, far from overflow
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::vector<std::string_view> fieldsOf(std::string_view line) {
+    line = line.substr(0, line.find('#'));
+    std::vector<std::string_view> fields;
+    size_t pos = 0;
+    while (pos < line.size()) {
+        while (pos < line.size() && isBlank(line[pos])) {
+            ++pos;
+        }
+        const size_t begin = pos;
+        while (pos < line.size() && !isBlank(line[pos])) {
+            ++pos;
+        }
+        if (pos > begin) {
+            fields.push_back(line.substr(begin, pos - begin));
+        }
+    }
+    return fields;
+}
+
+bool isWholeNumber(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The transmission of one line with its fields, or the reason it is none.
+std::optional<Transmission> transmissionOf(const std::vector<std::string_view>& fields,
+                                           std::string* reason) {
+    if (fields.size() != kFieldCount) {
+        *reason = "expected 4 numbers (start_ms frequency_hz level duration_ms), found " +
+                  std::to_string(fields.size());
+        return std::nullopt;
+    }
+    int64_t values[kFieldCount] = {};
+    for (size_t i = 0; i < kFieldCount; ++i) {
+        const std::string field(fields[i]);
+        if (!isWholeNumber(field)) {
+            *reason = std::string(kFieldNames[i]) + " \"" + field + "\" is not a whole number";
+            return std::nullopt;
+        }
+        if (field.size() > kMaxDigits) {
+            *reason = std::string(kFieldNames[i]) + " " + field + " is too large";
+            return std::nullopt;
+        }
+        values[i] = std::stoll(field);
+    }
+    const auto [startMs, hz, level, durationMs] = values;
+    if (hz < kLowestHz || hz > kHighestMarkTwoHz) {
+        *reason = "frequency_hz " + std::to_string(hz) + " is outside " +
+                  std::to_string(kLowestHz) + ".." + std::to_string(kHighestMarkTwoHz);
+    } else if (level > 255) {
+        *reason = "level " + std::to_string(level) + " is outside 0..255";
+    } else if (durationMs < 1) {
+        *reason = "duration_ms must be at least 1";
+    } else {
+        return Transmission{startMs, hz, static_cast<int>(level), durationMs};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Scenario> parseScenario(std::string_view text, std::string* error) {
+    Scenario s;
+    int number = 0;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++number;
+        const auto fields = fieldsOf(line);
+        if (fields.empty()) {
+            continue;
+        }
+        std::string reason;
+        const auto t = transmissionOf(fields, &reason);
+        if (!t) {
+            if (error != nullptr) {
+                *error = "line " + std::to_string(number) + ": " + reason;
+            }
+            return std::nullopt;
+        }
+        s.transmissions.push_back(*t);
+    }
+    std::stable_sort(
+        s.transmissions.begin(), s.transmissions.end(),
+        [](const Transmission& a, const Transmission& b) { return a.startMs < b.startMs; });
+    return s;
+}
+
+std::optional<Scenario> readScenarioFile(const std::string& path, std::string* error) {
+    std::string text;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    int failure = file == nullptr ? errno : 0;
+    if (file != nullptr) {
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+            text.append(buffer, n);
+        }
+        if (std::ferror(file) != 0) {  // a directory opens, but reading it fails
+            failure = errno != 0 ? errno : EIO;
+        }
+        std::fclose(file);
+    }
+    if (failure != 0) {
+        if (error != nullptr) {
+            *error = path + ": " + std::strerror(failure);
+        }
+        return std::nullopt;
+    }
+    std::string reason;
+    auto s = parseScenario(text, &reason);
+    if (!s && error != nullptr) {
+        *error = path + ": " + reason;
+    }
+    return s;
+}
+
+}  // namespace korvex::sim
