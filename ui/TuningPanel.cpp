@@ -70,9 +70,8 @@ QGroupBox* group(const char* title, QLayout* layout) {
 CTuningPanel::CTuningPanel(const Context& context, QWidget* parent)
     : QWidget(parent),
       m_ctx(context),
-      m_ownDoc(context.doc != nullptr ? nullptr : std::make_unique<CZelDoc>()),
-      m_doc(context.doc != nullptr ? context.doc : m_ownDoc.get()),
-      m_actions(TuningContext{context.rx, context.poll, context.cycle, context.host, *m_doc,
+      m_doc(context.doc),
+      m_actions(TuningContext{context.rx, context.poll, context.cycle, context.host, m_doc,
                               context.settings}) {
     setObjectName(QStringLiteral("tuningPanel"));
     buildControls();

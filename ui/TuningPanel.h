@@ -43,8 +43,8 @@ public:
         PollCycle& cycle;
         LinkHost& host;
         const KorvSettings& settings;
-        // The frame's document; the panel keeps its own while there is none.
-        CZelDoc* doc = nullptr;
+        // The frame's document: the bandscope set-up and the log's changes.
+        CZelDoc& doc;
         // The list view, or nullptr while it does not exist.
         std::function<ListViewControl*()> listView;
     };
@@ -77,7 +77,7 @@ public:
     void setGroupDialogs(GroupDialog scanGroup, GroupDialog searchGroup);
 
     TuningActions& actions() { return m_actions; }
-    CZelDoc& document() { return *m_doc; }
+    CZelDoc& document() { return m_doc; }
 
 private:
     void buildControls();
@@ -106,8 +106,7 @@ private:
     static void setSelectorIndex(CPanelSelector* selector, int index);
 
     Context m_ctx;
-    std::unique_ptr<CZelDoc> m_ownDoc;
-    CZelDoc* m_doc = nullptr;
+    CZelDoc& m_doc;
     TuningActions m_actions;
     GroupDialog m_scanGroupDialog;
     GroupDialog m_searchGroupDialog;

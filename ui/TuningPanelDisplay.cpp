@@ -103,10 +103,10 @@ void CTuningPanel::updateListView() {
     }
     // The refill has shown the entries whatever the list, so the document's
     // flag is cleared too; left set, every reply would refill the list again.
-    if (m_ctx.rx.listChanged || m_doc->entriesChanged) {
+    if (m_ctx.rx.listChanged || m_doc.entriesChanged) {
         view->refill();
         m_ctx.rx.listChanged = false;
-        m_doc->entriesChanged = false;
+        m_doc.entriesChanged = false;
     }
 }
 

@@ -164,12 +164,15 @@ void CZelView::fillRows(ListRows rows) {
     const int count = itemCount();
     if (m_mode == ListMode::LogView && m_ctx.rx != nullptr && m_ctx.rx->logActive && count > 0) {
         m_remembered.forget();
-        selectItem(count - 1);
+        markRow(count - 1);
         return;
     }
+    // A refill marks the row but leaves the keyboard focus where it is: with
+    // the log running, every new entry would otherwise pull the focus out of
+    // the frequency entry.
     if (restoreSelection) {
         if (const auto row = m_remembered.takeFor(count)) {
-            selectItem(*row);
+            markRow(*row);
         }
     }
 }
@@ -185,14 +188,20 @@ const std::string& CZelView::itemText(int row, int column) const {
 }
 
 void CZelView::selectItem(int row) {
+    if (markRow(row)) {
+        setFocus();
+    }
+}
+
+bool CZelView::markRow(int row) {
     if (row < 0 || row >= itemCount()) {
-        return;
+        return false;
     }
     const QModelIndex index = m_model->index(row, 0);
     selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    setFocus();
     scrollTo(index);
+    return true;
 }
 
 int CZelView::selectedRow() const {

@@ -136,6 +136,8 @@ signals:
 
 private:
     void applyLayout(const ListLayout& layout);
+    // Selects and shows a row without taking the focus; false for no row.
+    bool markRow(int row);
     void fillRows(ListRows rows);
     ListRows buildRows();
     const ListRow* selectedRowTexts() const;

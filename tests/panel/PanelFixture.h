@@ -45,7 +45,7 @@ protected:
     void makePanel() {
         panel.reset();
         CTuningPanel::Context context{
-            rx, poll, cycle, host, settings, &doc, [this] { return &view; }};
+            rx, poll, cycle, host, settings, doc, [this] { return &view; }};
         panel = std::make_unique<CTuningPanel>(context);
         panel->show();
         QApplication::setActiveWindow(panel.get());
