@@ -12,6 +12,9 @@
 
 #include "link/ResponseParser.h"
 #include "link/qt/QtSerialPort.h"
+#include "log/LogActions.h"
+#include "log/LogControl.h"
+#include "mrqSnd.h"
 #include "ui/HelpFiles.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
@@ -30,6 +33,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     setDocumentName(QStringLiteral("no log"));
     resize(900, 620);
 
+    createLog();
     m_views = new CViewArea(
         createListView(), [](QWidget* parent) { return new CZelScopeView(parent); }, this);
     setCentralWidget(m_views);
@@ -39,6 +43,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     createMenus();
     createToolBars();
     registerBuiltInCommands();
+    registerLogCommands();
     createAccelerators();
     setTuningPanel(createTuningPanel());
 
@@ -48,7 +53,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     connect(m_port, &QtSerialPort::portLost, this, &CMainFrame::onPortLost);
     m_cycle.setPort(m_port);
     m_cycle.setLineBuilder([this](std::string_view bytes) { m_parser->receive(bytes); });
-    m_cycle.setRecordingProbe([this] { return m_recordingProbe && m_recordingProbe(); });
+    m_cycle.setRecordingProbe([this] { return m_sound->isRecording(); });
 
     if (!m_options.tracePath.isEmpty()) {
         if (!m_trace.open(m_options.tracePath.toStdString())) {
@@ -60,6 +65,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     }
 
     loadSettings();
+    syncAudioSettings();
 
     m_timer.setInterval(kPollIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &CMainFrame::onTimer);
@@ -67,6 +73,12 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     // is idle, whether or not the port is open.
     m_idleTimer.setInterval(200);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
+        // Without a receiver no reply refreshes the views: a changed log or
+        // list is shown from here.
+        if (!isPolling() && (m_rx.listChanged || m_doc.entriesChanged)) {
+            refreshFromModel();
+        }
+        m_logControl->reap();
         updateCommandStates();
         updateStatusPanes();
     });
@@ -75,7 +87,11 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     updateStatusPanes();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The log thread uses the queue and the model: it ends before they go.
+    m_logControl->shutdown();
+    SetSoundErrorCallback(nullptr, nullptr);
+}
 
 SerialPort& CMainFrame::serialPort() {
     return *m_port;
@@ -111,6 +127,7 @@ void CMainFrame::onTimer() {
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
     m_cycle.tick();
+    m_logControl->reap();
     updateStatusPanes();
 }
 
@@ -280,12 +297,16 @@ void CMainFrame::shutdown() {
     emit shutdownStarted();
     m_timer.stop();
     m_idleTimer.stop();
+    // Recording and playback end first, so their files are complete.
+    m_sound->stopRec();
+    m_sound->stopPlay();
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
     m_cycle.sendFinalCommand(m_poll.offOnExit);
     m_port->waitWritten(250);
     QThread::msleep(250);
     m_port->close();
+    m_logControl->shutdown();
     if (m_settings.saveOnExit) {
         saveSettings();
     }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "link/LinkHost.h"
@@ -14,6 +15,11 @@
 #include "link/PollFields.h"
 #include "link/SerialPort.h"
 #include "link/Trace.h"
+#include "log/LogHost.h"
+#include "log/LogThread.h"
+#include "log/MrqSound.h"
+#include "log/SoundControl.h"
+#include "log/ZelDoc.h"
 #include "model/Receiver.h"
 #include "ui/CommandTable.h"
 #include "ui/FrameHooks.h"
@@ -25,11 +31,24 @@ class QToolBar;
 
 namespace korvex {
 
+class CLogActions;
+class CLogControl;
 class CStatusPanes;
 class CViewArea;
+class CZelView;
 class FileOpener;
 class QtSerialPort;
 class ResponseParser;
+
+// The log's file dialogs: the chosen path, or nothing on Cancel. Tests put
+// fakes here.
+struct LogFileDialogs {
+    // "New": a save dialog that creates or reuses a file.
+    std::function<std::optional<QString>(QWidget*, const QString& initial)> chooseNew;
+    // "Open": an existing file.
+    std::function<std::optional<QString>(QWidget*, const QString& initial)> open;
+};
+LogFileDialogs standardLogFileDialogs();
 
 // What the command line hands the window.
 struct FrameOptions {
@@ -41,7 +60,7 @@ struct FrameOptions {
 // The program's one top-level window: owns the receiver model, the link,
 // the settings and the views, routes commands and shows the link's state.
 // The behaviour lives in the classes it owns; its handlers only call them.
-class CMainFrame : public QMainWindow, public LinkHost {
+class CMainFrame : public QMainWindow, public LinkHost, public LogHost {
     Q_OBJECT
 public:
     static constexpr int kPollIntervalMs = 100;
@@ -66,6 +85,13 @@ public:
     void appendCommands(const std::string& commands);
 
     CReceiver& receiver() { return m_rx; }
+    CZelDoc& document() { return m_doc; }
+    CLogActions& logActions() { return *m_logActions; }
+    CLogControl& logControl() { return *m_logControl; }
+    SoundControl& sound() { return *m_sound; }
+    // Tests replace the sound library and the log's file dialogs.
+    void setSoundControl(std::unique_ptr<SoundControl> sound);
+    void setLogFileDialogs(LogFileDialogs dialogs) { m_logFileDialogs = std::move(dialogs); }
     PollFields& pollFields() { return m_poll; }
     PollCycle& pollCycle() { return m_cycle; }
     CStatusPanes& statusPanes() { return *m_panes; }
@@ -121,6 +147,18 @@ public:
     void refreshView() override;
     void bandscopeSample(int level, std::int64_t frequencyHz) override;
 
+    // LogHost
+    void showLogMessage(const std::string& text, const std::string& caption) override;
+    bool confirmLog(const std::string& text, const std::string& caption) override;
+    bool startExternalPlayer(const std::string& player, const std::string& file) override;
+
+    // ---- the activity log's commands ----
+    void newLogFile();
+    void openLogFile();
+    void startLog();
+    void stopLog();
+    void openLogSettings();
+
 signals:
     // A reply with data has been decoded into the model.
     void modelRefreshed();
@@ -168,6 +206,15 @@ private:
     void storeRuntimeSettings();
     WindowPlacement placement() const;
 
+    void createLog();
+    void bindLogView(CZelView* view);
+    void registerLogCommands();
+    // The settings the log reads at every use follow the settings.
+    void syncAudioSettings();
+    // The save dialog of File New and Start Log; nothing on Cancel.
+    std::optional<std::string> chooseNewLog();
+    void showDocumentTitle();
+
     void onPortLost(const QString& reason);
     bool reopenPort(const SerialSettings& settings);
     void updateStatusPanes();
@@ -175,6 +222,13 @@ private:
 
     FrameOptions m_options;
     CReceiver m_rx;
+    CZelDoc m_doc;
+    std::unique_ptr<SoundControl> m_sound;
+    LiveAudioSettings m_audio;
+    SystemLogClock m_logClock;
+    std::unique_ptr<CLogActions> m_logActions;
+    std::unique_ptr<CLogControl> m_logControl;
+    LogFileDialogs m_logFileDialogs;
     PollFields m_poll;
     PollCycle m_cycle;
     std::unique_ptr<ResponseParser> m_parser;

@@ -1,3 +1,5 @@
+#include "log/LogActions.h"
+#include "ui/LogViewRows.h"
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
 #include "ui/ZelView.h"
@@ -18,10 +20,8 @@ QWidget* CMainFrame::createListView() {
             panel->markBankNamesChanged();
         }
     };
-    context.document = [this]() -> CZelDoc* {
-        auto* panel = qobject_cast<CTuningPanel*>(tuningPanel());
-        return panel != nullptr ? &panel->document() : nullptr;
-    };
+    context.document = [this]() -> CZelDoc* { return &m_doc; };
+    context.playing = [this] { return m_sound->isPlaying(); };
     context.scopeLevels = [this] {
         return ScopeLevels{m_settings.smeterMax, m_settings.scopeThreshold};
     };
@@ -32,7 +32,35 @@ QWidget* CMainFrame::createListView() {
     m_listHooks.deleteChannel = [view] { view->deleteSelected(); };
     m_listHooks.defaultAction = [view] { view->defaultAction(); };
     m_listHooks.contextMenu = [view](const QPoint& at) { view->openContextMenu(at); };
+    bindLogView(view);
     return view;
+}
+
+// The LOG VIEW shows the document's entries; its actions go to the log.
+void CMainFrame::bindLogView(CZelView* view) {
+    view->setRowSource(ListMode::LogView,
+                       [this](const RowProgress& progress) { return logRows(m_doc, progress); });
+    // Runs an action on the selected row; a change of the entries keeps the
+    // selection for the refill that follows.
+    const auto onRow = [this, view](auto action, bool remember) {
+        return [this, view, action, remember] {
+            const auto shown = selectedLogEntry(*view);
+            if (!shown) {
+                return;
+            }
+            if (remember) {
+                view->rememberSelection();
+            }
+            (m_logActions.get()->*action)(shown->entry, shown->row);
+        };
+    };
+    view->setEntryHandler(ListEntry::PlayAudio, onRow(&CLogActions::play, false));
+    view->setEntryHandler(ListEntry::StopPlaying, [this] { m_logActions->stopPlaying(); });
+    view->setEntryHandler(ListEntry::DeleteAudioFile, onRow(&CLogActions::deleteAudio, true));
+    view->setEntryHandler(ListEntry::DeleteLogEntry, onRow(&CLogActions::deleteEntry, true));
+    view->setEntryHandler(ListEntry::DeleteAllLogEntries, [this] { m_logActions->deleteAll(); });
+    m_listHooks.deleteLogEntry = [view] { view->runEntry(ListEntry::DeleteLogEntry); };
+    m_listHooks.playAudio = [view] { view->runEntry(ListEntry::PlayAudio); };
 }
 
 }  // namespace korvex

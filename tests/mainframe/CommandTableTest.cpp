@@ -104,10 +104,24 @@ TEST_F(CommandTableTest, ToolBarButtonsFollowTheLayoutWithGaps) {
 
 TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
     const std::set<CommandId> working = {
-        CommandId::FileExit,           CommandId::ViewList,       CommandId::ViewToolbar,
-        CommandId::ViewStatusBar,      CommandId::SettingsSerial, CommandId::SaveSettingsNow,
-        CommandId::SaveSettingsOnExit, CommandId::PowerOff,       CommandId::HelpContents,
-        CommandId::HelpShortcuts,      CommandId::HelpLicense,    CommandId::HelpAbout,
+        CommandId::FileExit,
+        CommandId::ViewList,
+        CommandId::ViewToolbar,
+        CommandId::ViewStatusBar,
+        CommandId::SettingsSerial,
+        CommandId::SaveSettingsNow,
+        CommandId::SaveSettingsOnExit,
+        CommandId::PowerOff,
+        CommandId::HelpContents,
+        CommandId::HelpShortcuts,
+        CommandId::HelpLicense,
+        CommandId::HelpAbout,
+        // The log's: Stop Log and Stop Recording wait for a log or a recording.
+        CommandId::FileNew,
+        CommandId::FileOpen,
+        CommandId::LogStart,
+        CommandId::RecordNow,
+        CommandId::SettingsLog,
     };
     for (const CommandEntry& entry : commandTable()) {
         EXPECT_EQ(frame->action(entry.id)->isEnabled(), working.count(entry.id) == 1)
