@@ -1,0 +1,105 @@
+// End to end under an X server: the real program, its log and the sound
+// library on ALSA's null devices against the simulator tool playing a
+// scripted band, driven by real key events from xdotool. A screenshot of
+// the LOG VIEW with its entries is left in the build folder.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "log/LogFile.h"
+#include "tests/support/XvfbProgramTest.h"
+
+namespace korvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class LogXvfbTest : public XvfbProgramTest {
+protected:
+    void screenshot(const std::string& name) {
+        run({IMPORT_PATH, "-window", "root", std::string(SCREENSHOT_DIR) + "/" + name});
+    }
+
+    void startProgram() {
+        // The log's settings: audio on, an entry after 1 s open, its end
+        // after 2 s closed, and the log file the dialog offers.
+        std::ofstream(dir + "/Korv.ini")
+            << "[COMMON]\nsaveonexit=0\n[RS232]\nComPortNum=1\nComPortSettings=9600,N,8,2\n"
+            << "[LOG]\naudio=1\ntdelay=2\ntentry=1\nfilepath=" << dir << "/air.log\n"
+            << "audiotime=60\nxplayerpath=\nusexplayer=0\n"
+            << "[AUDIO]\nbitspersample=16\nsamplefreq=22050\n";
+        std::ofstream(dir + "/band.txt") << "22000 145612500 120 5000\n"
+                                            "34000 446006250 150 5000\n";
+        ASSERT_TRUE(
+            sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log", "--scenario", dir + "/band.txt"},
+                      {}, dir + "/sim.out"));
+        ASSERT_TRUE(waitFor(
+            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
+        const std::string simOut = readFile(dir + "/sim.out");
+        const std::string device = simOut.substr(0, simOut.find('\n'));
+        ASSERT_TRUE(
+            korvex.start({KORVEX_PATH, "--port", device, "--no-splash", "--config-dir", dir},
+                         {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir,
+                          "MRQSND_CAPTURE_DEVICE=null", "MRQSND_PLAYBACK_DEVICE=null"},
+                         dir + "/korvex.out"));
+        ASSERT_TRUE(waitFor(
+            [&] { return readFile(dir + "/sim.log").find("\tLB") != std::string::npos; }, 30s))
+            << readFile(dir + "/korvex.out");
+        ASSERT_TRUE(waitFor(
+            [&] {
+                window = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "Korvex v1.41"})
+                             .value_or("");
+                return !window.empty();
+            },
+            10s));
+        window = window.substr(0, window.find('\n'));
+        focusWindow();
+    }
+    // No window manager runs under Xvfb: the focus is given directly.
+    void focusWindow() {
+        run({XDOTOOL_PATH, "windowfocus", "--sync", window});
+        std::this_thread::sleep_for(500ms);
+    }
+
+    std::string window;
+};
+
+TEST_F(LogXvfbTest, StartLogDuringAMemoryScanFillsTheLogViewAndTheFile) {
+    startProgram();
+    key("alt+o", 1000ms);  // "St&op/Mem": memory read, from where a scan starts
+    key("alt+a");          // the panel's memory scan "St&art"
+    key("alt+l", 500ms);
+    key("a", 1500ms);  // "St&art Log": the save dialog offers air.log
+    key("Return", 1000ms);
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(dir + "/air.log"); }, 5s));
+    // Without a window manager the focus does not come back by itself.
+    focusWindow();
+    // F6 goes to the list selector; End opens it and goes to its last entry
+    // (DATABASE); LOG VIEW is the one before.
+    for (const char* k : {"F6", "End", "End", "Up", "Return"}) {
+        key(k);
+    }
+
+    const std::string log = dir + "/air.log";
+    ASSERT_TRUE(waitFor([&] { return parseLogText(readFile(log)).size() == 2; }, 60s))
+        << readFile(log) << readFile(dir + "/korvex.out");
+    std::this_thread::sleep_for(1500ms);  // the NL reply refills the view
+    screenshot("log-view.png");
+
+    const auto entries = parseLogText(readFile(log));
+    EXPECT_EQ(entries[0].frequency, "145.612500");
+    EXPECT_EQ(entries[1].frequency, "446.006250");
+    for (const LogEntry& e : entries) {
+        ASSERT_TRUE(e.hasAudio());
+        EXPECT_EQ(std::system(("soxi -t '" + dir + "/" + e.audioFile + "' >/dev/null").c_str()), 0);
+    }
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(10s), 0);
+    EXPECT_EQ(parseLogText(readFile(log)).size(), 2u) << "nothing lost at exit";
+}
+
+}  // namespace
+}  // namespace korvex::test
