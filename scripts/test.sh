@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds and runs every test,
-# then does the same in the AddressSanitizer + UndefinedBehaviorSanitizer build.
+# then does the same in the AddressSanitizer + UndefinedBehaviorSanitizer build,
+# and runs the tests of the threaded parts (the log thread, the sound library)
+# under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,4 +18,10 @@ if [ "${KORVEX_SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake --preset asan
   cmake --build --preset asan -j "$jobs"
   ctest --preset asan -j "$jobs"
+fi
+
+if [ "${KORVEX_SKIP_SANITIZERS:-0}" != "1" ]; then
+  cmake --preset tsan -DKORVEX_TEST_ONLY="log;sound"
+  cmake --build --preset tsan -j "$jobs" --target log_tests sound_tests sound_unload_tests
+  ctest --preset tsan -j "$jobs"
 fi
