@@ -13,9 +13,14 @@ namespace soundtest {
 namespace {
 
 // The tests need no sound card: ALSA's null device unless the caller chose.
+// Where the tests bring devices of their own, their ALSA configuration adds
+// them to the system's, whatever the caller's environment says.
 const bool devicesChosen = [] {
     setenv("MRQSND_CAPTURE_DEVICE", "null", 0);
     setenv("MRQSND_PLAYBACK_DEVICE", "null", 0);
+#ifdef MRQSND_TEST_ALSA_CONFIG
+    setenv("ALSA_CONFIG_PATH", MRQSND_TEST_ALSA_CONFIG, 1);
+#endif
     return true;
 }();
 
