@@ -1,5 +1,11 @@
 #include "SoundTestSupport.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +116,77 @@ ScopedEnv::~ScopedEnv() {
         setenv(m_name.c_str(), m_oldValue.c_str(), 1);
     } else {
         unsetenv(m_name.c_str());
+    }
+}
+
+FifoReader::FifoReader(const std::string& path, bool held) : m_held(held) {
+    if (mkfifo(path.c_str(), 0600) != 0) {
+        throw std::runtime_error("mkfifo failed");
+    }
+    // Non-blocking, so the open does not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        throw std::runtime_error("opening the FIFO failed");
+    }
+    m_thread = std::thread([this, fd] {
+        readAll(fd);
+        ::close(fd);
+    });
+}
+
+FifoReader::~FifoReader() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void FifoReader::release() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_held = false;
+    }
+    m_changed.notify_all();
+}
+
+Bytes FifoReader::wait() {
+    release();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    std::lock_guard lock(m_mutex);
+    return m_bytes;
+}
+
+void FifoReader::readAll(int fd) {
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_held || m_stopping; });
+    }
+    std::uint8_t chunk[65536];
+    while (true) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) {
+                return;
+            }
+        }
+        // Until a writer has come, the FIFO shows no events at all.
+        pollfd poller{fd, POLLIN, 0};
+        if (poll(&poller, 1, 100) <= 0) {
+            continue;
+        }
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got > 0) {
+            std::lock_guard lock(m_mutex);
+            m_bytes.insert(m_bytes.end(), chunk, chunk + got);
+        } else if (got == 0 || errno != EAGAIN) {
+            return;
+        }
     }
 }
 
