@@ -261,6 +261,32 @@ TEST_F(RecordTest, HeaderThatCannotBeFixedIsReported) {
     EXPECT_EQ((written.size() - 46) % 1000, 0u);
 }
 
+// A writer that stops taking samples (the FIFO is not read) is reported
+// once; the recorder drops what the writer cannot take, so what finally
+// reaches the file is bounded by the backlog, not by the recording's length.
+TEST_F(RecordTest, StalledWriterIsReportedOnceAndItsBacklogBounded) {
+    const std::string path = scratch.file("stalled.wav");
+    FifoReader reader(path, true);
+    ASSERT_EQ(StartRec(44100, 16, path.c_str()), 1);
+    ASSERT_TRUE(errors.waitForCount(1, milliseconds(20000)));
+    // Long enough for a further report, if there were one.
+    std::this_thread::sleep_for(milliseconds(1500));
+    reader.release();
+    EXPECT_EQ(StopRec(), 1);
+    const Bytes written = reader.wait();
+
+    EXPECT_EQ(errors.texts(),
+              (std::vector<std::string>{"Error writing WAVE file " + path +
+                                            ": writing stalled, recorded audio is dropped",
+                                        "Error closing WAVE file " + path + ": Illegal seek"}));
+    ASSERT_GT(written.size(), 46u);
+    EXPECT_EQ((written.size() - 46) % 2000, 0u);
+    // The pipe, four seconds of backlog, and a second of slack for what was
+    // recorded between the release and StopRec.
+    const std::size_t bytesPerSecond = 44100 * 2;
+    EXPECT_LE(written.size() - 46, reader.capacity() + 5 * bytesPerSecond);
+}
+
 TEST_F(RecordTest, FileThatTakesNothingIsReportedOnce) {
     ASSERT_EQ(StartRec(11025, 8, "/dev/full"), 1);
     EXPECT_TRUE(errors.waitForCount(1));

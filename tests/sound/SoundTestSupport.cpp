@@ -124,14 +124,11 @@ FifoReader::FifoReader(const std::string& path, bool held) : m_held(held) {
         throw std::runtime_error("mkfifo failed");
     }
     // Non-blocking, so the open does not wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0) {
         throw std::runtime_error("opening the FIFO failed");
     }
-    m_thread = std::thread([this, fd] {
-        readAll(fd);
-        ::close(fd);
-    });
+    m_thread = std::thread([this] { readAll(); });
 }
 
 FifoReader::~FifoReader() {
@@ -143,6 +140,7 @@ FifoReader::~FifoReader() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
+    ::close(m_fd);
 }
 
 void FifoReader::release() {
@@ -162,7 +160,12 @@ Bytes FifoReader::wait() {
     return m_bytes;
 }
 
-void FifoReader::readAll(int fd) {
+std::size_t FifoReader::capacity() const {
+    const int size = fcntl(m_fd, F_GETPIPE_SZ);
+    return size > 0 ? static_cast<std::size_t>(size) : 0;
+}
+
+void FifoReader::readAll() {
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return !m_held || m_stopping; });
@@ -176,11 +179,11 @@ void FifoReader::readAll(int fd) {
             }
         }
         // Until a writer has come, the FIFO shows no events at all.
-        pollfd poller{fd, POLLIN, 0};
+        pollfd poller{m_fd, POLLIN, 0};
         if (poll(&poller, 1, 100) <= 0) {
             continue;
         }
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
         if (got > 0) {
             std::lock_guard lock(m_mutex);
             m_bytes.insert(m_bytes.end(), chunk, chunk + got);

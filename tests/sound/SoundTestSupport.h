@@ -67,10 +67,13 @@ public:
     void release();
     // Waits until the writer has closed the FIFO; what it wrote.
     Bytes wait();
+    // Bytes the FIFO holds before a writer stalls.
+    std::size_t capacity() const;
 
 private:
-    void readAll(int fd);
+    void readAll();
 
+    int m_fd = -1;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_held;
