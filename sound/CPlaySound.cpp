@@ -84,7 +84,8 @@ void CPlaySound::closeDevice(bool drain) {
         return;
     }
     if (drain) {
-        // Closed when the device reports that it has played everything.
+        // Closed when the device reports that it has played everything, or
+        // that it gave up on a device that stopped playing.
         m_draining = true;
         m_waveOut.drain();
         return;

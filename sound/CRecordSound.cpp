@@ -16,7 +16,9 @@ CRecordSound::CRecordSound(QueuePtr queue, const WaveFormat& format, std::string
     : m_queue(std::move(queue)),
       m_format(format),
       m_path(std::move(path)),
-      m_device(std::move(device)) {}
+      m_device(std::move(device)),
+      m_maxBacklog((kBacklogSeconds * format.samplesPerSec + kBufferSamples - 1) / kBufferSamples) {
+}
 
 void CRecordSound::run() {
     while (true) {
@@ -74,6 +76,7 @@ void CRecordSound::startRecording() {
         return;
     }
     m_isCapturing = true;
+    m_stallReported = false;
     if (m_writer) {
         m_writer->post(kOpenWaveFile,
                        std::make_unique<FileOpenBlock>(FileOpenBlock{m_path, m_format}));
@@ -101,7 +104,13 @@ void CRecordSound::bufferDone(std::unique_ptr<SoundBuffer> buffer) {
         return;
     }
     if (m_writer) {
-        m_writer->post(kWriteBlock, std::move(buffer));
+        if (m_writer->size() < m_maxBacklog) {
+            m_writer->post(kWriteBlock, std::move(buffer));
+        } else if (!m_stallReported) {
+            m_stallReported = true;
+            reportError("Error writing WAVE file " + m_path +
+                        ": writing stalled, recorded audio is dropped");
+        }
     }
     queueBuffer();
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ErrorReport.h"
+
 namespace mrqsnd {
 
 WorkerHandle CWriteSoundFile::start() {
@@ -17,7 +19,8 @@ void CWriteSoundFile::run() {
             case kOpenWaveFile:
                 if (auto* block = std::get_if<std::unique_ptr<FileOpenBlock>>(&message.param)) {
                     // A file that cannot be created leaves the writer without
-                    // one: later blocks are dropped silently.
+                    // one: later blocks are dropped silently. A file that was
+                    // created but fails to take what is written is reported.
                     m_file.open((*block)->path, (*block)->format);
                 }
                 break;
@@ -33,10 +36,18 @@ void CWriteSoundFile::run() {
                 break;
             case kQuitWriter:
                 m_file.close();
+                reportFileErrors();
                 return;
             default:
                 break;
         }
+        reportFileErrors();
+    }
+}
+
+void CWriteSoundFile::reportFileErrors() {
+    for (const std::string& text : m_file.takeErrors()) {
+        reportError(text);
     }
 }
 

@@ -1,5 +1,6 @@
 // The file-writer thread: creates the WAV file, appends the captured buffers
-// and fixes the chunk sizes when told to close.
+// and fixes the chunk sizes when told to close. A file that fails to write or
+// to close is reported once for each.
 #pragma once
 
 #include "MessageQueue.h"
@@ -16,6 +17,9 @@ public:
 
 private:
     explicit CWriteSoundFile(QueuePtr queue) : m_queue(std::move(queue)) {}
+
+    // Hands what went wrong with the file to the error callback.
+    void reportFileErrors();
 
     QueuePtr m_queue;
     WaveFileWriter m_file;

@@ -9,8 +9,11 @@ namespace mrqsnd {
 
 namespace {
 
-// Trivially destructible, so reports during unload stay safe.
-std::mutex callbackMutex;
+// Held while a callback runs: once setErrorCallback returns, the previous
+// callback is neither running nor called again, so its context may go.
+// Recursive, so a callback may set another. Trivially destructible, so
+// reports at the end of the process stay safe.
+std::recursive_mutex callbackMutex;
 MrqSndErrorCallback currentCallback = nullptr;
 void* currentContext = nullptr;
 
@@ -23,15 +26,9 @@ void setErrorCallback(MrqSndErrorCallback callback, void* context) {
 }
 
 void reportError(const std::string& text) {
-    MrqSndErrorCallback callback;
-    void* context;
-    {
-        std::lock_guard lock(callbackMutex);
-        callback = currentCallback;
-        context = currentContext;
-    }
-    if (callback != nullptr) {
-        callback(text.c_str(), context);
+    std::lock_guard lock(callbackMutex);
+    if (currentCallback != nullptr) {
+        currentCallback(text.c_str(), currentContext);
     } else {
         std::fprintf(stderr, "mrqSnd: %s\n", text.c_str());
     }

@@ -18,4 +18,9 @@ Message MessageQueue::wait() {
     return message;
 }
 
+std::size_t MessageQueue::size() {
+    std::lock_guard lock(m_mutex);
+    return m_messages.size();
+}
+
 }  // namespace mrqsnd

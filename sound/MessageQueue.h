@@ -76,6 +76,8 @@ public:
     void post(std::uint32_t id, MessageParam param = {});
     // Blocks until a message arrives.
     Message wait();
+    // Messages posted and not yet taken.
+    std::size_t size();
 
 private:
     std::mutex m_mutex;

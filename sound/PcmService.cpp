@@ -62,6 +62,12 @@ void PcmService::giveBack(std::unique_ptr<SoundBuffer> buffer) {
     m_notify->post(m_bufferDone, std::move(buffer));
 }
 
+void PcmService::dropAll() {
+    snd_pcm_drop(m_pcm);
+    afterDrop();
+    returnAllBuffers();
+}
+
 void PcmService::returnAllBuffers() {
     if (m_current) {
         giveBack(std::move(m_current));
@@ -76,9 +82,7 @@ void PcmService::serviceLoop() {
     std::unique_lock lock(m_mutex);
     while (true) {
         if (m_resetRequested) {
-            snd_pcm_drop(m_pcm);
-            afterDrop();
-            returnAllBuffers();
+            dropAll();
             m_resetRequested = false;
             m_changed.notify_all();
             continue;

@@ -55,6 +55,9 @@ protected:
     void enqueue(std::unique_ptr<SoundBuffer> buffer);
     // Posts the buffer to the owner as done.
     void giveBack(std::unique_ptr<SoundBuffer> buffer);
+    // On the service thread with m_mutex held: drops what the device holds
+    // and hands every buffer back, as a reset does.
+    void dropAll();
 
     static constexpr int kWaitMilliseconds = 50;
 

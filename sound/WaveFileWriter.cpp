@@ -1,8 +1,11 @@
 #include "WaveFileWriter.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace mrqsnd {
 
@@ -17,14 +20,34 @@ void put32(std::uint8_t* p, std::uint32_t v) {
     }
 }
 
-bool writeSizeAt(std::FILE* file, long offset, std::uint32_t value) {
-    std::uint8_t bytes[4];
-    put32(bytes, value);
-    return std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(bytes, 1, 4, file) == 4;
+// Writes size bytes at offset; 0 or an errno value.
+int writeAt(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
+    while (size > 0) {
+        const ssize_t put = ::pwrite(fd, data, size, static_cast<off_t>(offset));
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (put == 0) {
+            return EIO;
+        }
+        data += put;
+        size -= static_cast<std::size_t>(put);
+        offset += static_cast<std::uint64_t>(put);
+    }
+    return 0;
 }
 
-bool truncateFile(std::FILE* file, std::uint64_t size) {
-    return ::ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
+int writeSizeAt(int fd, std::uint64_t offset, std::uint32_t value) {
+    std::uint8_t bytes[4];
+    put32(bytes, value);
+    return writeAt(fd, bytes, sizeof bytes, offset);
+}
+
+std::string failureText(const char* what, const std::string& path, int error) {
+    return std::string("Error ") + what + " WAVE file " + path + ": " + std::strerror(error);
 }
 
 }  // namespace
@@ -35,12 +58,15 @@ WaveFileWriter::~WaveFileWriter() {
 
 bool WaveFileWriter::open(const std::string& path, const WaveFormat& format) {
     close();
-    m_file = std::fopen(path.c_str(), "wb");
-    if (m_file == nullptr) {
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
         return false;
     }
-    m_dataBytes = 0;
+    m_path = path;
+    m_headerWritten = false;
     m_failed = false;
+    m_dataBytes = 0;
+    m_bytesWritten = 0;
 
     std::uint8_t header[kHeaderSize] = {};
     std::memcpy(header + 0, "RIFF", 4);
@@ -51,47 +77,93 @@ bool WaveFileWriter::open(const std::string& path, const WaveFormat& format) {
     std::memcpy(header + 20, record.data(), record.size());
     std::memcpy(header + 38, "data", 4);
     // The RIFF and data sizes stay 0 until close().
-    if (std::fwrite(header, 1, sizeof header, m_file) != sizeof header) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        return false;
+    if (const int err = writeAll(header, sizeof header); err != 0) {
+        writeFailed(err);
+        return true;
     }
+    m_headerWritten = true;
     return true;
 }
 
+int WaveFileWriter::writeAll(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(m_fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (put == 0) {
+            return EIO;
+        }
+        data += put;
+        size -= static_cast<std::size_t>(put);
+        m_bytesWritten += static_cast<std::uint64_t>(put);
+    }
+    return 0;
+}
+
+void WaveFileWriter::writeFailed(int error) {
+    m_failed = true;
+    m_errors.push_back(failureText("writing", m_path, error));
+}
+
 void WaveFileWriter::append(const std::uint8_t* data, std::size_t size) {
-    if (m_file == nullptr || m_failed || size == 0) {
+    if (m_fd < 0 || m_failed || size == 0) {
         return;
     }
-    if (m_dataBytes + size > kMaxDataBytes || std::fwrite(data, 1, size, m_file) != size) {
-        m_failed = true;
+    if (m_dataBytes + size > kMaxDataBytes) {
+        writeFailed(EFBIG);
+        return;
+    }
+    if (const int err = writeAll(data, size); err != 0) {
+        writeFailed(err);
         return;
     }
     m_dataBytes += size;
 }
 
 void WaveFileWriter::close() {
-    if (m_file == nullptr) {
+    if (m_fd < 0) {
         return;
     }
-    std::uint64_t chunkEnd = kHeaderSize + m_dataBytes;
-    // A failed block may have left part of itself behind: cut it off so the
-    // file holds whole blocks only.
-    std::fflush(m_file);
-    if (m_failed) {
-        truncateFile(m_file, chunkEnd);
-    }
-    if (m_dataBytes % 2 != 0) {
-        const std::uint8_t pad = 0;
-        if (std::fseek(m_file, static_cast<long>(chunkEnd), SEEK_SET) == 0 &&
-            std::fwrite(&pad, 1, 1, m_file) == 1) {
-            ++chunkEnd;
+    int err = 0;
+    const auto keep = [&err](int result) {
+        if (err == 0) {
+            err = result;
         }
+    };
+    if (m_headerWritten) {
+        std::uint64_t chunkEnd = kHeaderSize + m_dataBytes;
+        // A failed block may have left part of itself behind: cut it off so
+        // the file holds whole blocks only. Should that fail, the sizes
+        // still claim only the whole blocks.
+        if (m_bytesWritten > chunkEnd && ::ftruncate(m_fd, static_cast<off_t>(chunkEnd)) != 0) {
+            keep(errno);
+        }
+        if (m_dataBytes % 2 != 0) {
+            const std::uint8_t pad = 0;
+            const int padErr = writeAt(m_fd, &pad, 1, chunkEnd);
+            keep(padErr);
+            if (padErr == 0) {
+                ++chunkEnd;
+            }
+        }
+        keep(writeSizeAt(m_fd, 4, static_cast<std::uint32_t>(chunkEnd - 8)));
+        keep(writeSizeAt(m_fd, 42, static_cast<std::uint32_t>(m_dataBytes)));
     }
-    writeSizeAt(m_file, 4, static_cast<std::uint32_t>(chunkEnd - 8));
-    writeSizeAt(m_file, 42, static_cast<std::uint32_t>(m_dataBytes));
-    std::fclose(m_file);
-    m_file = nullptr;
+    if (::close(m_fd) != 0 && errno != EINTR) {
+        keep(errno);
+    }
+    m_fd = -1;
+    if (err != 0) {
+        m_errors.push_back(failureText("closing", m_path, err));
+    }
+}
+
+std::vector<std::string> WaveFileWriter::takeErrors() {
+    return std::exchange(m_errors, {});
 }
 
 }  // namespace mrqsnd

@@ -1,11 +1,14 @@
 // Writes a mono PCM WAV file: RIFF "WAVE", an 18-byte "fmt " chunk and a
 // "data" chunk whose sizes are fixed when the file is closed.
+//
+// Every block goes to the file with a write of its own, so the writer knows
+// exactly which bytes the file holds: the sizes it fixes never claim more.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "WaveFormat.h"
 
@@ -21,23 +24,41 @@ public:
     WaveFileWriter& operator=(const WaveFileWriter&) = delete;
     ~WaveFileWriter();
 
-    // Creates or replaces the file and writes the header; false on failure.
+    // Creates or replaces the file and writes the header. False when the
+    // file cannot be created; a header that fails to write leaves the file
+    // open, taking no samples, with an error to report.
     bool open(const std::string& path, const WaveFormat& format);
-    bool isOpen() const { return m_file != nullptr; }
+    bool isOpen() const { return m_fd >= 0; }
 
     // Appends samples. A block that fails to write, or that would overflow
-    // the 32-bit chunk sizes, is dropped with everything after it.
+    // the 32-bit chunk sizes, is dropped with everything after it; the
+    // failure leaves an error to report.
     void append(const std::uint8_t* data, std::size_t size);
 
-    // Writes the final chunk sizes and closes the file.
+    // Cuts off a block that was only partly written, writes the final chunk
+    // sizes and closes the file; a failure leaves an error to report.
     void close();
+
+    // The failures not yet taken, oldest first: "Error writing WAVE file
+    // PATH: REASON" and "Error closing WAVE file PATH: REASON", at most one
+    // of each per file.
+    std::vector<std::string> takeErrors();
 
     std::uint64_t dataBytes() const { return m_dataBytes; }
 
 private:
-    std::FILE* m_file = nullptr;
-    std::uint64_t m_dataBytes = 0;
+    // Writes all of size bytes at the end of the file; 0 or an errno value.
+    int writeAll(const std::uint8_t* data, std::size_t size);
+    void writeFailed(int error);
+
+    int m_fd = -1;
+    std::string m_path;
+    bool m_headerWritten = false;
     bool m_failed = false;
+    // Whole blocks in the data chunk, and every byte the file took.
+    std::uint64_t m_dataBytes = 0;
+    std::uint64_t m_bytesWritten = 0;
+    std::vector<std::string> m_errors;
 };
 
 }  // namespace mrqsnd

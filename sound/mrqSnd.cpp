@@ -25,7 +25,8 @@ constexpr std::size_t kMaxPathLength = 259;
 class Library {
 public:
     ~Library() {
-        // Unloading stops what still runs.
+        // The end of the process stops what still runs; dlclose never
+        // unloads the library, so this is the only unload.
         stopPlay();
         stopRec();
     }

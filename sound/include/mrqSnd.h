@@ -39,14 +39,20 @@ MRQSND_API int IsRecording(void);
 // file has ended), else 0.
 MRQSND_API int IsPlaying(void);
 
-// Receives the library's error texts ("WAVEIN:%x:%s", "WAVEOUT:%x:%s" and the
-// file messages). It is called on one of the library's threads: it must
-// return promptly, must not call StopRec or StopPlay, and must copy the text
-// if it keeps it.
+// Receives the library's error texts: "WAVEIN:%x:%s", "WAVEOUT:%x:%s", the
+// messages about files it cannot play, and "Error writing WAVE file PATH:
+// REASON" / "Error closing WAVE file PATH: REASON" about a recording's file
+// (a failure, or a stall, is reported once, not per buffer). It is called on
+// one of the library's threads, one call at a time: it must return promptly,
+// must not call StartRec, StopRec, StartPlay or StopPlay (they may be waiting
+// for the thread that calls it), and must copy the text if it keeps it.
 typedef void (*MrqSndErrorCallback)(const char* text, void* context);
 
 // Sets the receiver of error texts; null restores the default, which writes
-// them to standard error.
+// them to standard error. When it returns, the previous callback is neither
+// running nor called again, so its context may be freed; a callback that is
+// running is waited for, so the caller must not be what it waits for. A
+// callback may call it.
 MRQSND_API void SetSoundErrorCallback(MrqSndErrorCallback callback, void* context);
 
 #ifdef __cplusplus

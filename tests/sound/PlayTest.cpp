@@ -152,6 +152,45 @@ TEST_F(PlayTest, PlaybackDeviceErrorIsReported) {
     EXPECT_EQ(texts[0].rfind("WAVEOUT:2:", 0), 0u) << texts[0];
 }
 
+// A device that takes samples but never plays them never drains. The player
+// gives it up after a bounded time, StopPlay ends the playback, whether it
+// comes before or after that, and the next playback plays every sample.
+class StalledDevice : public PlayTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StalledDevice, DoesNotHoldThePlayer) {
+    const bool waitForTheBound = GetParam();
+    const std::string stalled = scratch.file("stalled.wav");
+    run("sox -n -r 11025 -b 16 -c 1 '" + stalled + "' synth 0.2 sine 440");
+    const std::string closed = scratch.file("device-closed");
+    {
+        ScopedEnv device("MRQSND_PLAYBACK_DEVICE", "korvexstall:CLOSED=" + closed);
+        ASSERT_EQ(StartPlay(stalled.c_str()), 1);
+    }
+    if (waitForTheBound) {
+        // The device is let go at the end of the file; the playback stays.
+        EXPECT_TRUE(
+            waitUntil([&] { return std::filesystem::exists(closed); }, milliseconds(10000)));
+        EXPECT_EQ(IsPlaying(), 1);
+    } else {
+        // Every sample is in the device and the drain under way.
+        std::this_thread::sleep_for(milliseconds(400));
+    }
+    EXPECT_EQ(StopPlay(), 1);
+    EXPECT_EQ(IsPlaying(), 0);
+    EXPECT_TRUE(std::filesystem::exists(closed));
+
+    const std::string next = scratch.file("next.wav");
+    run("sox -n -r 8000 -b 8 -c 1 '" + next + "' synth 0.3 sine 880");
+    const std::string samples = run("sox '" + next + "' -t raw -");
+    EXPECT_EQ(playToFile(next, samples.size()), Bytes(samples.begin(), samples.end()));
+    EXPECT_TRUE(errors.texts().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(StopPlay, StalledDevice, ::testing::Values(false, true),
+                         [](const auto& info) {
+                             return std::string(info.param ? "AfterTheBound" : "WhileDraining");
+                         });
+
 // Hand-made and damaged files: what is reported and what reaches the device.
 struct DamagedFile {
     const char* name;

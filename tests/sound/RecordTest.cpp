@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <ostream>
 #include <regex>
@@ -200,6 +202,98 @@ TEST_F(RecordTest, UncreatableFileRecordsWithoutMessage) {
     EXPECT_EQ(StopRec(), 1);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(errors.texts().empty());
+}
+
+// Files may not grow past limit bytes while the object lives; writing past
+// it fails with "File too large", as a full disk fails with its own error.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+// The file takes five blocks and part of a sixth: the error is reported once
+// and the header claims the whole blocks the file holds, no more.
+TEST_F(RecordTest, WriteErrorIsReportedAndTheHeaderMatchesTheFile) {
+    const std::string path = scratch.file("limited.wav");
+    {
+        FileSizeLimit limit(46 + 5 * 2000 + 700);
+        ASSERT_EQ(StartRec(11025, 16, path.c_str()), 1);
+        EXPECT_TRUE(errors.waitForCount(1, milliseconds(10000)));
+        std::this_thread::sleep_for(milliseconds(200));
+        EXPECT_EQ(StopRec(), 1);
+    }
+    EXPECT_EQ(errors.texts(),
+              std::vector<std::string>{"Error writing WAVE file " + path + ": File too large"});
+    const Bytes file = readFile(path);
+    EXPECT_EQ(file.size(), 46u + 10000u);
+    EXPECT_EQ(le32(file, 42), 10000u);
+    EXPECT_EQ(le32(file, 4), file.size() - 8);
+    EXPECT_EQ(run("soxi -s '" + path + "'"), "5000\n");
+}
+
+// A FIFO takes the samples, but the sizes in its header cannot be fixed.
+TEST_F(RecordTest, HeaderThatCannotBeFixedIsReported) {
+    const std::string path = scratch.file("pipe.wav");
+    FifoReader reader(path, false);
+    ASSERT_EQ(StartRec(11025, 8, path.c_str()), 1);
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(StopRec(), 1);
+    const Bytes written = reader.wait();
+    EXPECT_EQ(errors.texts(),
+              std::vector<std::string>{"Error closing WAVE file " + path + ": Illegal seek"});
+    ASSERT_GT(written.size(), 46u);
+    EXPECT_EQ(std::string(written.begin(), written.begin() + 4), "RIFF");
+    EXPECT_EQ(le32(written, 42), 0u);
+    EXPECT_EQ((written.size() - 46) % 1000, 0u);
+}
+
+// A writer that stops taking samples (the FIFO is not read) is reported
+// once; the recorder drops what the writer cannot take, so what finally
+// reaches the file is bounded by the backlog, not by the recording's length.
+TEST_F(RecordTest, StalledWriterIsReportedOnceAndItsBacklogBounded) {
+    const std::string path = scratch.file("stalled.wav");
+    FifoReader reader(path, true);
+    ASSERT_EQ(StartRec(44100, 16, path.c_str()), 1);
+    ASSERT_TRUE(errors.waitForCount(1, milliseconds(20000)));
+    // Long enough for a further report, if there were one.
+    std::this_thread::sleep_for(milliseconds(1500));
+    reader.release();
+    EXPECT_EQ(StopRec(), 1);
+    const Bytes written = reader.wait();
+
+    EXPECT_EQ(errors.texts(),
+              (std::vector<std::string>{"Error writing WAVE file " + path +
+                                            ": writing stalled, recorded audio is dropped",
+                                        "Error closing WAVE file " + path + ": Illegal seek"}));
+    ASSERT_GT(written.size(), 46u);
+    EXPECT_EQ((written.size() - 46) % 2000, 0u);
+    // The pipe, four seconds of backlog, and a second of slack for what was
+    // recorded between the release and StopRec.
+    const std::size_t bytesPerSecond = 44100 * 2;
+    EXPECT_LE(written.size() - 46, reader.capacity() + 5 * bytesPerSecond);
+}
+
+TEST_F(RecordTest, FileThatTakesNothingIsReportedOnce) {
+    ASSERT_EQ(StartRec(11025, 8, "/dev/full"), 1);
+    EXPECT_TRUE(errors.waitForCount(1));
+    std::this_thread::sleep_for(milliseconds(200));
+    EXPECT_EQ(StopRec(), 1);
+    EXPECT_EQ(errors.texts(), std::vector<std::string>{
+                                  "Error writing WAVE file /dev/full: No space left on device"});
 }
 
 TEST_F(RecordTest, ExistingFileIsReplaced) {

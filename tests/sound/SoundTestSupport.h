@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace soundtest {
@@ -49,6 +50,36 @@ private:
     std::string m_name;
     bool m_hadValue = false;
     std::string m_oldValue;
+};
+
+// Reads a FIFO on a thread of its own and collects what arrives until the
+// writer closes it. The FIFO is opened at once, so a writer's open returns;
+// a held reader reads nothing until release(), so the writer stalls once the
+// pipe is full.
+class FifoReader {
+public:
+    // Creates the FIFO at path.
+    FifoReader(const std::string& path, bool held);
+    ~FifoReader();
+    FifoReader(const FifoReader&) = delete;
+    FifoReader& operator=(const FifoReader&) = delete;
+
+    void release();
+    // Waits until the writer has closed the FIFO; what it wrote.
+    Bytes wait();
+    // Bytes the FIFO holds before a writer stalls.
+    std::size_t capacity() const;
+
+private:
+    void readAll();
+
+    int m_fd = -1;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held;
+    bool m_stopping = false;
+    Bytes m_bytes;
+    std::thread m_thread;
 };
 
 // Collects what the library reports. Install with the library's setter
