@@ -1,5 +1,6 @@
 #include "log/LogFile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -70,6 +71,7 @@ std::string formatLogLine(const LogEntry& entry, std::string_view lineEnd) {
 
 std::vector<LogEntry> parseLogText(std::string_view text) {
     std::vector<LogEntry> entries;
+    entries.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "log/LogFile.h"
@@ -52,13 +53,14 @@ bool CZelDoc::readLogFile(const std::filesystem::path& file) {
     if (!read) {
         return false;
     }
-    {
-        std::lock_guard lock(m_entryMutex);
-        m_entries.clear();
-    }
-    for (const LogEntry& entry : *read) {
-        if (appendEntry(entry) != AppendResult::Appended) {
-            break;
+    std::lock_guard lock(m_entryMutex);
+    m_entries.clear();
+    if (m_appendEnabled) {
+        try {
+            m_entries.reserve(std::max(read->size(), kInitialEntryRoom));
+            std::move(read->begin(), read->end(), std::back_inserter(m_entries));
+        } catch (const std::bad_alloc&) {
+            m_appendEnabled = false;
         }
     }
     entriesChanged = true;
