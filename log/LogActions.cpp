@@ -57,6 +57,9 @@ bool CLogActions::readInto(const std::string& path) {
         m_host.showLogMessage(fileError("Unable to read the log file", path, errno), "Error");
         return false;
     }
+    if (!m_doc.appendEnabled()) {
+        m_host.showLogMessage("No more memory for Log-entries.", "Error");
+    }
     m_settings.logFilePath = path;
     m_doc.setTitle(titleOf(path));
     m_queue.append(cmd::noiseLimiterQuery());
@@ -77,6 +80,8 @@ bool CLogActions::useNewLogFile(const std::string& path) {
 void CLogActions::newLog(const std::optional<std::string>& chosenPath) {
     if (!m_doc.resetLog()) {
         m_host.showLogMessage("Not enough memory for Log-entries.", "Error");
+        m_doc.setTitle(CZelDoc::kNoLogTitle);
+        return;
     }
     if (!chosenPath || !useNewLogFile(*chosenPath)) {
         m_doc.setTitle(CZelDoc::kNoLogTitle);

@@ -101,8 +101,12 @@ bool CLogControl::canStopLog() const {
     return m_rx.logActive;
 }
 
+bool CLogControl::logBusy() const {
+    return m_rx.logActive || m_thread != nullptr;
+}
+
 bool CLogControl::canRecordNow() const {
-    return !m_rx.logActive && !m_sound.isRecording();
+    return !logBusy() && !m_sound.isRecording();
 }
 
 bool CLogControl::canStopRecording() const {

@@ -39,6 +39,9 @@ public:
     // At exit: Stop Log when running, then waits for the thread.
     void shutdown();
     bool threadExists() const { return m_thread != nullptr; }
+    // The log runs, or its thread is still finishing the last entry: the
+    // commands that would touch the entries or the recording wait for both.
+    bool logBusy() const;
 
     // Record Now into the log's folder; a message when refused.
     void recordNow(const std::string& logFilePath);

@@ -78,7 +78,11 @@ std::vector<LogEntry> parseLogText(std::string_view text) {
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        const std::string_view line = text.substr(pos, end - pos);
+        std::string_view line = text.substr(pos, end - pos);
+        // A CR LF line reads like an LF line, even without a TAB.
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
         if (isLogEntryLine(line)) {
             entries.push_back(parseLogLine(line));
         }

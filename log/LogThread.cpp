@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 
 #include "link/CommandQueue.h"
 #include "link/Commands.h"
@@ -116,13 +117,12 @@ void CLogThread::messageLoop() {
 }
 
 void CLogThread::openLogFile() {
-    m_logStream.open(m_settings.logFilePath, std::ios::binary | std::ios::app);
+    std::ofstream file(m_settings.logFilePath, std::ios::binary | std::ios::app);
+    m_logFileOpen = file.is_open();
 }
 
 void CLogThread::closeLogFile() {
-    if (m_logStream.is_open()) {
-        m_logStream.close();
-    }
+    m_logFileOpen = false;
 }
 
 void CLogThread::squelchLoop() {
@@ -242,13 +242,11 @@ void CLogThread::endEntry() {
     entry.frequency = m_frequency;
     entry.level = m_level;
     entry.audioFile = m_audioFile;
-    if (m_ctx.doc->appendEntry(entry) == AppendResult::OutOfMemory && m_ctx.message) {
+    // Each line reaches the file at once, so a crash loses nothing.
+    const AppendResult appended =
+        m_ctx.doc->appendAndWrite(entry, m_logFileOpen ? m_settings.logFilePath : std::string());
+    if (appended == AppendResult::OutOfMemory && m_ctx.message) {
         m_ctx.message(kNoMoreMemory);
-    }
-    if (m_logStream.is_open()) {
-        // Each entry reaches the file at once, so a crash loses nothing.
-        m_logStream << formatLogLine(entry, "\r\n");
-        m_logStream.flush();
     }
     m_ctx.queue->append(cmd::noiseLimiterQuery());
     m_audioFile = std::string(EMPTY_FIELD);

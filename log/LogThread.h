@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <ctime>
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -88,7 +87,8 @@ public:
     bool running() const { return m_running; }
 
     // ---- the parts the thread runs; tests call them on their own thread ----
-    // Opens the log file for appending (a failed open drops the writes).
+    // Opens the log file for appending, creating it when missing; when that
+    // fails the run writes nothing to it.
     void openLogFile();
     // The squelch loop; returns when running is cleared.
     void squelchLoop();
@@ -118,7 +118,7 @@ private:
     std::condition_variable m_messageReady;
     std::deque<int> m_messages;
 
-    std::ofstream m_logStream;
+    bool m_logFileOpen = false;
 
     // The entry in progress.
     std::time_t m_startTime = 0;

@@ -57,6 +57,12 @@ public:
     // Appends a copy at the end unless appends are disabled. Out of memory,
     // the entry is lost and appends stay disabled until the next resetLog.
     AppendResult appendEntry(const LogEntry& entry);
+    // appendEntry, then the entry's CR LF line appended to the log file
+    // (nothing when the path is empty or the file cannot be opened). Both
+    // happen under the file lock that a rewrite takes too, so a rewrite
+    // neither loses nor doubles an entry; the file is opened by name for
+    // each line, so a line never goes to a file a rewrite has replaced.
+    AppendResult appendAndWrite(const LogEntry& entry, const std::string& logFilePath);
     bool appendEnabled() const;
     // Replaces the entries with a log file's entries; false, with the
     // entries unchanged, when the file cannot be read.
@@ -111,6 +117,7 @@ public:
 private:
     void buildLabels();
 
+    mutable std::mutex m_fileMutex;  // taken before m_entryMutex
     mutable std::mutex m_entryMutex;
     std::vector<LogEntry> m_entries;
     bool m_appendEnabled = true;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <fstream>
 #include <iterator>
 #include <new>
 
@@ -43,6 +44,16 @@ AppendResult CZelDoc::appendEntry(const LogEntry& entry) {
     return AppendResult::Appended;
 }
 
+AppendResult CZelDoc::appendAndWrite(const LogEntry& entry, const std::string& logFilePath) {
+    std::lock_guard fileLock(m_fileMutex);
+    const AppendResult result = appendEntry(entry);
+    if (!logFilePath.empty()) {
+        std::ofstream out(logFilePath, std::ios::binary | std::ios::app);
+        out << formatLogLine(entry, "\r\n");
+    }
+    return result;
+}
+
 bool CZelDoc::appendEnabled() const {
     std::lock_guard lock(m_entryMutex);
     return m_appendEnabled;
@@ -68,6 +79,7 @@ bool CZelDoc::readLogFile(const std::filesystem::path& file) {
 }
 
 bool CZelDoc::writeLogFile(const std::filesystem::path& file) const {
+    std::lock_guard fileLock(m_fileMutex);
     std::string text;
     {
         std::lock_guard lock(m_entryMutex);

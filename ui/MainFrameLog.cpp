@@ -94,7 +94,9 @@ void CMainFrame::createLog() {
             },
             Qt::QueuedConnection);
     });
-    m_recordingProbe = [this] { return m_sound->isRecording() || m_sound->isPlaying(); };
+    // "REC" stands for a recording only: the library reports a playback
+    // until it is stopped, long after its sound has ended.
+    m_recordingProbe = [this] { return m_sound->isRecording(); };
     SetSoundErrorCallback(&soundError, this);
 }
 
@@ -116,7 +118,7 @@ void CMainFrame::syncAudioSettings() {
 
 void CMainFrame::registerLogCommands() {
     using C = CommandId;
-    const auto logStopped = [this] { return !m_rx.logActive; };
+    const auto logStopped = [this] { return !m_logControl->logBusy(); };
     setCommandHandler(C::FileNew, {[this] { newLogFile(); }, logStopped, {}});
     setCommandHandler(C::FileOpen, {[this] { openLogFile(); }, logStopped, {}});
     setCommandHandler(C::LogStart,
@@ -135,7 +137,7 @@ void CMainFrame::registerLogCommands() {
 }
 
 void CMainFrame::showDocumentTitle() {
-    setDocumentName(qs(m_doc.title()));
+    setDocumentName(QFile::decodeName(m_doc.title().c_str()));
 }
 
 std::optional<std::string> CMainFrame::chooseNewLog() {
@@ -147,7 +149,7 @@ std::optional<std::string> CMainFrame::chooseNewLog() {
 }
 
 void CMainFrame::newLogFile() {
-    if (m_rx.logActive) {
+    if (m_logControl->logBusy()) {
         return;
     }
     m_logActions->newLog(chooseNewLog());
@@ -155,7 +157,7 @@ void CMainFrame::newLogFile() {
 }
 
 void CMainFrame::openLogFile() {
-    if (m_rx.logActive) {
+    if (m_logControl->logBusy()) {
         return;
     }
     const auto chosen = m_logFileDialogs.open(this, initialLogName(m_settings.logFilePath));
@@ -197,10 +199,20 @@ void CMainFrame::openLogSettings() {
         return;
     }
     CLogSettingsDialog dialog(m_settings, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        m_settings = dialog.values();
-        syncAudioSettings();
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
     }
+    // Only what the dialog shows is taken back.
+    const KorvSettings chosen = dialog.values();
+    m_settings.logAudio = chosen.logAudio;
+    m_settings.logOpenTime = chosen.logOpenTime;
+    m_settings.logCloseTime = chosen.logCloseTime;
+    m_settings.playerPath = chosen.playerPath;
+    m_settings.audioMaxTime = chosen.audioMaxTime;
+    m_settings.useExternalPlayer = chosen.useExternalPlayer;
+    m_settings.bitsPerSample = chosen.bitsPerSample;
+    m_settings.sampleRate = chosen.sampleRate;
+    syncAudioSettings();
 }
 
 void CMainFrame::showLogMessage(const std::string& text, const std::string& caption) {

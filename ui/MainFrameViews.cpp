@@ -1,4 +1,5 @@
 #include "log/LogActions.h"
+#include "log/LogControl.h"
 #include "ui/LogViewRows.h"
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
@@ -22,6 +23,7 @@ QWidget* CMainFrame::createListView() {
     };
     context.document = [this]() -> CZelDoc* { return &m_doc; };
     context.playing = [this] { return m_sound->isPlaying(); };
+    context.logRunning = [this] { return m_logControl->logBusy(); };
     context.scopeLevels = [this] {
         return ScopeLevels{m_settings.smeterMax, m_settings.scopeThreshold};
     };
@@ -42,22 +44,26 @@ void CMainFrame::bindLogView(CZelView* view) {
                        [this](const RowProgress& progress) { return logRows(m_doc, progress); });
     // Runs an action on the selected row; a change of the entries keeps the
     // selection for the refill that follows.
-    const auto onRow = [this, view](auto action, bool remember) {
-        return [this, view, action, remember] {
+    const auto onRow = [this, view](auto action) {
+        return [this, view, action] {
             const auto shown = selectedLogEntry(*view);
             if (!shown) {
                 return;
             }
-            if (remember) {
-                view->rememberSelection();
+            view->rememberSelection();
+            if (!(m_logActions.get()->*action)(shown->entry, shown->row)) {
+                view->forgetSelection();
             }
-            (m_logActions.get()->*action)(shown->entry, shown->row);
         };
     };
-    view->setEntryHandler(ListEntry::PlayAudio, onRow(&CLogActions::play, false));
+    view->setEntryHandler(ListEntry::PlayAudio, [this, view] {
+        if (const auto shown = selectedLogEntry(*view)) {
+            m_logActions->play(shown->entry, shown->row);
+        }
+    });
     view->setEntryHandler(ListEntry::StopPlaying, [this] { m_logActions->stopPlaying(); });
-    view->setEntryHandler(ListEntry::DeleteAudioFile, onRow(&CLogActions::deleteAudio, true));
-    view->setEntryHandler(ListEntry::DeleteLogEntry, onRow(&CLogActions::deleteEntry, true));
+    view->setEntryHandler(ListEntry::DeleteAudioFile, onRow(&CLogActions::deleteAudio));
+    view->setEntryHandler(ListEntry::DeleteLogEntry, onRow(&CLogActions::deleteEntry));
     view->setEntryHandler(ListEntry::DeleteAllLogEntries, [this] { m_logActions->deleteAll(); });
     m_listHooks.deleteLogEntry = [view] { view->runEntry(ListEntry::DeleteLogEntry); };
     m_listHooks.playAudio = [view] { view->runEntry(ListEntry::PlayAudio); };

@@ -103,10 +103,12 @@ void CTuningPanel::updateListView() {
     }
     // The refill has shown the entries whatever the list, so the document's
     // flag is cleared too; left set, every reply would refill the list again.
-    if (m_ctx.rx.listChanged || m_doc.entriesChanged) {
+    // The flag is taken before the refill reads the entries: an entry the
+    // log thread adds meanwhile sets it again and is shown next time.
+    const bool entriesChanged = m_doc.entriesChanged.exchange(false);
+    if (m_ctx.rx.listChanged || entriesChanged) {
         view->refill();
         m_ctx.rx.listChanged = false;
-        m_doc.entriesChanged = false;
     }
 }
 

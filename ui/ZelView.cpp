@@ -247,7 +247,7 @@ ListViewState CZelView::viewState() const {
     ListViewState state;
     if (m_ctx.rx != nullptr) {
         state.operatingState = m_ctx.rx->operatingState;
-        state.logRunning = m_ctx.rx->logActive;
+        state.logRunning = m_ctx.rx->logActive || (m_ctx.logRunning && m_ctx.logRunning());
     }
     state.playing = m_ctx.playing && m_ctx.playing();
     state.databaseAcceptsEntries = m_ctx.databaseAcceptsEntries && m_ctx.databaseAcceptsEntries();

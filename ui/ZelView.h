@@ -57,6 +57,8 @@ struct ListViewContext {
     std::function<CZelDoc*()> document;
     std::function<ScopeLevels()> scopeLevels;
     std::function<bool()> playing;
+    // The log runs or is still finishing: the log's deletes wait.
+    std::function<bool()> logRunning;
     std::function<bool()> databaseAcceptsEntries;
 };
 
@@ -112,6 +114,8 @@ public:
     // Sorts by a column as a header click does.
     void sortByColumn(int column);
     void rememberSelection();
+    // Drops a remembered selection whose command changed nothing.
+    void forgetSelection() { m_remembered.forget(); }
 
     // ---- context menu ----
     bool entryEnabled(ListEntry entry) const;

@@ -40,13 +40,15 @@ TEST(LogFileTest, ReadsBothLineEndsAndSkipsOtherText) {
         "2004-03-15\t14:02:31\t00:00:12\t145.5\t123\tair040315_140231.wav\r\n"
         "04-3-15\t14:02:31\t00:00:12\t145.5\t123\tx\n"
         "2004-03-15\t14:05:00\t00:00:03\t118.1\t088\t\xB0\xB0\xB0\n"
+        "2004-03-16\r\n"
         "2004-03-16\t01:00:00\t00:01:00\t120.0\t001\tlast.wav";
     const std::vector<LogEntry> entries = parseLogText(text);
-    ASSERT_EQ(entries.size(), 3u);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[2].audioFile, "2004-03-16") << "a date alone, CR LF ended";
     EXPECT_EQ(entries[0].audioFile, "air040315_140231.wav");
     EXPECT_EQ(entries[1].audioFile, "\xB0\xB0\xB0");
     EXPECT_FALSE(entries[1].hasAudio());
-    EXPECT_EQ(entries[2].audioFile, "last.wav") << "a last line without a line end";
+    EXPECT_EQ(entries[3].audioFile, "last.wav") << "a last line without a line end";
 }
 
 TEST(LogFileTest, FormatsWithTheRequestedLineEnd) {

@@ -12,6 +12,7 @@
 
 #include "link/CommandQueue.h"
 #include "log/LogFakes.h"
+#include "log/LogFile.h"
 #include "log/LogThread.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
@@ -157,6 +158,31 @@ TEST_F(LogThreadTest, TheAudioCounterWrapsInQuietTimeAndCutsTheFirstRecordingSho
     ASSERT_EQ(doc.entryCount(), 1u) << "the entry goes on after its recording stopped";
     EXPECT_EQ(doc.entries()[0].audioFile, "air040315_140239.wav");
     EXPECT_EQ(doc.entries()[0].duration, "00:00:12");
+}
+
+TEST_F(LogThreadTest, ARewriteDuringARunKeepsTheLinesThatFollowIt) {
+    CLogThread thread(context(), settings);
+    // The first entry ends at 8 s; the window rewrites the file at 9 s (a
+    // deleted recording); the second entry ends at 18 s.
+    std::map<std::int64_t, int> reports{{200, 1}, {5200, 0}, {10'200, 1}, {15'200, 0}};
+    clock.onSleep = [&](std::int64_t ms) {
+        if (const auto it = reports.find(ms); it != reports.end()) {
+            rx.squelchEvents.push(it->second);
+        }
+        if (ms == 9000) {
+            ASSERT_TRUE(doc.writeLogFile(settings.logFilePath));
+        }
+        if (ms >= 20'000) {
+            thread.setRunning(false);
+        }
+    };
+    thread.setRunning(true);
+    thread.openLogFile();
+    thread.squelchLoop();
+    thread.closeLogFile();
+    ASSERT_EQ(doc.entryCount(), 2u);
+    EXPECT_EQ(parseLogText(logText()), doc.entries());
+    EXPECT_EQ(logText().find("\r\n"), logText().size() - 2) << "LF from the rewrite, then CR LF";
 }
 
 TEST_F(LogThreadTest, ALogPathWithoutAFolderNamesFilesAfterItsFirstDot) {

@@ -66,6 +66,12 @@ TEST_F(FrameLogTest, StartLogAsksForAFileThenRunsAndStops) {
 
     frame->stopLog();
     EXPECT_FALSE(frame->receiver().logActive);
+    // Until the thread has written its last entry nothing may touch the
+    // entries or start a recording.
+    ASSERT_TRUE(frame->logControl().threadExists());
+    EXPECT_FALSE(enabled(CommandId::FileNew));
+    EXPECT_FALSE(enabled(CommandId::RecordNow));
+    EXPECT_FALSE(enabled(CommandId::LogStart));
     EXPECT_TRUE(QTest::qWaitFor([&] {
         frame->logControl().reap();
         return !frame->logControl().threadExists();
