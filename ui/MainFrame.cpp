@@ -92,10 +92,16 @@ void CMainFrame::start() {
             "ComPort in use or not available.\nUse Settings->ComPort to change "
             "serial port settings");
         std::fprintf(stderr, "korvex: %s\n  (%s)\n", qPrintable(text), m_port->errorText().c_str());
-        QMessageBox::critical(this, QStringLiteral("Error"), text);
+        showOpenFailure(text);
         return;
     }
     startPolling();
+}
+
+void CMainFrame::showOpenFailure(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, this);
+    box.setInformativeText(QString::fromStdString(m_port->errorText()));
+    box.exec();
 }
 
 void CMainFrame::startPolling() {
@@ -143,9 +149,7 @@ bool CMainFrame::reopenPort(const SerialSettings& settings) {
     m_port->close();
     m_port->setSettings(settings);
     if (!m_port->open()) {
-        QMessageBox::critical(
-            this, QStringLiteral("Error"),
-            QStringLiteral("ComPort in use or not available.\nPort Open failed!"));
+        showOpenFailure(QStringLiteral("ComPort in use or not available.\nPort Open failed!"));
         m_panes->setMessage(QString::fromStdString(m_port->errorText()));
         return false;
     }

@@ -169,6 +169,8 @@ private:
     WindowPlacement placement() const;
 
     void onPortLost(const QString& reason);
+    // The port-open failure box: the fixed text, and the cause beneath it.
+    void showOpenFailure(const QString& text);
     bool reopenPort(const SerialSettings& settings);
     void updateStatusPanes();
     void shutdown();
