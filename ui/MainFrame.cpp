@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDialog>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -102,6 +103,16 @@ void CMainFrame::showOpenFailure(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, this);
     box.setInformativeText(QString::fromStdString(m_port->errorText()));
     box.exec();
+}
+
+void CMainFrame::closeOnSignal() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) {
+            dialog->reject();
+        }
+    }
+    close();
 }
 
 void CMainFrame::startPolling() {

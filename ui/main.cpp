@@ -80,16 +80,22 @@ int main(int argc, char* argv[]) {
 
     CMainFrame frame(options);
     SignalBridge signalBridge;
-    QObject::connect(&signalBridge, &SignalBridge::terminationRequested, &frame, &QWidget::close);
+    QObject::connect(&signalBridge, &SignalBridge::terminationRequested, &frame,
+                     &CMainFrame::closeOnSignal);
 
     frame.start();
-    std::unique_ptr<CSplash> splash;
-    if (!parser.isSet(noSplash)) {
-        splash = std::make_unique<CSplash>();
-        splash->showFor(&frame);
+    // A signal while the start-up message was shown has closed the frame
+    // already: the program ends without ever running its main loop.
+    int rc = 0;
+    if (!frame.hasShutDown()) {
+        std::unique_ptr<CSplash> splash;
+        if (!parser.isSet(noSplash)) {
+            splash = std::make_unique<CSplash>();
+            splash->showFor(&frame);
+        }
+        frame.show();
+        rc = app.exec();
     }
-    frame.show();
-    const int rc = app.exec();
     if (simulator) {
         simulator->stop();
     }

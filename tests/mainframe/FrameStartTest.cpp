@@ -1,4 +1,7 @@
-// Starting on a port that cannot be opened: the message with its cause.
+// Starting on a port that cannot be opened: the message with its cause, and
+// a stop signal while that message is shown.
+#include <QTimer>
+
 #include "FrameFixture.h"
 
 namespace korvex::test {
@@ -37,7 +40,23 @@ TEST_F(FrameStartTest, OpenFailureShowsTheCauseBeneathTheMessage) {
         EXPECT_EQ(modal->text, kStartupText);
         EXPECT_TRUE(modal->labels.contains(c.cause)) << modal->labels.join('|').toStdString();
         EXPECT_FALSE(frame->isPolling());
+        EXPECT_FALSE(frame->hasShutDown());
     }
+}
+
+TEST_F(FrameStartTest, StopSignalWhileTheStartupMessageIsShownClosesTheFrame) {
+    auto frame = frameOn(dir.filePath(QStringLiteral("ttyUSB7")));
+    bool boxShown = false;
+    // The signal comes while start() waits in the message box's own loop.
+    QTimer::singleShot(100, frame.get(), [&] {
+        boxShown = QApplication::activeModalWidget() != nullptr;
+        frame->closeOnSignal();
+    });
+    frame->start();
+    EXPECT_TRUE(boxShown);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(frame->hasShutDown());
+    EXPECT_FALSE(frame->isVisible());
 }
 
 }  // namespace
