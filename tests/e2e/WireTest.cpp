@@ -101,6 +101,22 @@ TEST_F(WireTest, InitialReadoutGoesOutInOrderOneCommandPerTick) {
     EXPECT_GE(commands.back().ms - commands.front().ms, 16 * 180);
 }
 
+TEST_F(WireTest, HelpAndVersionNeedNoWindowSystem) {
+    const std::vector<std::string> noDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    Process version;
+    ASSERT_TRUE(version.start({KORVEX_PATH, "--version"}, {}, dir + "/version.out", noDisplay));
+    EXPECT_EQ(version.wait(10s), 0) << readFile(dir + "/version.out");
+    EXPECT_EQ(readFile(dir + "/version.out"), "korvex 1.4.1.0\n");
+
+    Process help;
+    ASSERT_TRUE(help.start({KORVEX_PATH, "--port", "/dev/ttyS0", "--help"}, {}, dir + "/help.out",
+                           noDisplay));
+    EXPECT_EQ(help.wait(10s), 0) << readFile(dir + "/help.out");
+    const std::string text = readFile(dir + "/help.out");
+    EXPECT_NE(text.find("Usage: "), std::string::npos) << text;
+    EXPECT_NE(text.find("--port <DEVICE>"), std::string::npos) << text;
+}
+
 TEST_F(WireTest, UnansweredQueryIsRetriedWithBareCrThenGivenUp) {
     startSimulator({"--no-reply", "RX"});
     startKorvex();
