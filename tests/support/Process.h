@@ -33,6 +33,8 @@ public:
     // `unset`, plus `extraEnv` ("NAME=value" each).
     bool start(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
                const std::string& stdoutPath, const std::vector<std::string>& unset = {}) {
+        m_exited = false;
+        m_status = -1;
         std::vector<char*> argv;
         for (const auto& a : args) {
             argv.push_back(const_cast<char*>(a.c_str()));
