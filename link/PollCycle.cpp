@@ -43,6 +43,14 @@ void PollCycle::tick() {
         --m_fields.refreshDelay;
     }
     const LinkState state = m_rx.linkState;
+    // Level reports may come faster than the ticks; they are shown at most
+    // once a tick and never take the tick's turn to send or to wait.
+    if (m_fields.displayRefreshWanted) {
+        m_fields.displayRefreshWanted = false;
+        if (state != LinkState::Data) {
+            m_host.refreshFromModel();  // a DATA tick refreshes below anyway
+        }
+    }
     if (state != LinkState::Idle) {
         if (!m_rx.bandscopeHalted) {
             m_host.setBusyCursor(true);

@@ -20,6 +20,9 @@ struct PollFields {
     bool refreshPending = false;
     int refreshDelay = 0;
     bool memWriteActive = false;  // set by the memory-file writer
+    // A level report has changed the model: the next tick shows it, once,
+    // without leaving its place in the send, wait and retry cycle.
+    bool displayRefreshWanted = false;
     std::string logIndicator;
     std::string recIndicator;
     bool offOnExit = false;

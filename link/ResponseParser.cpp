@@ -85,13 +85,20 @@ ResponseParser::ResponseParser(CReceiver& rx, PollFields& poll, LinkHost& host)
 
 void ResponseParser::receive(std::string_view chunk) {
     std::string& buffer = m_rx.rxBuffer;
+    // An empty line waits for the next call only together with a partial
+    // line; a buffer emptied meanwhile (a reopened port) drops it too.
+    if (buffer.empty()) {
+        m_emptyLineWhileWaiting = false;
+    }
     buffer.append(chunk);
     std::size_t pos = 0;  // start of the text not yet consumed
+    bool levelReportSeen = false;
 
     while (pos < buffer.size() && buffer.find('\r', pos) != std::string::npos) {
         // An empty line is the receiver's word that a bank resize has finished;
         // the rest of the chunk waits for the next call.
         while (pos < buffer.size() && isLineEnd(buffer[pos])) {
+            const bool cr = buffer[pos] == '\r';
             ++pos;
             if (m_rx.bankResizeActive) {
                 m_rx.bankResizeActive = false;
@@ -99,20 +106,37 @@ void ResponseParser::receive(std::string_view chunk) {
                 buffer.erase(0, pos);
                 return;
             }
+            if (cr && m_rx.linkState == LinkState::Wait) {
+                m_emptyLineWhileWaiting = true;
+            }
         }
         const std::size_t cr = buffer.find('\r', pos);
         if (cr != std::string::npos) {
             m_rx.currentLine.assign(buffer, pos, cr - pos);
             pos = cr + 1;
-            parseLine();
+            const bool reply = parseLine();
             if (m_rx.logActive) {
                 m_rx.squelchEvents.publish(m_rx.vfoFrequency, m_rx.levelText);
             }
+            if (reply) {
+                m_emptyLineWhileWaiting = false;  // the reply has set the state
+            } else {
+                levelReportSeen = true;
+                // A level report: only its own LF goes, so an empty line
+                // right after it is still seen as one.
+                if (pos < buffer.size() && buffer[pos] == '\n') {
+                    ++pos;
+                }
+                continue;
+            }
         } else if (pos == buffer.size()) {
-            // Only CR/LF: a command acknowledged without data. After a
-            // dispatched line the buffer may end at its CR too (the LF still
-            // on the way); that must not undo the line's state.
-            m_rx.linkState = LinkState::Idle;
+            // Only CR/LF: a command acknowledged without data. After a level
+            // report in the same chunk the empty line is taken below, and
+            // only while a command is outstanding.
+            if (!levelReportSeen) {
+                m_rx.linkState = LinkState::Idle;
+                m_emptyLineWhileWaiting = false;
+            }
             break;
         }
         while (pos < buffer.size() && isLineEnd(buffer[pos])) {
@@ -120,12 +144,20 @@ void ResponseParser::receive(std::string_view chunk) {
         }
     }
     buffer.erase(0, pos);
+    // An acknowledgement with level reports around it, and nothing else,
+    // still frees the link; a partial line may yet turn out to be the reply.
+    if (m_emptyLineWhileWaiting && buffer.empty()) {
+        m_emptyLineWhileWaiting = false;
+        if (m_rx.linkState == LinkState::Wait) {
+            m_rx.linkState = LinkState::Idle;
+        }
+    }
     if (buffer.size() > kMaxPartialLine && buffer.find('\r') == std::string::npos) {
         buffer.clear();
     }
 }
 
-void ResponseParser::parseLine() {
+bool ResponseParser::parseLine() {
     const std::string sent = m_rx.sentCommand;
     const std::string_view cmd2 = prefix(sent, 2);
     const std::string_view cmd3 = prefix(sent, 3);
@@ -138,28 +170,31 @@ void ResponseParser::parseLine() {
         m_rx.bandscopeRunning = true;
         m_rx.bandscopeHalted = false;
         bandscopeTexts();
-        return;
+        return true;
     }
     if (m_rx.bandscopeRunning) {
         sweepLine(line);
         m_rx.currentLine.clear();
-        return;
+        return true;
     }
     if (line.starts_with("LC")) {
-        levelLine(line);
+        // Not a reply: a command outstanding stays outstanding, and a queue
+        // waiting to be sent is not held back however fast these come.
+        if (levelLine(line)) {
+            m_poll.displayRefreshWanted = true;
+        }
         m_rx.currentLine.clear();
-        m_rx.linkState = LinkState::Data;
-        return;
+        return false;
     }
     if (cmd2 == "MW" && m_rx.bankResizeActive) {
         m_rx.currentLine.clear();
-        return;
+        return true;
     }
 
     const PageResult page = pagedReply(cmd2, line);
     if (page == PageResult::Incomplete) {
         m_rx.currentLine.clear();
-        return;
+        return true;
     }
 
     if (m_poll.memWriteActive && m_poll.commandQueue.empty()) {
@@ -175,6 +210,7 @@ void ResponseParser::parseLine() {
 
     const bool bareQuery = (sent.size() > 2 && sent[2] == '\r') || sent.starts_with('\r');
     m_rx.linkState = page == PageResult::Complete || bareQuery ? LinkState::Data : LinkState::Idle;
+    return true;
 }
 
 void ResponseParser::bandscopeTexts() {
@@ -527,9 +563,9 @@ bool ResponseParser::levelLineDecoded() const {
 
 // "LC%nnn Vx" while the squelch is closed, "LCnnn Vx RFnnnnnnnnnn" when the
 // receiver has stopped on a signal.
-void ResponseParser::levelLine(std::string_view line) {
+bool ResponseParser::levelLine(std::string_view line) {
     if (!levelLineDecoded() || line.size() <= 3) {
-        return;
+        return false;
     }
     if (line[2] == '%') {
         m_rx.levelText = std::string(charsAt(line, 3, 3));
@@ -538,7 +574,7 @@ void ResponseParser::levelLine(std::string_view line) {
         if (m_rx.logActive) {
             m_rx.squelchEvents.push(0);
         }
-        return;
+        return true;
     }
     m_rx.levelText = std::string(charsAt(line, 2, 3));
     m_rx.vfoAFrequency = kStopText;
@@ -549,6 +585,7 @@ void ResponseParser::levelLine(std::string_view line) {
     if (m_rx.logActive) {
         m_rx.squelchEvents.push(1);
     }
+    return true;
 }
 
 }  // namespace korvex

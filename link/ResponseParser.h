@@ -25,8 +25,10 @@ public:
     // are dispatched in order; a partial line waits for the rest.
     void receive(std::string_view chunk);
 
-    // Decodes CReceiver::currentLine and sets the link state.
-    void parseLine();
+    // Decodes CReceiver::currentLine and sets the link state. Returns false
+    // for a level report: the receiver sends those on its own, so they leave
+    // the link state to the replies and only ask for a display refresh.
+    bool parseLine();
 
     // The bandscope's status texts in the VFO A and VFO B displays, from
     // bandscopeRunning and bandscopeHalted; sets DATA so the panel shows them.
@@ -40,7 +42,8 @@ private:
     void singleReply(std::string_view cmd2, std::string_view line);
 
     void sweepLine(std::string_view line);
-    void levelLine(std::string_view line);
+    // True when the line was decoded into the model.
+    bool levelLine(std::string_view line);
     bool levelLineDecoded() const;
 
     void rxReply(std::string_view line);
@@ -61,6 +64,9 @@ private:
     CReceiver& m_rx;
     PollFields& m_poll;
     LinkHost& m_host;
+    // An empty line came while a command was outstanding; it acknowledges the
+    // command unless a reply line follows it.
+    bool m_emptyLineWhileWaiting = false;
 };
 
 }  // namespace korvex

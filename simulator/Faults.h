@@ -17,6 +17,7 @@ struct Faults {
     bool garbage = false;                           // stray bytes before some replies ...
     int garbageEvery = 3;                           // ... before every n-th reply
     bool stayOffAfterPowerOff = false;              // after "QP" the receiver never answers again
+    int floodLevelsPerSecond = 0;  // level reports sent on their own at this rate, in any state
 };
 
 }  // namespace korvex::sim

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -232,10 +233,35 @@ void PtySimulator::advanceReceiver(int64_t now) {
     // While much output waits (the program does not read, or flow control
     // holds us), the receiver's time stands still instead of piling up
     // reports it would have to replay later.
-    if (m_output.backlog() < kMaxBacklog) {
+    const bool room = m_output.backlog() < kMaxBacklog;
+    if (room) {
         m_output.addReport(m_receiver.advance(now - m_advancedTo), now);
     }
+    flood(now, room);
     m_advancedTo = now;
+}
+
+void PtySimulator::flood(int64_t now, bool room) {
+    const int rate = m_output.faults().floodLevelsPerSecond;
+    if (rate <= 0) {
+        m_nextFloodMs = -1;
+        return;
+    }
+    const auto at = static_cast<double>(now);
+    // A start, or a stall longer than a second, begins the count afresh
+    // instead of sending the missed reports in one burst.
+    if (m_nextFloodMs < 0 || at - m_nextFloodMs > 1000) {
+        m_nextFloodMs = at;
+    }
+    while (m_nextFloodMs <= at) {
+        if (room) {
+            char line[24];
+            std::snprintf(line, sizeof line, "LC%%%03d V1\r\n", m_floodCount % 256);
+            m_output.addReport(line, now);
+            ++m_floodCount;
+        }
+        m_nextFloodMs += 1000.0 / rate;
+    }
 }
 
 void PtySimulator::writeOutput(int64_t now) {

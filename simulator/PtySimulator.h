@@ -67,7 +67,8 @@ private:
     int64_t elapsedMs() const;
     void handleInput(const char* data, size_t size, int64_t now,
                      std::vector<ReceivedCommand>& fresh);
-    void advanceReceiver(int64_t now);  // with the lock held
+    void advanceReceiver(int64_t now);   // with the lock held
+    void flood(int64_t now, bool room);  // with the lock held
     void writeOutput(int64_t now);
     int pollTimeoutMs(int64_t now);
     void wake();
@@ -91,6 +92,8 @@ private:
     bool m_writeBlocked = false;  // the pty took no more bytes
     int64_t m_startNs = 0;
     int64_t m_advancedTo = 0;
+    double m_nextFloodMs = -1;  // when the flood fault's next report is due
+    int m_floodCount = 0;
 };
 
 }  // namespace korvex::sim

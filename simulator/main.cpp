@@ -21,7 +21,7 @@ namespace {
 const char* const kUsage =
     "usage: ar8600-sim [--link PATH] [--baud N] [--pace] [--log FILE]\n"
     "                  [--no-reply WORD]... [--late WORD:MS]... [--split] [--garbage]\n"
-    "                  [--stay-off] [--mark2]\n"
+    "                  [--stay-off] [--mark2] [--flood-levels PER_SECOND]\n"
     "                  [--scenario FILE | --seed N]\n";
 
 bool parsePositive(const char* text, int* value) {
@@ -74,6 +74,10 @@ bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std
             *logPath = argv[++i];
         } else if (arg == "--baud" && hasValue) {
             if (!parsePositive(argv[++i], &options->baudRate)) {
+                return false;
+            }
+        } else if (arg == "--flood-levels" && hasValue) {
+            if (!parsePositive(argv[++i], &options->faults.floodLevelsPerSecond)) {
                 return false;
             }
         } else if (arg == "--no-reply" && hasValue) {

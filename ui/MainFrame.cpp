@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDialog>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -108,10 +109,26 @@ void CMainFrame::start() {
             "ComPort in use or not available.\nUse Settings->ComPort to change "
             "serial port settings");
         std::fprintf(stderr, "korvex: %s\n  (%s)\n", qPrintable(text), m_port->errorText().c_str());
-        QMessageBox::critical(this, QStringLiteral("Error"), text);
+        showOpenFailure(text);
         return;
     }
     startPolling();
+}
+
+void CMainFrame::showOpenFailure(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, this);
+    box.setInformativeText(QString::fromStdString(m_port->errorText()));
+    box.exec();
+}
+
+void CMainFrame::closeOnSignal() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) {
+            dialog->reject();
+        }
+    }
+    close();
 }
 
 void CMainFrame::startPolling() {
@@ -160,9 +177,7 @@ bool CMainFrame::reopenPort(const SerialSettings& settings) {
     m_port->close();
     m_port->setSettings(settings);
     if (!m_port->open()) {
-        QMessageBox::critical(
-            this, QStringLiteral("Error"),
-            QStringLiteral("ComPort in use or not available.\nPort Open failed!"));
+        showOpenFailure(QStringLiteral("ComPort in use or not available.\nPort Open failed!"));
         m_panes->setMessage(QString::fromStdString(m_port->errorText()));
         return false;
     }

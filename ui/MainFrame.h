@@ -82,6 +82,8 @@ public:
     void start();
     // Starts the poll timer and queues the initial read-out.
     void startPolling();
+    // The close sequence has run; the window must not be shown again.
+    bool hasShutDown() const { return m_shutDown; }
     void appendCommands(const std::string& commands);
 
     CReceiver& receiver() { return m_rx; }
@@ -174,6 +176,9 @@ signals:
 public slots:
     void onTimer();
     void openSerialSettings();
+    // SIGINT and SIGTERM: the close sequence in any state; an open modal
+    // dialog or message box is dismissed first, so its own loop returns.
+    void closeOnSignal();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -216,6 +221,8 @@ private:
     void showDocumentTitle();
 
     void onPortLost(const QString& reason);
+    // The port-open failure box: the fixed text, and the cause beneath it.
+    void showOpenFailure(const QString& text);
     bool reopenPort(const SerialSettings& settings);
     void updateStatusPanes();
     void shutdown();

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "ui/MainFrame.h"
 #include "ui/SignalBridge.h"
@@ -16,6 +17,75 @@
 using namespace korvex;
 
 namespace {
+
+void setIdentity() {
+    QCoreApplication::setApplicationName(QStringLiteral("korvex"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.1.0"));
+    QCoreApplication::setOrganizationName(QStringLiteral("mrqx"));
+}
+
+// The program's options, the same whether or not a window system comes up.
+struct CommandLine {
+    CommandLine() {
+        parser.setApplicationDescription(QStringLiteral("Control program for the AR8600 receiver"));
+        parser.addOptions({port, configDir, simulate, noSplash, trace});
+    }
+
+    QCommandLineParser parser;
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption port{QStringLiteral("port"),
+                                  QStringLiteral("Serial device to use for this run."),
+                                  QStringLiteral("DEVICE")};
+    const QCommandLineOption configDir{QStringLiteral("config-dir"),
+                                       QStringLiteral("Folder of Korv.ini and dbconf.ini."),
+                                       QStringLiteral("DIR")};
+    const QCommandLineOption simulate{
+        QStringLiteral("simulate"),
+        QStringLiteral("Start the built-in AR8600 simulator and connect to it.")};
+    const QCommandLineOption noSplash{QStringLiteral("no-splash"),
+                                      QStringLiteral("Do not show the start-up picture.")};
+    const QCommandLineOption trace{
+        QStringLiteral("trace"),
+        QStringLiteral("Write every command sent and every line received to FILE."),
+        QStringLiteral("FILE")};
+};
+
+// Whether the arguments ask for the help or the version; the value of an
+// option that takes one is skipped, as the parser does.
+bool asksForHelpOrVersion(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            return false;
+        }
+        if (arg == "--port" || arg == "--config-dir" || arg == "--trace") {
+            ++i;
+        } else if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+                   arg == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// --help and --version print and exit without a window system, so they
+// work with no display at all.
+void answerHelpOrVersion(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    setIdentity();
+    CommandLine line;
+    line.parser.parse(QCoreApplication::arguments());
+    if (line.parser.isSet(QStringLiteral("help-all"))) {
+        line.parser.process(app);  // the help with Qt's own options
+    }
+    if (line.parser.isSet(line.help)) {
+        line.parser.showHelp(0);
+    }
+    if (line.parser.isSet(line.version)) {
+        line.parser.showVersion();
+    }
+}
 
 // Shown before the window exists: on standard error too, for a user who
 // started the program from a terminal.
@@ -27,32 +97,14 @@ void earlyMessage(const QString& caption, const QString& text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (asksForHelpOrVersion(argc, argv)) {
+        answerHelpOrVersion(argc, argv);
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvex"));
-    QApplication::setApplicationVersion(QStringLiteral("1.4.1.0"));
-    QApplication::setOrganizationName(QStringLiteral("mrqx"));
+    setIdentity();
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Control program for the AR8600 receiver"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Serial device to use for this run."),
-                                  QStringLiteral("DEVICE"));
-    const QCommandLineOption configDir(QStringLiteral("config-dir"),
-                                       QStringLiteral("Folder of Korv.ini and dbconf.ini."),
-                                       QStringLiteral("DIR"));
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"),
-        QStringLiteral("Start the built-in AR8600 simulator and connect to it."));
-    const QCommandLineOption noSplash(QStringLiteral("no-splash"),
-                                      QStringLiteral("Do not show the start-up picture."));
-    const QCommandLineOption trace(
-        QStringLiteral("trace"),
-        QStringLiteral("Write every command sent and every line received to FILE."),
-        QStringLiteral("FILE"));
-    parser.addOptions({port, configDir, simulate, noSplash, trace});
-    parser.process(app);
+    CommandLine line;
+    line.parser.process(app);
 
     SingleInstance instance;
     if (!instance.acquire()) {
@@ -61,12 +113,12 @@ int main(int argc, char* argv[]) {
     }
 
     FrameOptions options;
-    options.portDevice = parser.value(port);
-    options.configDir = parser.value(configDir);
-    options.tracePath = parser.value(trace);
+    options.portDevice = line.parser.value(line.port);
+    options.configDir = line.parser.value(line.configDir);
+    options.tracePath = line.parser.value(line.trace);
 
     std::unique_ptr<sim::PtySimulator> simulator;
-    if (parser.isSet(simulate)) {
+    if (line.parser.isSet(line.simulate)) {
         simulator = std::make_unique<sim::PtySimulator>();
         std::string error;
         if (!simulator->start(&error)) {
@@ -80,16 +132,22 @@ int main(int argc, char* argv[]) {
 
     CMainFrame frame(options);
     SignalBridge signalBridge;
-    QObject::connect(&signalBridge, &SignalBridge::terminationRequested, &frame, &QWidget::close);
+    QObject::connect(&signalBridge, &SignalBridge::terminationRequested, &frame,
+                     &CMainFrame::closeOnSignal);
 
     frame.start();
-    std::unique_ptr<CSplash> splash;
-    if (!parser.isSet(noSplash)) {
-        splash = std::make_unique<CSplash>();
-        splash->showFor(&frame);
+    // A signal while the start-up message was shown has closed the frame
+    // already: the program ends without ever running its main loop.
+    int rc = 0;
+    if (!frame.hasShutDown()) {
+        std::unique_ptr<CSplash> splash;
+        if (!line.parser.isSet(line.noSplash)) {
+            splash = std::make_unique<CSplash>();
+            splash->showFor(&frame);
+        }
+        frame.show();
+        rc = app.exec();
     }
-    frame.show();
-    const int rc = app.exec();
     if (simulator) {
         simulator->stop();
     }

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSerialPort>
 
+#include "link/PortOpenFailure.h"
+
 namespace korvex {
 
 QString resolveDevicePath(const QString& path) {
@@ -34,7 +36,11 @@ bool QtSerialPort::open() {
     m_port->setFlowControl(QSerialPort::SoftwareControl);
     m_port->setReadBufferSize(1024);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        m_error = device + ": " + m_port->errorString();
+        // Qt's own text is often "No error" or a bare "Permission error";
+        // the cause found on the device itself helps the user more.
+        const std::string cause = describeOpenFailure(device.toStdString());
+        m_error =
+            device + ": " + (cause.empty() ? m_port->errorString() : QString::fromStdString(cause));
         return false;
     }
     // A pseudo-terminal has no modem lines; that must not stop the port.

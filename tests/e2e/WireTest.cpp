@@ -67,6 +67,8 @@ protected:
         return commands;
     }
 
+    long readoutMs(const std::vector<std::string>& simOptions);
+
     std::vector<std::string> wireTexts() const {
         std::vector<std::string> texts;
         for (const auto& c : wire()) {
@@ -99,6 +101,59 @@ TEST_F(WireTest, InitialReadoutGoesOutInOrderOneCommandPerTick) {
             << commands[i - 1].text << " -> " << commands[i].text;
     }
     EXPECT_GE(commands.back().ms - commands.front().ms, 16 * 180);
+}
+
+// From the first to the last command of the initial read-out, on a line
+// paced at 9600 baud, with the simulator's extra options; -1 when the
+// read-out does not complete.
+long WireTest::readoutMs(const std::vector<std::string>& simOptions) {
+    std::vector<std::string> options = {"--pace"};
+    options.insert(options.end(), simOptions.begin(), simOptions.end());
+    startSimulator(options);
+    startKorvex();
+    if (HasFatalFailure()) {
+        return -1;
+    }
+    const bool complete = waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s);
+    const auto commands = wire();
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(10s), 0);
+    sim.kill(SIGTERM);
+    sim.wait(2s);
+    std::filesystem::remove(dir + "/sim.log");
+    if (!complete) {
+        return -1;
+    }
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < kInitialReadout.size(); ++i) {
+        texts.push_back(commands[i].text);
+    }
+    EXPECT_EQ(texts, kInitialReadout);
+    return commands[kInitialReadout.size() - 1].ms - commands.front().ms;
+}
+
+TEST_F(WireTest, FloodOfLevelReportsAtMostDoublesTheInitialReadout) {
+    const long normal = readoutMs({});
+    ASSERT_GT(normal, 0);
+    const long flooded = readoutMs({"--flood-levels", "20"});
+    ASSERT_GT(flooded, 0) << "the read-out never completed under the flood";
+    EXPECT_LE(flooded, 2 * normal) << "normal " << normal << " ms, flooded " << flooded << " ms";
+}
+
+TEST_F(WireTest, HelpAndVersionNeedNoWindowSystem) {
+    const std::vector<std::string> noDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    Process version;
+    ASSERT_TRUE(version.start({KORVEX_PATH, "--version"}, {}, dir + "/version.out", noDisplay));
+    EXPECT_EQ(version.wait(10s), 0) << readFile(dir + "/version.out");
+    EXPECT_EQ(readFile(dir + "/version.out"), "korvex 1.4.1.0\n");
+
+    Process help;
+    ASSERT_TRUE(help.start({KORVEX_PATH, "--port", "/dev/ttyS0", "--help"}, {}, dir + "/help.out",
+                           noDisplay));
+    EXPECT_EQ(help.wait(10s), 0) << readFile(dir + "/help.out");
+    const std::string text = readFile(dir + "/help.out");
+    EXPECT_NE(text.find("Usage: "), std::string::npos) << text;
+    EXPECT_NE(text.find("--port <DEVICE>"), std::string::npos) << text;
 }
 
 TEST_F(WireTest, UnansweredQueryIsRetriedWithBareCrThenGivenUp) {

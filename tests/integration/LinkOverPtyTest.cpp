@@ -179,6 +179,22 @@ TEST_F(LinkOverPtyTest, GarbageOnTheLineIsSurvivedAndACleanReadIsWhole) {
     EXPECT_EQ(rx.banks[0].size(), static_cast<std::size_t>(rx.bankSize(0)));
 }
 
+// What the user reads when the port does not open: the cause, not Qt's
+// "No error" or a bare "Permission error".
+TEST(QtSerialPortOpen, FailureNamesTheCause) {
+    const std::string missing = ::testing::TempDir() + "korvex-no-such-tty";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {missing, missing + ": no such device"},
+        {"/dev/null", "/dev/null: not a serial device"},
+    };
+    for (const auto& [device, text] : cases) {
+        QtSerialPort port;
+        port.setSettings({1, "9600,N,8,2", device});
+        EXPECT_FALSE(port.open()) << device;
+        EXPECT_EQ(port.errorText(), text);
+    }
+}
+
 }  // namespace
 }  // namespace korvex
 

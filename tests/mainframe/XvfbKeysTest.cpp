@@ -64,5 +64,25 @@ TEST_F(XvfbKeysTest, CtrlUpAndPowerOffReachTheReceiver) {
     EXPECT_EQ(korvex.wait(10s), 0);
 }
 
+// Before the main loop runs, the start-up message waits for a click; a stop
+// signal must not.
+TEST_F(XvfbKeysTest, StopSignalEndsTheProgramWhileTheStartupMessageIsShown) {
+    ASSERT_TRUE(
+        korvex.start({KORVEX_PATH, "--port", "/dev/null", "--no-splash", "--config-dir", dir},
+                     {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir}, dir + "/korvex.out"));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "^Error"}).has_value();
+        },
+        10s))
+        << readFile(dir + "/korvex.out");
+    const std::string out = readFile(dir + "/korvex.out");
+    EXPECT_NE(out.find("ComPort in use or not available."), std::string::npos) << out;
+    EXPECT_NE(out.find("/dev/null: not a serial device"), std::string::npos) << out;
+
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(5s), 0) << readFile(dir + "/korvex.out");
+}
+
 }  // namespace
 }  // namespace korvex::test

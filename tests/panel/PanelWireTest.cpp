@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -38,7 +39,11 @@ protected:
         char tmpl[] = "/tmp/korvex-panel-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
-        ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
+        std::vector<std::string> simArgs = {AR8600_SIM_PATH, "--log", dir + "/sim.log"};
+        for (const std::string& arg : extraSimArguments()) {
+            simArgs.push_back(arg);
+        }
+        ASSERT_TRUE(sim.start(simArgs, {}, dir + "/sim.out"));
         ASSERT_TRUE(pumpUntil(
             [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5000));
         const std::string out = readFile(dir + "/sim.out");
@@ -63,6 +68,9 @@ protected:
         sim.wait(2s);
         std::filesystem::remove_all(dir);
     }
+
+    // Options of ar8600-sim for a fixture that wants faults or pacing.
+    virtual std::vector<std::string> extraSimArguments() const { return {}; }
 
     std::vector<std::string> wire() const {
         std::vector<std::string> texts;
@@ -139,6 +147,37 @@ TEST_F(PanelWireTest, StepKeysShowThePredictionThenTheReceiversFrequency) {
         [&] { return line("line1")->text().toStdString() == frame->receiver().vfoAFrequency; },
         2000));
     EXPECT_DOUBLE_EQ(line("line1")->text().toDouble(), predicted.toDouble());
+}
+
+// The receiver floods the line with level reports, twenty a second, from
+// before the program starts; the line is paced as a real one at 9600 baud.
+class PanelFloodTest : public PanelWireTest {
+protected:
+    std::vector<std::string> extraSimArguments() const override {
+        return {"--pace", "--flood-levels", "20"};
+    }
+};
+
+TEST_F(PanelFloodTest, TypedFrequencyReachesTheReceiverWithinASecond) {
+    keyToFocus(Qt::Key_Slash, Qt::KeypadModifier);
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            return frame->pollFields().commandQueue.empty() &&
+                   frame->receiver().linkState == LinkState::Idle;
+        },
+        10000))
+        << readFile(dir + "/sim.log");
+    for (const char c : std::string("80.2")) {
+        keyToFocus(c == '.' ? Qt::Key_Period : Qt::Key_0 + (c - '0'));
+    }
+    const std::size_t before = wire().size();
+    keyToFocus(Qt::Key_Return);
+    const auto arrived = [&] {
+        const auto all = wire();
+        return std::find(all.begin() + static_cast<std::ptrdiff_t>(before), all.end(),
+                         "RF0080200000") != all.end();
+    };
+    EXPECT_TRUE(pumpUntil(arrived, 1000)) << readFile(dir + "/sim.log");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(LevelLines, ClosedAndOpenWhileLogging) {
     EXPECT_EQ(rx.levelText, "012");
     EXPECT_EQ(rx.vfoAFrequency, "+++++++++++ ");
     EXPECT_EQ(rx.vfoFrequency, "+++++++++++ ");
-    EXPECT_EQ(rx.linkState, LinkState::Data);
+    EXPECT_TRUE(poll.displayRefreshWanted);
     replyLine("LC123 V1 RF0145500000");
     EXPECT_EQ(rx.levelText, "123");
     EXPECT_EQ(rx.vfoAFrequency, " ++ stop ++ ");
@@ -60,9 +60,10 @@ TEST_F(LevelLines, DecodedByOperatingState) {
         rx.levelText.clear();
         rx.operatingState = c.state;
         rx.logActive = c.logging;
+        poll.displayRefreshWanted = false;
         exchange("LC1\r", "LC%077 V0");
         EXPECT_EQ(rx.levelText == "077", c.decoded) << c.state << " " << c.logging;
-        EXPECT_EQ(rx.linkState, LinkState::Data);
+        EXPECT_EQ(poll.displayRefreshWanted, c.decoded) << c.state << " " << c.logging;
     }
 }
 
@@ -75,6 +76,61 @@ TEST_F(LevelLines, ShortAndOddLevelLines) {
     // An "RF" followed by a blank is skipped.
     exchange("LC1\r", "LC200 RF V1 RF0000100000");
     EXPECT_EQ(rx.vfoFrequency, "0.100000");
+}
+
+// Level reports are not replies: the command sent before them is still
+// outstanding, and whatever answers it decides the link state.
+TEST_F(LevelLines, ReportWhileACommandIsOutstandingDoesNotAnswerIt) {
+    rx.operatingState = kStateMemoryScan;
+    sent("RX\r");
+    replyLine("LC%012 V1");
+    EXPECT_EQ(rx.linkState, LinkState::Wait);
+    EXPECT_EQ(rx.levelText, "012");
+    EXPECT_TRUE(poll.displayRefreshWanted);
+    replyLine("MS MXA01 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMx");
+    EXPECT_EQ(rx.linkState, LinkState::Data);
+    EXPECT_EQ(rx.operatingState, kStateMemoryScan);
+
+    // A set command's empty acknowledgement around reports, in any cut.
+    const std::vector<std::vector<std::string>> acks = {
+        {"\r\nLC%013 V1\r\n"},
+        {"LC%013 V1\r\n\r\n"},
+        {"\r\nLC%0", "13 V1\r\n"},
+        {"\r\nLC%013 V1\r", "\n"},
+        {"LC%013 V1\r\n", "\r\n", "LC%014 V1\r\n"},
+    };
+    for (const auto& chunks : acks) {
+        sent("MS\r");
+        for (const std::string& chunk : chunks) {
+            reply(chunk);
+        }
+        EXPECT_EQ(rx.linkState, LinkState::Idle) << ::testing::PrintToString(chunks);
+    }
+    // The empty line before a reply is not the answer: the reply is.
+    sent("AF\r");
+    reply("\r\nLC%0");
+    EXPECT_EQ(rx.linkState, LinkState::Wait);
+    reply("15 V1\r\nAF1\r\n");
+    EXPECT_TRUE(rx.afc);
+    EXPECT_EQ(rx.linkState, LinkState::Data);
+}
+
+TEST_F(LevelLines, ReportsInsideAPageOrAfterAReplyChangeNoState) {
+    rx.operatingState = kStateSearch;
+    sent("MAA\r");
+    for (int n = 0; n < 10; ++n) {
+        reply("LC%020 V1\r\nMXA0" + std::to_string(n) +
+              " MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMx\r\nLC%021 V1\r\n");
+        EXPECT_EQ(rx.linkState, n < 9 ? LinkState::Wait : LinkState::Data) << n;
+    }
+    EXPECT_EQ(rx.banks[0].size(), 10u);
+    // After the reply, neither reports nor an empty line behind them undo its DATA.
+    reply("LC%022 V1\r\n\r\n");
+    EXPECT_EQ(rx.linkState, LinkState::Data);
+    rx.linkState = LinkState::Idle;
+    reply("LC%023 V1\r\n");
+    EXPECT_EQ(rx.linkState, LinkState::Idle);
+    EXPECT_EQ(rx.levelText, "023");
 }
 
 using Sweep = ParserFixture;

@@ -177,6 +177,61 @@ TEST(PtySimulator, XoffHoldsRepliesUntilXon) {
     EXPECT_EQ(received[0].text, "RX");
 }
 
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+        lines.push_back(text.substr(pos, end - pos));
+    }
+    return lines;
+}
+
+TEST(PtySimulator, FloodSendsLevelReportsInAnyStateAndKeepsRepliesWhole) {
+    PtyOptions options;
+    options.faults.floodLevelsPerSecond = 50;
+    options.pace = true;
+    PtySimulator sim(options);
+    std::string error;
+    ASSERT_TRUE(sim.start(&error)) << error;
+    const int fd = openPort(sim.devicePath());
+    ASSERT_GE(fd, 0);
+
+    // Unasked, while the receiver sits on a VFO with its reports off.
+    for (const std::string& line : splitLines(readLines(fd, 5, 5000))) {
+        EXPECT_EQ(line.rfind("LC%", 0), 0u) << line;
+        EXPECT_EQ(line.size(), 9u) << line;
+    }
+
+    // A reply comes whole between the reports, however they fall.
+    send(fd, "TB\r");
+    std::vector<std::string> replies;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    std::string got;
+    while (replies.size() < 10 && std::chrono::steady_clock::now() < end) {
+        got += readLines(fd, 1, 100);
+        const auto cut = got.rfind("\r\n");
+        if (cut == std::string::npos) {
+            continue;
+        }
+        for (const std::string& line : splitLines(got.substr(0, cut + 2))) {
+            if (line.rfind("LC%", 0) != 0) {
+                replies.push_back(line);
+            }
+        }
+        got.erase(0, cut + 2);
+    }
+    ASSERT_EQ(replies.size(), 10u);
+    for (const std::string& line : replies) {
+        EXPECT_EQ(line.rfind("MW ", 0), 0u) << line;
+    }
+
+    // Switched off, the reports stop.
+    sim.setFaults({});
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    readLines(fd, 1000, 300);
+    EXPECT_EQ(readLines(fd, 1, 300), "");
+    close(fd);
+}
+
 TEST(PtySimulator, LinkPointsAtTheDeviceWhileRunning) {
     const std::string link = ::testing::TempDir() + "ar8600-sim-link";
     unlink(link.c_str());

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -28,8 +29,12 @@ public:
     Process& operator=(const Process&) = delete;
     ~Process() { kill(SIGKILL); }
 
+    // The child gets this process's environment without the names in
+    // `unset`, plus `extraEnv` ("NAME=value" each).
     bool start(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-               const std::string& stdoutPath) {
+               const std::string& stdoutPath, const std::vector<std::string>& unset = {}) {
+        m_exited = false;
+        m_status = -1;
         std::vector<char*> argv;
         for (const auto& a : args) {
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -37,7 +42,11 @@ public:
         argv.push_back(nullptr);
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
-            env.emplace_back(*e);
+            const std::string entry = *e;
+            const std::string name = entry.substr(0, entry.find('='));
+            if (std::find(unset.begin(), unset.end(), name) == unset.end()) {
+                env.push_back(entry);
+            }
         }
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         std::vector<char*> envp;
