@@ -41,8 +41,8 @@ bool pumpUntil(const std::function<bool()>& done, int ms) {
 // Two transmissions on channels of scan group 0, after the read-out.
 constexpr const char* kBand =
     "# start_ms frequency_hz level duration_ms\n"
-    "9000   145612500 120 5000\n"
-    "21000  446006250 150 5000\n";
+    "14000  145612500 120 5000\n"
+    "26000  446006250 150 5000\n";
 
 class LogWireTest : public ::testing::Test {
 protected:
@@ -51,6 +51,10 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
         std::ofstream(dir + "/band.txt") << kBand;
+        // No sound card here: ALSA's null devices, whatever the caller has.
+        ::setenv("MRQSND_CAPTURE_DEVICE", "null", 1);
+        ::setenv("MRQSND_PLAYBACK_DEVICE", "null", 1);
+        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         ASSERT_TRUE(
             sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log", "--scenario", dir + "/band.txt"},
                       {}, dir + "/sim.out"));
