@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSplashScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QThread>
@@ -126,6 +127,10 @@ void CMainFrame::closeOnSignal() {
         auto* dialog = qobject_cast<QDialog*>(window);
         if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) {
             dialog->reject();
+        }
+        // A splash still up would keep the program alive after the window.
+        if (auto* splash = qobject_cast<QSplashScreen*>(window)) {
+            splash->close();
         }
     }
     close();

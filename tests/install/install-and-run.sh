@@ -18,7 +18,7 @@ fail() {
     exit 1
 }
 
-version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/korvex" --version) ||
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LD_LIBRARY_PATH "$prefix/bin/korvex" --version) ||
     fail "korvex --version failed in $prefix"
 [ "$version" = "korvex 1.4.1.0" ] || fail "korvex --version printed '$version'"
 
