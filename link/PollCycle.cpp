@@ -61,6 +61,15 @@ void PollCycle::tick() {
             case LinkState::Data:
                 m_host.refreshFromModel();
                 m_rx.linkState = LinkState::Idle;
+                // The rest of a reply of several lines holds the next command
+                // back until it has come; lines that nobody asked for and
+                // that never stop do so for a second at most.
+                if (!m_fields.dataUnasked) {
+                    m_fields.unaskedDataTicks = 0;
+                } else if (++m_fields.unaskedDataTicks > kMaxUnaskedDataTicks) {
+                    m_fields.unaskedDataTicks = 0;
+                    tickIdle();
+                }
                 break;
             case LinkState::Wait:
                 tickWait();
@@ -121,6 +130,7 @@ void PollCycle::tickError() {
 
 void PollCycle::tickIdle() {
     m_fields.waitTicks = 0;
+    m_fields.unaskedDataTicks = 0;
     m_fields.busyCursorShown = false;
     if (m_fields.waitCursorSet && !m_rx.bandscopeHalted) {
         m_host.setBusyCursor(false);

@@ -25,6 +25,8 @@ public:
     static constexpr int kTicksPerTimeout = 10;  // 1 s at 100 ms
     static constexpr int kMaxTimeouts = 4;       // the fifth time-out is an error
     static constexpr int kDeferredRefreshTicks = 30;
+    // Ticks in a row that lines nobody asked for may hold the queue back.
+    static constexpr int kMaxUnaskedDataTicks = 10;
 
     PollCycle(CReceiver& rx, PollFields& fields, LinkHost& host);
 

@@ -23,6 +23,10 @@ struct PollFields {
     // A level report has changed the model: the next tick shows it, once,
     // without leaving its place in the send, wait and retry cycle.
     bool displayRefreshWanted = false;
+    // The last DATA came from a line that arrived while no command was
+    // outstanding, and how many ticks in a row have found such DATA.
+    bool dataUnasked = false;
+    int unaskedDataTicks = 0;
     std::string logIndicator;
     std::string recIndicator;
     bool offOnExit = false;

@@ -209,6 +209,7 @@ bool ResponseParser::parseLine() {
     m_rx.currentLine.clear();
 
     const bool bareQuery = (sent.size() > 2 && sent[2] == '\r') || sent.starts_with('\r');
+    m_poll.dataUnasked = m_rx.linkState != LinkState::Wait;
     m_rx.linkState = page == PageResult::Complete || bareQuery ? LinkState::Data : LinkState::Idle;
     return true;
 }

@@ -62,6 +62,7 @@ enum class Flood {
     ThreeEveryTick,    // three reports between every two ticks
     AroundEveryReply,  // before and after each reply, in its chunk
     InsideEveryReply,  // between the lines of each reply too
+    GarbageEveryTick,  // an unasked line that is no level report, every tick
 };
 
 struct Sent {
@@ -113,6 +114,9 @@ struct Rig {
             for (int i = 0; i < reports; ++i) {
                 cycle.receive(kLevel);
             }
+            if (flood == Flood::GarbageEveryTick) {
+                cycle.receive("?\r\n");
+            }
         }
         return result;
     }
@@ -153,6 +157,17 @@ TEST(LevelFlood, InitialReadoutKeepsItsPaceWhateverTheReportsDo) {
         EXPECT_TRUE(rig.rx.selectFlag && rig.rx.passFlag) << "flood " << f;
         EXPECT_EQ(rig.rx.lbValue, "12") << "flood " << f;
         EXPECT_TRUE(rig.host.statusTexts.empty()) << "flood " << f;
+    }
+}
+
+TEST(LevelFlood, UnaskedLinesThatNeverStopDelayTheQueueButNeverStarveIt) {
+    Rig rig;
+    rig.cycle.queueInitialReadout();
+    const Sent sent = rig.run(Flood::GarbageEveryTick, 17 * (PollCycle::kMaxUnaskedDataTicks + 3));
+    EXPECT_EQ(sent.commands.size(), 17u);
+    for (std::size_t i = 1; i < sent.ticks.size(); ++i) {
+        EXPECT_LE(sent.ticks[i] - sent.ticks[i - 1], PollCycle::kMaxUnaskedDataTicks + 3)
+            << sent.commands[i];
     }
 }
 
