@@ -548,12 +548,10 @@ void ResponseParser::sweepLine(std::string_view line) {
 }
 
 bool ResponseParser::levelLineDecoded() const {
+    if (isVfoAOrBState(m_rx.operatingState)) {
+        return false;
+    }
     switch (m_rx.operatingState) {
-        case kStateVfoA:
-        case kStateVfoB:
-        case kStateVvA:
-        case kStateVvB:
-            return false;
         case kStateVfo:
         case kStateMemoryRead:
             return m_rx.logActive;

@@ -83,18 +83,7 @@ void CLogControl::stopRecording() {
 }
 
 bool CLogControl::canStartLog() const {
-    if (m_rx.logActive || m_thread) {
-        return false;
-    }
-    switch (m_rx.operatingState) {
-        case kStateVfoA:
-        case kStateVfoB:
-        case kStateVvA:
-        case kStateVvB:
-            return false;
-        default:
-            return true;
-    }
+    return !m_rx.logActive && !m_thread && !isVfoAOrBState(m_rx.operatingState);
 }
 
 bool CLogControl::canStopLog() const {

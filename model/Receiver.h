@@ -37,6 +37,12 @@ enum OperatingState : int {
     kStateVvB = 11,
 };
 
+// VFO A, VFO B and their two "VV" states: level reports mean nothing there,
+// so they are not decoded and the log cannot start.
+inline bool isVfoAOrBState(int state) {
+    return state == kStateVfoA || state == kStateVfoB || state == kStateVvA || state == kStateVvB;
+}
+
 // Channels in slot order: element n is channel n. A list, because the list
 // view and the parser only ever walk it and replace in place.
 using MemoryBank = std::list<ChannelRecord>;

@@ -48,23 +48,8 @@ protected:
         ASSERT_TRUE(waitFor(
             [&] { return readFile(dir + "/sim.log").find("\tLB") != std::string::npos; }, 30s))
             << readFile(dir + "/korvex.out");
-        ASSERT_TRUE(waitFor(
-            [&] {
-                window = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "Korvex v1.41"})
-                             .value_or("");
-                return !window.empty();
-            },
-            10s));
-        window = window.substr(0, window.find('\n'));
-        focusWindow();
+        ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
     }
-    // No window manager runs under Xvfb: the focus is given directly.
-    void focusWindow() {
-        run({XDOTOOL_PATH, "windowfocus", "--sync", window});
-        std::this_thread::sleep_for(500ms);
-    }
-
-    std::string window;
 };
 
 TEST_F(LogXvfbTest, StartLogDuringAMemoryScanFillsTheLogViewAndTheFile) {
@@ -75,8 +60,7 @@ TEST_F(LogXvfbTest, StartLogDuringAMemoryScanFillsTheLogViewAndTheFile) {
     key("a", 1500ms);  // "St&art Log": the save dialog offers air.log
     key("Return", 1000ms);
     ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(dir + "/air.log"); }, 5s));
-    // Without a window manager the focus does not come back by itself.
-    focusWindow();
+    ASSERT_TRUE(focusProgramWindow());
     // F6 goes to the list selector; End opens it and goes to its last entry
     // (DATABASE); LOG VIEW is the one before.
     for (const char* k : {"F6", "End", "End", "Up", "Return"}) {

@@ -35,18 +35,7 @@ TEST_F(XvfbKeysTest, CtrlUpAndPowerOffReachTheReceiver) {
     ASSERT_TRUE(waitFor([&] { return simLog().find("\tLB") != std::string::npos; }, 30s))
         << simLog() << readFile(dir + "/korvex.out");
 
-    std::string window;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            window = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "Korvex v1.41"})
-                         .value_or("");
-            return !window.empty();
-        },
-        10s));
-    window = window.substr(0, window.find('\n'));
-    // No window manager runs under Xvfb: the focus is given directly.
-    run({XDOTOOL_PATH, "windowfocus", "--sync", window});
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
 
     key("ctrl+Up");
     EXPECT_TRUE(waitFor([&] { return simLog().find("\t<1E>") != std::string::npos; }, 5s))

@@ -67,18 +67,7 @@ protected:
         ASSERT_TRUE(waitFor(
             [&] { return readFile(dir + "/sim.log").find("\tLB") != std::string::npos; }, 30s))
             << readFile(dir + "/korvex.out");
-        std::string window;
-        ASSERT_TRUE(waitFor(
-            [&] {
-                window = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "Korvex v1.41"})
-                             .value_or("");
-                return !window.empty();
-            },
-            10s));
-        window = window.substr(0, window.find('\n'));
-        // No window manager runs under Xvfb: the focus is given directly.
-        run({XDOTOOL_PATH, "windowfocus", "--sync", window});
-        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
     }
 };
 

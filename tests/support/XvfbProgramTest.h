@@ -53,9 +53,35 @@ protected:
         std::this_thread::sleep_for(pause);
     }
 
+    // Waits for the program's main window and gives it the keyboard focus;
+    // no window manager runs under Xvfb, so the focus is given directly
+    // (again after a dialog has closed). False when no window came.
+    bool focusProgramWindow() {
+        if (m_window.empty()) {
+            waitFor(
+                [&] {
+                    m_window =
+                        run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "Korvex v1.41"})
+                            .value_or("");
+                    return !m_window.empty();
+                },
+                std::chrono::seconds(10));
+            m_window = m_window.substr(0, m_window.find('\n'));
+        }
+        if (m_window.empty()) {
+            return false;
+        }
+        run({XDOTOOL_PATH, "windowfocus", "--sync", m_window});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        return true;
+    }
+
     std::string dir;
     Process sim;
     Process korvex;
+
+private:
+    std::string m_window;
 };
 
 }  // namespace korvex::test
