@@ -15,6 +15,7 @@
 #include "log/LogControl.h"
 #include "log/LogFile.h"
 #include "tests/support/Process.h"
+#include "tests/support/PumpUntil.h"
 #include "ui/ListKind.h"
 #include "ui/MainFrame.h"
 #include "ui/ZelView.h"
@@ -25,18 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-bool pumpUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        if (done()) {
-            return true;
-        }
-        QTest::qWait(50);
-    }
-    return done();
-}
 
 // Two transmissions on channels of scan group 0, after the read-out.
 constexpr const char* kBand =

@@ -14,24 +14,13 @@
 #include <sstream>
 
 #include "tests/support/Process.h"
+#include "tests/support/PumpUntil.h"
 #include "ui/MainFrame.h"
 
 namespace korvex::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool pumpUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        if (done()) {
-            return true;
-        }
-        QTest::qWait(20);
-    }
-    return done();
-}
 
 class PanelWireTest : public ::testing::Test {
 protected:
