@@ -50,11 +50,14 @@ public:
     // at once, unless the receiver has already been switched off.
     void sendFinalCommand(bool powerOff);
 
+    // Counts the blink and sets the "LOG" and "REC" texts; every tick does
+    // this, and the window does it while no port is polled.
+    void updateIndicators();
+
 private:
     void tickWait();
     void tickError();
     void tickIdle();
-    void updateIndicators();
 
     CReceiver& m_rx;
     PollFields& m_fields;

@@ -80,6 +80,12 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
         if (!isPolling() && (m_rx.listChanged || m_doc.entriesChanged)) {
             refreshFromModel();
         }
+        // A recording runs without a receiver too: its "REC" still blinks,
+        // at the poll's pace (two counts every 200 ms).
+        if (!isPolling()) {
+            m_cycle.updateIndicators();
+            m_cycle.updateIndicators();
+        }
         m_logControl->reap();
         updateCommandStates();
         updateStatusPanes();

@@ -8,6 +8,7 @@
 #include "log/LogControl.h"
 #include "log/LogFakes.h"
 #include "ui/ListKind.h"
+#include "ui/StatusPanes.h"
 #include "ui/ZelView.h"
 
 namespace korvex::test {
@@ -99,6 +100,12 @@ TEST_F(FrameLogTest, RecordNowTwiceSaysSoAndStopRecordingFollowsTheLibrary) {
         << sound->calls[0];
     EXPECT_FALSE(enabled(CommandId::RecordNow));
     EXPECT_TRUE(enabled(CommandId::StopRecording));
+    // No port is polled here: the window blinks "REC" all the same.
+    ASSERT_FALSE(frame->isPolling());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frame->statusPanes().text(CStatusPanes::Recording) == "REC"; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frame->statusPanes().text(CStatusPanes::Recording).isEmpty(); }, 3000));
 
     auto box = captureNextModal();
     frame->logControl().recordNow(frame->settings().logFilePath);
