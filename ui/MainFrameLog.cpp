@@ -76,8 +76,19 @@ LogFileDialogs standardLogFileDialogs() {
 }
 
 void CMainFrame::createLog() {
-    m_sound = std::make_unique<MrqSound>();
     m_logFileDialogs = standardLogFileDialogs();
+    setSoundControl(std::make_unique<MrqSound>());
+    // "REC" stands for a recording only: the library reports a playback
+    // until it is stopped, long after its sound has ended.
+    m_recordingProbe = [this] { return m_sound->isRecording(); };
+    SetSoundErrorCallback(&soundError, this);
+}
+
+void CMainFrame::setSoundControl(std::unique_ptr<SoundControl> sound) {
+    // The log's parts hold the old sound control: they go first.
+    m_logControl.reset();
+    m_logActions.reset();
+    m_sound = std::move(sound);
     m_logActions = std::make_unique<CLogActions>(m_doc, m_rx, m_poll.commandQueue, *m_sound,
                                                  m_settings, *this);
     m_logControl = std::make_unique<CLogControl>(m_rx, m_doc, m_poll.commandQueue, *m_sound,
@@ -94,20 +105,6 @@ void CMainFrame::createLog() {
             },
             Qt::QueuedConnection);
     });
-    // "REC" stands for a recording only: the library reports a playback
-    // until it is stopped, long after its sound has ended.
-    m_recordingProbe = [this] { return m_sound->isRecording(); };
-    SetSoundErrorCallback(&soundError, this);
-}
-
-void CMainFrame::setSoundControl(std::unique_ptr<SoundControl> sound) {
-    m_logControl.reset();
-    m_logActions.reset();
-    m_sound = std::move(sound);
-    m_logActions = std::make_unique<CLogActions>(m_doc, m_rx, m_poll.commandQueue, *m_sound,
-                                                 m_settings, *this);
-    m_logControl = std::make_unique<CLogControl>(m_rx, m_doc, m_poll.commandQueue, *m_sound,
-                                                 m_audio, m_logClock, *this);
 }
 
 void CMainFrame::syncAudioSettings() {
