@@ -35,18 +35,35 @@ std::string removeControlCharacters(std::string_view text) {
     return out;
 }
 
-std::string composeCommand(std::string_view word, std::string_view a1, std::string_view a2,
-                           std::string_view a3) {
+std::string composeCommandParts(std::string_view word,
+                                std::initializer_list<std::string_view> parts) {
     std::string out(word);
-    for (std::string_view arg : {a1, a2, a3}) {
-        const std::string clean = removeControlCharacters(arg);
-        if (clean.empty()) {
-            break;
-        }
-        out += clean;
+    for (std::string_view part : parts) {
+        out += removeControlCharacters(part);
     }
     out += CR;
     return out;
+}
+
+std::string composeCommand(std::string_view word, std::string_view a1, std::string_view a2,
+                           std::string_view a3) {
+    std::size_t used = 0;
+    for (std::string_view arg : {a1, a2, a3}) {
+        if (removeControlCharacters(arg).empty()) {
+            break;
+        }
+        ++used;
+    }
+    switch (used) {
+        case 0:
+            return composeCommandParts(word, {});
+        case 1:
+            return composeCommandParts(word, {a1});
+        case 2:
+            return composeCommandParts(word, {a1, a2});
+        default:
+            return composeCommandParts(word, {a1, a2, a3});
+    }
 }
 
 std::string frequencyCommand(std::string_view text, FrequencyUnit unit, bool mark2) {
@@ -54,7 +71,7 @@ std::string frequencyCommand(std::string_view text, FrequencyUnit unit, bool mar
     if (rf.empty()) {
         return {};
     }
-    return rf + CR + cmd::statusRefresh();
+    return composeCommandParts("", {rf}) + cmd::statusRefresh();
 }
 
 namespace cmd {
@@ -241,7 +258,8 @@ std::string vfoRestore(const CReceiver& rx, bool mark2) {
     if (rf.empty()) {
         return {};
     }
-    return composeCommand("VF") + rf + CR + composeCommand("ST", rx.stepText) +
+    return composeCommand("VF") + composeCommandParts("", {rf}) +
+           composeCommand("ST", rx.stepText) +
            composeCommand("MD", std::string(1, modeDigit(rx.mode))) +
            composeCommand("AU", flagDigit(rx.autoMode)) +
            composeCommand("AT", flagDigit(rx.attenuator)) +
@@ -283,11 +301,10 @@ std::string openingMessageSet(char mode, std::string_view message) {
     if (m.empty()) {
         return {};
     }
-    const std::string text = removeControlCharacters(message);
-    if (mode == '2' && text.empty()) {
+    if (mode == '2' && removeControlCharacters(message).empty()) {
         return composeCommand("OM", m);
     }
-    return "OM" + m + " " + text + CR;
+    return composeCommandParts("OM", {m, " ", message});
 }
 
 std::string vlSet(char value) {

@@ -5,6 +5,7 @@
 // means "nothing to queue". Builders that take a CReceiver& also update the
 // model where the outcome is known before the receiver answers.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,14 @@ class CReceiver;
 // end a command early and smuggle in a second one.
 std::string removeControlCharacters(std::string_view text);
 
-// word + a1 + a2 + a3 + CR; an empty argument stops the later ones. The
-// arguments are cleaned of control characters first; the word is not.
+// The one place where text becomes a command: word + every part + CR, each
+// part cleaned of control characters first. The word is the builder's own
+// literal and is not cleaned; an empty part adds nothing.
+std::string composeCommandParts(std::string_view word,
+                                std::initializer_list<std::string_view> parts);
+
+// word + a1 + a2 + a3 + CR through composeCommandParts; an argument that is
+// empty once cleaned stops the later ones.
 std::string composeCommand(std::string_view word, std::string_view a1 = {},
                            std::string_view a2 = {}, std::string_view a3 = {});
 

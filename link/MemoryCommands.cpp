@@ -12,7 +12,6 @@ namespace korvex::cmd {
 
 namespace {
 
-constexpr char CR = '\r';
 constexpr std::string_view kModePositions = "WFM NFM AM  USB LSB CW  SFM WAM NAM";
 
 std::string flagDigit(bool on) {
@@ -43,6 +42,11 @@ void replaceFromCommand(CReceiver& rx, std::string_view channel, std::string_vie
     if (rx.replaceChannel(*slot, rx.scratchChannel)) {
         rx.listChanged = true;
     }
+}
+
+// A built command without its CR, as a reply line would show it.
+std::string_view withoutCr(std::string_view command) {
+    return command.substr(0, command.size() - 1);
 }
 
 std::string wrapAfc(const CReceiver& rx, std::string body) {
@@ -76,12 +80,11 @@ std::string storeChannel(CReceiver& rx, std::string_view channel, std::string_vi
     if (rf.empty()) {
         return {};
     }
-    const std::string write = "MX" + ch + " " + rf + " AU0 ST" +
-                              removeControlCharacters(rx.stepText) + " MD" + modeDigit(rx.mode) +
-                              " AT" + flagDigit(rx.attenuator) + " TM" +
-                              removeControlCharacters(name);
-    replaceFromCommand(rx, ch, write);
-    return write + CR + composeCommand("MR", ch) + composeCommand("AF", flagDigit(rx.afc)) +
+    const std::string write = composeCommandParts(
+        "MX", {ch, " ", rf, " AU0 ST", rx.stepText, " MD", std::string(1, modeDigit(rx.mode)),
+               " AT", flagDigit(rx.attenuator), " TM", name});
+    replaceFromCommand(rx, ch, withoutCr(write));
+    return write + composeCommand("MR", ch) + composeCommand("AF", flagDigit(rx.afc)) +
            composeCommand("NL", flagDigit(rx.noiseLimiter));
 }
 
@@ -96,13 +99,12 @@ std::string pasteChannel(CReceiver& rx, std::string_view channel, const ChannelR
         static_cast<char>('0' + (modePos == std::string_view::npos ? 0 : modePos / 4));
     const std::string attenuator =
         removeControlCharacters(copied[ChannelRecord::kAttenuator]).substr(0, 1);
-    const std::string write =
-        "MX" + ch + " RF" +
-        withoutPoints(removeControlCharacters(copied[ChannelRecord::kFrequency])) + " AU0 ST" +
-        withoutPoints(removeControlCharacters(copied[ChannelRecord::kStep])) + " MD" + digit +
-        " AT" + attenuator + " TM" + removeControlCharacters(copied[ChannelRecord::kText]);
-    replaceFromCommand(rx, ch, write);
-    return write + CR + composeCommand("MR", ch);
+    const std::string write = composeCommandParts(
+        "MX", {ch, " RF", withoutPoints(copied[ChannelRecord::kFrequency]), " AU0 ST",
+               withoutPoints(copied[ChannelRecord::kStep]), " MD", std::string(1, digit), " AT",
+               attenuator, " TM", copied[ChannelRecord::kText]});
+    replaceFromCommand(rx, ch, withoutCr(write));
+    return write + composeCommand("MR", ch);
 }
 
 std::string writeChannel(CReceiver& rx, const ChannelRecord& edited) {
@@ -110,14 +112,13 @@ std::string writeChannel(CReceiver& rx, const ChannelRecord& edited) {
     if (!channelSlot(ch)) {
         return {};
     }
-    auto field = [&edited](std::size_t i) { return removeControlCharacters(edited[i]); };
-    const std::string write = "MX" + ch + " RF" + field(ChannelRecord::kFrequency) + " AU" +
-                              field(ChannelRecord::kAutoMode) + " ST" +
-                              field(ChannelRecord::kStep) + " MD" + field(ChannelRecord::kMode) +
-                              " AT" + field(ChannelRecord::kAttenuator) + " TM" +
-                              field(ChannelRecord::kText);
-    replaceFromCommand(rx, ch, write, true);
-    return write + CR;
+    const std::string write = composeCommandParts(
+        "MX",
+        {ch, " RF", edited[ChannelRecord::kFrequency], " AU", edited[ChannelRecord::kAutoMode],
+         " ST", edited[ChannelRecord::kStep], " MD", edited[ChannelRecord::kMode], " AT",
+         edited[ChannelRecord::kAttenuator], " TM", edited[ChannelRecord::kText]});
+    replaceFromCommand(rx, ch, withoutCr(write), true);
+    return write;
 }
 
 std::string deleteChannelTransfer(std::string_view channel) {
@@ -167,7 +168,7 @@ std::string clearBank(CReceiver& rx, LinkHost& host, char letter) {
     if (readout.empty()) {
         return {};
     }
-    return "MQ" + std::string(1, letter) + "%%" + CR + readout;
+    return composeCommand("MQ", std::string_view(&letter, 1), "%%") + readout;
 }
 
 std::string memoryBankReadout(CReceiver& rx, LinkHost& host, char letter) {
