@@ -156,9 +156,11 @@ void PollCycle::updateIndicators() {
 bool PollCycle::sendNext() {
     auto command = m_fields.commandQueue.takeFirst();
     if (!command) {
+        // Emptied before the box: every poll tick while the modal box is up
+        // would otherwise find the same command and stack another box.
+        m_fields.commandQueue.clear();
         m_host.showMessage("DEBUG: Send Serial: no CR or single char. Command Queue deleted.",
                            "Error", MessageKind::Error);
-        m_fields.commandQueue.clear();
         return false;
     }
     const bool linkFree = m_rx.linkState == LinkState::Idle || m_rx.linkState == LinkState::Retry;

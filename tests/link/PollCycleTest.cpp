@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "FakeSerialPort.h"
 #include "tests/support/FakeLinkHost.h"
 
@@ -190,6 +192,40 @@ TEST_F(PollCycleTest, QueueWithoutCrIsDeletedWithAMessage) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text,
               "DEBUG: Send Serial: no CR or single char. Command Queue deleted.");
+}
+
+// The box is modal and the poll timer goes on ticking under it: the queue
+// must already be empty then, or every tick stacks another box.
+TEST(PollCycleDebugBox, QueueIsEmptyWhileTheBoxIsUp) {
+    struct TickingHost : test::FakeLinkHost {
+        std::function<void()> whileShown;
+        void showMessage(const std::string& text, const std::string& caption,
+                         MessageKind kind) override {
+            FakeLinkHost::showMessage(text, caption, kind);
+            if (whileShown) {
+                whileShown();
+            }
+        }
+    };
+    CReceiver rx;
+    PollFields fields;
+    TickingHost host;
+    test::FakeSerialPort port;
+    PollCycle cycle{rx, fields, host};
+    cycle.setPort(&port);
+    bool emptyWhileShown = false;
+    host.whileShown = [&] {
+        emptyWhileShown = fields.commandQueue.empty();
+        host.whileShown = nullptr;
+        for (int i = 0; i < 5; ++i) {
+            cycle.tick();
+        }
+    };
+    fields.commandQueue.append("RX");
+    cycle.tick();
+    EXPECT_TRUE(emptyWhileShown);
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(port.writes.empty());
 }
 
 TEST_F(PollCycleTest, DeferredRefreshQueuesTheStatusBatchAfterThreeSeconds) {
