@@ -40,13 +40,38 @@ TEST_F(SettingsFolderTest, WritableExecutableFolderIsUsed) {
     EXPECT_FALSE(std::filesystem::exists(m_root.path() / "xdg"));
 }
 
-TEST_F(SettingsFolderTest, ExecutableFolderHoldingKorvIniIsUsedEvenReadOnly) {
+// Every save there would fail: the user's folder takes over, starting from
+// the prepared files, and a file already there is not overwritten.
+TEST_F(SettingsFolderTest, ReadOnlyExecutableFolderHoldingKorvIniIsNotUsed) {
     const auto exe = m_root.file("bin");
     std::filesystem::create_directory(exe);
-    writeBytes(exe / "Korv.ini", "[COMMON]\n");
-    ::chmod(exe.c_str(), 0555);
-    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), exe);
-    ::chmod(exe.c_str(), 0755);
+    writeBytes(exe / "Korv.ini", "[COMMON]\nmark2=1\n");
+    writeBytes(exe / "dbconf.ini", "[DB1]\nfile=x.dbf\n");
+    // Read-only for everyone, root included.
+    ConfigEnvironment env = m_env;
+    env.folderWritable = [exe](const std::filesystem::path& folder) {
+        return folder != exe && isWritableFolder(folder);
+    };
+    const auto xdg = m_root.path() / "xdg" / "korvex";
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, env), xdg);
+    EXPECT_EQ(readBytes(xdg / "Korv.ini"), "[COMMON]\nmark2=1\n");
+    EXPECT_EQ(readBytes(xdg / "dbconf.ini"), "[DB1]\nfile=x.dbf\n");
+
+    writeBytes(xdg / "Korv.ini", "[COMMON]\nmark2=0\n");
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, env), xdg);
+    EXPECT_EQ(readBytes(xdg / "Korv.ini"), "[COMMON]\nmark2=0\n");
+}
+
+TEST_F(SettingsFolderTest, ReadOnlyMeansTheProcessCannotWriteThere) {
+    const auto exe = m_root.file("bin");
+    std::filesystem::create_directory(exe);
+    EXPECT_TRUE(isWritableFolder(exe));
+    EXPECT_FALSE(isWritableFolder(m_root.file("missing")));
+    if (::geteuid() != 0) {
+        ::chmod(exe.c_str(), 0555);
+        EXPECT_FALSE(isWritableFolder(exe));
+        ::chmod(exe.c_str(), 0755);
+    }
 }
 
 TEST_F(SettingsFolderTest, OtherwiseTheXdgConfigFolder) {

@@ -65,18 +65,31 @@ std::string homeFromUserDatabase() {
     return {};
 }
 
-bool isWritableFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
 std::filesystem::path created(const std::filesystem::path& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder;
 }
 
+// A read-only program folder may carry prepared settings: the user's folder
+// starts from them instead of from the defaults. Files already there stay.
+void seedFrom(const std::filesystem::path& programFolder, const std::filesystem::path& folder) {
+    for (const char* name : {kSettingsFileName, kDatabaseFileName}) {
+        std::error_code ec;
+        const auto source = programFolder / name;
+        const auto target = folder / name;
+        if (std::filesystem::is_regular_file(source, ec) && !std::filesystem::exists(target, ec)) {
+            std::filesystem::copy_file(source, target, ec);
+        }
+    }
+}
+
 }  // namespace
+
+bool isWritableFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
 
 ConfigEnvironment currentConfigEnvironment() {
     ConfigEnvironment env;
@@ -94,9 +107,10 @@ std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::
     if (configDir && !configDir->empty()) {
         return created(*configDir);
     }
-    std::error_code ec;
-    if (!executableDir.empty() && (std::filesystem::exists(executableDir / kSettingsFileName, ec) ||
-                                   isWritableFolder(executableDir))) {
+    // Every save writes a temporary file beside "Korv.ini" and renames it,
+    // so a folder that cannot be written is no settings folder even when it
+    // holds the file.
+    if (!executableDir.empty() && environment.folderWritable(executableDir)) {
         return executableDir;
     }
     std::filesystem::path base;
@@ -106,7 +120,11 @@ std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::
     } else {
         base = std::filesystem::path(environment.home) / ".config";
     }
-    return created(base / "korvex");
+    const std::filesystem::path folder = created(base / "korvex");
+    if (!executableDir.empty()) {
+        seedFrom(executableDir, folder);
+    }
+    return folder;
 }
 
 std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,

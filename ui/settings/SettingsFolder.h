@@ -1,26 +1,36 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace korvex {
 
 inline constexpr const char* kSettingsFileName = "Korv.ini";
+inline constexpr const char* kDatabaseFileName = "dbconf.ini";
+
+// True for an existing folder this process may create files in.
+bool isWritableFolder(const std::filesystem::path& folder);
 
 // The environment the settings folder is chosen from.
 struct ConfigEnvironment {
     std::string xdgConfigHome;  // $XDG_CONFIG_HOME
     std::string home;           // $HOME, or the user database's home folder
+    // Whether the program may write into a folder; tests that run as root,
+    // who may write anywhere, put a stricter rule here.
+    std::function<bool(const std::filesystem::path&)> folderWritable = isWritableFolder;
 };
 
 // The current process's environment.
 ConfigEnvironment currentConfigEnvironment();
 
 // The folder that holds "Korv.ini" and "dbconf.ini": `configDir` when given;
-// else `executableDir` when it already holds "Korv.ini" or is writable; else
-// $XDG_CONFIG_HOME/korvex (an absolute $XDG_CONFIG_HOME only, as the XDG rules
-// say; by default ~/.config/korvex). A chosen folder that is missing is created.
+// else `executableDir` when it is writable; else $XDG_CONFIG_HOME/korvex (an
+// absolute $XDG_CONFIG_HOME only, as the XDG rules say; by default
+// ~/.config/korvex), which takes a copy of the files a read-only
+// `executableDir` holds when it has none of its own. A chosen folder that is
+// missing is created.
 std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,
                                            const std::filesystem::path& executableDir,
                                            const ConfigEnvironment& environment);
