@@ -9,6 +9,7 @@
 #include "link/CommandQueue.h"
 #include "model/Receiver.h"
 #include "ui/Cp1252.h"
+#include "ui/FontScale.h"
 #include "ui/ZelViewModel.h"
 #include "ui/dialogs/PleaseWait.h"
 #include "ui/dialogs/Prompt.h"
@@ -87,7 +88,7 @@ CZelView::~CZelView() = default;
 void CZelView::applyLayout(const ListLayout& layout) {
     m_model->setLayout(layout);
     for (int c = 0; c < kListColumnCount; ++c) {
-        setColumnWidth(c, layout[static_cast<std::size_t>(c)].width);
+        setColumnWidth(c, scaledWidth(layout[static_cast<std::size_t>(c)].width, font()));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "tests/listview/ListViewFixture.h"
 #include "ui/Cp1252.h"
+#include "ui/FontScale.h"
 
 namespace korvex::test {
 namespace {
@@ -21,7 +22,7 @@ TEST_F(ZelView, StartsWithTheMemoryBankCaptionsAndNineColumns) {
                                               {"STEP", 80}, {"AUTO", 50},  {"MODE", 50},
                                               {"ATT", 50},  {"TEXT", 100}, {"", 5}};
     EXPECT_EQ(columnsOf(*view), expected);
-    EXPECT_EQ(view->columnWidth(0), 50);
+    EXPECT_EQ(view->columnWidth(0), scaledWidth(50, view->font()));
     EXPECT_EQ(view->model()->headerData(2, Qt::Horizontal).toString(), "FREQUENCY");
 }
 
@@ -97,7 +98,8 @@ TEST_F(ZelView, EachListHasItsLayout) {
         view->switchLayout(c.mode);
         EXPECT_EQ(columnsOf(*view), c.columns) << int(c.mode);
         for (int i = 0; i < 9; ++i) {
-            EXPECT_EQ(view->columnWidth(i), c.columns[static_cast<std::size_t>(i)].width);
+            EXPECT_EQ(view->columnWidth(i),
+                      scaledWidth(c.columns[static_cast<std::size_t>(i)].width, view->font()));
         }
     }
 }
@@ -110,7 +112,26 @@ TEST_F(ZelView, ConnectedDatabaseUsesItsOwnColumns) {
     view->setDatabaseLayout(own);
     view->switchLayout(ListMode::Database);
     EXPECT_EQ(view->columns(), own);
-    EXPECT_EQ(view->columnWidth(8), 28);
+    EXPECT_EQ(view->columnWidth(8), scaledWidth(28, view->font()));
+}
+
+// The widths were made for an 8-point font: with a larger one they grow by
+// its size, so a channel name still fits its "CH" column.
+TEST_F(ZelView, ColumnWidthsGrowWithTheFont) {
+    EXPECT_DOUBLE_EQ(fontScaleForPixels(kReferenceFontPixels / 2), 1.0);
+    EXPECT_DOUBLE_EQ(fontScaleForPixels(kReferenceFontPixels * 1.5), 1.5);
+    for (const int points : {8, 10, 12, 16}) {
+        SCOPED_TRACE(points);
+        QFont font = view->font();
+        font.setPointSize(points);
+        view->setFont(font);
+        view->switchLayout(ListMode::MemoryBank);
+        EXPECT_EQ(view->columnWidth(7), scaledWidth(160, font));
+        EXPECT_GE(view->columnWidth(0),
+                  QFontMetrics(font).horizontalAdvance(QStringLiteral("A00")));
+        EXPECT_GE(view->columnWidth(2),
+                  QFontMetrics(font).horizontalAdvance(QStringLiteral("0145.012500")));
+    }
 }
 
 TEST_F(ZelView, BankRowsShowTheRecordFieldsAndDegreeSignsForEmptySlots) {
