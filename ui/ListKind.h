@@ -8,10 +8,12 @@ enum class ListMode { MemoryBank, SearchBanks, SelectScan, PassFrequencies, LogV
 
 // Which list the list selector asked for, and whether the list view has
 // already been switched to it: a requested value is set when a choice is
-// made, the shown value by the next display update after the switch.
+// made, the shown value by the next display update after the switch. Nothing
+// is requested at start, so the view keeps its start-up layout until the
+// operator chooses a list.
 struct ListKind {
     ListMode mode = ListMode::MemoryBank;
-    bool shown = false;
+    bool shown = true;
 
     bool operator==(const ListKind&) const = default;
 };

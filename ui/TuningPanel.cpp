@@ -1,5 +1,6 @@
 #include "ui/TuningPanel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -12,7 +13,9 @@
 #include <QVBoxLayout>
 
 #include "log/ZelDoc.h"
+#include "ui/Cp1252.h"
 #include "ui/TuningPanelControls.h"
+#include "ui/TuningPanelKeys.h"
 #include "ui/TuningPanelTables.h"
 
 namespace korvex {
@@ -36,7 +39,7 @@ QFont panelFont(int pixels) {
 }
 
 QString text(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    return fromCp1252(s);
 }
 
 template <typename T>
@@ -153,6 +156,7 @@ void CTuningPanel::buildControls() {
     }
     m_scanGroupButton = button("Sca&ngroup...", "scanGroupButton");
     m_sel = checkBox("&SEL", "selBox");
+    qApp->installEventFilter(new CPanelMnemonic(this, m_sel, this));
     m_pas = checkBox("&PAS", "pasBox");
     m_scanStart = button("St&art", "scanStart");
     m_scanStop = button("St&op/Mem", "scanStop");

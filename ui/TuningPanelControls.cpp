@@ -107,8 +107,13 @@ bool CFrequencyEntry::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool keypad = key->modifiers() & Qt::KeypadModifier;
+        const bool ctrlOnly = (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
         const int k = key->key();
-        if (k == Qt::Key_Return || k == Qt::Key_Enter ||
+        // Ctrl with an arrow tunes; the line edit would take Ctrl+Left and
+        // Ctrl+Right as word moves.
+        const bool dialKey = ctrlOnly && (k == Qt::Key_Left || k == Qt::Key_Right ||
+                                          k == Qt::Key_Up || k == Qt::Key_Down);
+        if (k == Qt::Key_Return || k == Qt::Key_Enter || dialKey ||
             (keypad && (k == Qt::Key_Slash || k == Qt::Key_Asterisk || k == Qt::Key_Minus))) {
             // Not overridden: the window's shortcut for the key gets it.
             event->ignore();

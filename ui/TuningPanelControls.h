@@ -38,8 +38,8 @@ private:
 };
 
 // The frequency entry. It leaves the keys that the window binds to the
-// tuning panel (Enter, numeric-keypad "/", "*", "-") to the window instead
-// of typing them.
+// tuning panel (Enter, Ctrl with an arrow, numeric-keypad "/", "*", "-") to
+// the window instead of typing them.
 class CFrequencyEntry : public QLineEdit {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "ui/TuningPanelKeys.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -41,6 +42,45 @@ bool CPanelKeypadKeys::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     m_vfo(which);
+    return true;
+}
+
+CPanelMnemonic::CPanelMnemonic(QWidget* panel, QAbstractButton* button, QObject* parent)
+    : QObject(parent),
+      m_panel(panel),
+      m_button(button),
+      m_key(QKeySequence::mnemonic(button->text())) {
+    button->setShortcut(QKeySequence());
+}
+
+bool CPanelMnemonic::takesKey(QObject* watched, const QKeyEvent& key) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || m_panel == nullptr || m_button == nullptr || m_key.isEmpty() ||
+        !m_button->isEnabled() || !m_button->isVisible()) {
+        return false;
+    }
+    if (widget != m_panel && !m_panel->isAncestorOf(widget)) {
+        return false;
+    }
+    const QKeyCombination pressed(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key()));
+    return pressed == m_key[0];
+}
+
+bool CPanelMnemonic::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) {
+        return false;
+    }
+    if (!takesKey(watched, *static_cast<QKeyEvent*>(event))) {
+        return false;
+    }
+    if (type == QEvent::ShortcutOverride) {
+        // Accepted: no shortcut sees the key, it arrives as a key press.
+        event->accept();
+        return true;
+    }
+    m_button->setFocus(Qt::ShortcutFocusReason);
+    m_button->click();
     return true;
 }
 

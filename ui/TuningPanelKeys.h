@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 #include <functional>
 
+class QAbstractButton;
+class QKeyEvent;
 class QWidget;
 
 namespace korvex {
@@ -29,6 +32,27 @@ protected:
 private:
     QPointer<QWidget> m_window;
     VfoAction m_vfo;
+};
+
+// "&SEL" and the menu bar's "&Settings" share Alt+S, and Qt fires neither
+// of two shortcuts that match one key. The check box therefore has no
+// shortcut of its own: this filter gives it its key while the focus is in
+// the panel and the box is enabled; everywhere else the menu bar has it.
+class CPanelMnemonic : public QObject {
+    Q_OBJECT
+public:
+    // Takes the button's shortcut away and serves its key from here.
+    CPanelMnemonic(QWidget* panel, QAbstractButton* button, QObject* parent = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool takesKey(QObject* watched, const QKeyEvent& key) const;
+
+    QPointer<QWidget> m_panel;
+    QPointer<QAbstractButton> m_button;
+    QKeySequence m_key;
 };
 
 }  // namespace korvex

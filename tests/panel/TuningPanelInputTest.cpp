@@ -168,11 +168,20 @@ TEST_F(PanelTest, EntryLeavesWindowKeysToTheWindow) {
         Qt::KeyboardModifiers modifiers;
         bool typed;
     };
-    const Case cases[] = {
-        {Qt::Key_Slash, Qt::KeypadModifier, false}, {Qt::Key_Asterisk, Qt::KeypadModifier, false},
-        {Qt::Key_Minus, Qt::KeypadModifier, false}, {Qt::Key_Enter, Qt::KeypadModifier, false},
-        {Qt::Key_Return, Qt::NoModifier, false},    {Qt::Key_5, Qt::KeypadModifier, true},
-        {Qt::Key_Period, Qt::NoModifier, true}};
+    const Case cases[] = {{Qt::Key_Slash, Qt::KeypadModifier, false},
+                          {Qt::Key_Asterisk, Qt::KeypadModifier, false},
+                          {Qt::Key_Minus, Qt::KeypadModifier, false},
+                          {Qt::Key_Enter, Qt::KeypadModifier, false},
+                          {Qt::Key_Return, Qt::NoModifier, false},
+                          {Qt::Key_5, Qt::KeypadModifier, true},
+                          {Qt::Key_Period, Qt::NoModifier, true},
+                          // Ctrl with an arrow tunes instead of moving by words.
+                          {Qt::Key_Left, Qt::ControlModifier, false},
+                          {Qt::Key_Right, Qt::ControlModifier, false},
+                          {Qt::Key_Up, Qt::ControlModifier, false},
+                          {Qt::Key_Down, Qt::ControlModifier, false},
+                          {Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier, true},
+                          {Qt::Key_Left, Qt::NoModifier, true}};
     for (const Case& c : cases) {
         QKeyEvent override(QEvent::ShortcutOverride, c.key, c.modifiers, QStringLiteral("x"));
         QApplication::sendEvent(entry(), &override);

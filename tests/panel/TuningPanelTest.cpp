@@ -216,8 +216,20 @@ TEST_F(PanelTest, KeyboardOperationKeepsFocusOnListSelectorAfterChoice) {
     EXPECT_EQ(QApplication::focusWidget(), list);
 }
 
+// The first replies must not switch the view away from its start-up layout:
+// only a choice in the list selector does.
+TEST_F(PanelTest, StartUpLayoutStaysUntilAListIsChosen) {
+    rx.listChanged = true;
+    panel->updateFromModel();
+    panel->updateFromModel();
+    EXPECT_TRUE(view.layouts.empty());
+    choose("listSelector", 0);
+    panel->updateFromModel();
+    EXPECT_EQ(view.layouts, std::vector<ListMode>{ListMode::MemoryBank});
+}
+
 TEST_F(PanelTest, DisplayUpdateSwitchesListViewOnceAndRefillsOnChange) {
-    panel->updateFromModel();  // the initial memory-bank layout
+    panel->updateFromModel();
     view.layouts.clear();
     view.refills = 0;
     choose("listSelector", 21);
