@@ -17,11 +17,14 @@
 #include "log/LogActions.h"
 #include "log/LogControl.h"
 #include "mrqSnd.h"
+#include "ui/Cp1252.h"
 #include "ui/HelpFiles.h"
+#include "ui/KeyboardLocks.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
 #include "ui/ZelScopeView.h"
+#include "ui/dialogs/Prompt.h"
 
 namespace korvex {
 
@@ -165,6 +168,11 @@ void CMainFrame::updateStatusPanes() {
     m_panes->setPaneEnabled(CStatusPanes::Log, m_rx.logActive);
     m_panes->setText(CStatusPanes::Recording, QString::fromStdString(m_poll.recIndicator));
     m_panes->setPaneEnabled(CStatusPanes::Recording, m_recordingProbe && m_recordingProbe());
+    const std::optional<KeyboardLocks> locks = keyboardLocks();
+    m_panes->setText(CStatusPanes::CapsLock,
+                     locks && locks->capsLock ? QStringLiteral("CAP") : QString());
+    m_panes->setText(CStatusPanes::NumLock,
+                     locks && locks->numLock ? QStringLiteral("NUM") : QString());
 }
 
 void CMainFrame::setRecordingProbe(std::function<bool()> probe) {
@@ -243,24 +251,23 @@ void CMainFrame::showScopeView() {
 }
 
 void CMainFrame::showStatus(const std::string& text) {
-    m_panes->setMessage(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    m_panes->setMessage(fromCp1252(text));
 }
 
 void CMainFrame::showMessage(const std::string& text, const std::string& caption,
                              MessageKind kind) {
-    const QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    const QString c = QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()));
+    PromptIcon icon = PromptIcon::Information;
     switch (kind) {
         case MessageKind::Error:
-            QMessageBox::critical(this, c, t);
+            icon = PromptIcon::Error;
             break;
         case MessageKind::Warning:
-            QMessageBox::warning(this, c, t);
+            icon = PromptIcon::Warning;
             break;
         case MessageKind::Info:
-            QMessageBox::information(this, c, t);
             break;
     }
+    tell(this, fromCp1252(text), fromCp1252(caption), icon);
 }
 
 void CMainFrame::beep() {

@@ -108,6 +108,8 @@ public:
     const std::filesystem::path& settingsPath() const { return m_settingsPath; }
     // "Save Settings &Now". False when the file could not be written.
     bool saveSettings();
+    // A save the operator asked for failed: a message box names the file.
+    void reportSaveFailure();
     void toggleSaveOnExit();
 
     // ---- the parts other helpers plug in ----

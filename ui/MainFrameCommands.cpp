@@ -14,6 +14,7 @@
 
 #include "link/Commands.h"
 #include "ui/AboutDialog.h"
+#include "ui/Cp1252.h"
 #include "ui/HelpFiles.h"
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
@@ -25,7 +26,7 @@ namespace korvex {
 namespace {
 
 QString qs(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return fromCp1252(text);
 }
 
 QIcon toolIcon(std::string_view name) {
@@ -154,7 +155,13 @@ void CMainFrame::registerBuiltInCommands() {
                        {},
                        [this] { return !statusBar()->isHidden(); }});
     setCommandHandler(C::SettingsSerial, {[this] { openSerialSettings(); }, {}, {}});
-    setCommandHandler(C::SaveSettingsNow, {[this] { saveSettings(); }, {}, {}});
+    setCommandHandler(C::SaveSettingsNow, {[this] {
+                                               if (!saveSettings()) {
+                                                   reportSaveFailure();
+                                               }
+                                           },
+                                           {},
+                                           {}});
     setCommandHandler(
         C::SaveSettingsOnExit,
         {[this] { toggleSaveOnExit(); }, {}, [this] { return m_settings.saveOnExit; }});

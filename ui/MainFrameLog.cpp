@@ -21,7 +21,7 @@ namespace korvex {
 namespace {
 
 QString qs(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return fromCp1252(text);
 }
 
 // Paths go to the system as they are typed; the log keeps them as bytes.

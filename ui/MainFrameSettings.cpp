@@ -10,6 +10,7 @@
 
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
+#include "ui/dialogs/Prompt.h"
 #include "ui/settings/SettingsFolder.h"
 
 namespace korvex {
@@ -88,9 +89,17 @@ bool CMainFrame::saveSettings() {
     return true;
 }
 
+void CMainFrame::reportSaveFailure() {
+    tell(this,
+         QStringLiteral("The settings could not be saved to\n") +
+             QString::fromStdString(m_settingsPath.string()),
+         QStringLiteral("Error"), PromptIcon::Error);
+}
+
 void CMainFrame::toggleSaveOnExit() {
     if (!korvex::toggleSaveOnExit(m_settingsPath, m_settings)) {
         std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
+        reportSaveFailure();
     }
     m_poll.saveOnExit = m_settings.saveOnExit;
 }
