@@ -20,6 +20,8 @@
 #include "ui/Cp1252.h"
 #include "ui/HelpFiles.h"
 #include "ui/KeyboardLocks.h"
+#include "ui/ListFind.h"
+#include "ui/ListFindView.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
@@ -49,6 +51,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     createToolBars();
     registerBuiltInCommands();
     registerLogCommands();
+    registerFindCommands();
     createAccelerators();
     setTuningPanel(createTuningPanel());
 

@@ -31,6 +31,8 @@ class QToolBar;
 
 namespace korvex {
 
+class CListFind;
+class CListFindView;
 class CLogActions;
 class CLogControl;
 class CStatusPanes;
@@ -90,6 +92,7 @@ public:
     CZelDoc& document() { return m_doc; }
     CLogActions& logActions() { return *m_logActions; }
     CLogControl& logControl() { return *m_logControl; }
+    CListFind& listFind() { return *m_find; }
     SoundControl& sound() { return *m_sound; }
     // Tests replace the sound library and the log's file dialogs.
     void setSoundControl(std::unique_ptr<SoundControl> sound);
@@ -216,6 +219,8 @@ private:
     void createLog();
     void bindLogView(CZelView* view);
     void registerLogCommands();
+    // Find and Find Next on the list view.
+    void registerFindCommands();
     // The settings the log reads at every use follow the settings.
     void syncAudioSettings();
     // The save dialog of File New and Start Log; nothing on Cancel.
@@ -237,6 +242,8 @@ private:
     SystemLogClock m_logClock;
     std::unique_ptr<CLogActions> m_logActions;
     std::unique_ptr<CLogControl> m_logControl;
+    std::unique_ptr<CListFindView> m_findView;
+    std::unique_ptr<CListFind> m_find;
     LogFileDialogs m_logFileDialogs;
     PollFields m_poll;
     PollCycle m_cycle;

@@ -122,6 +122,8 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
         CommandId::LogStart,
         CommandId::RecordNow,
         CommandId::SettingsLog,
+        CommandId::EditFind,
+        CommandId::EditFindNext,
     };
     for (const CommandEntry& entry : commandTable()) {
         EXPECT_EQ(frame->action(entry.id)->isEnabled(), working.count(entry.id) == 1)
