@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -51,6 +52,19 @@ protected:
                 }
                 return std::equal(expected.begin(), expected.end(),
                                   all.begin() + static_cast<std::ptrdiff_t>(from));
+            },
+            10s);
+    }
+
+    // Waits until `expected` follows somewhere after position `from`; other
+    // traffic (a status refresh) may come first.
+    bool sentLater(std::size_t from, const std::vector<std::string>& expected) {
+        return waitFor(
+            [&] {
+                const auto all = wire();
+                return all.size() >= from &&
+                       std::search(all.begin() + static_cast<std::ptrdiff_t>(from), all.end(),
+                                   expected.begin(), expected.end()) != all.end();
             },
             10s);
     }
@@ -114,6 +128,44 @@ TEST_F(PanelXvfbTest, KeypadVfoATypedFrequencyThenSearchAndMemory) {
         << readFile(dir + "/sim.log");
     std::this_thread::sleep_for(500ms);
     screenshot("panel-memory.png");
+
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(10s), 0);
+}
+
+// After a VFO key the focus is in the frequency entry: Ctrl+Right tunes
+// from there. In memory read Alt+S is SEL's while the focus is in the
+// panel, and the "&Settings" menu's from the list.
+TEST_F(PanelXvfbTest, CtrlRightTunesFromTheEntryAndAltSFollowsTheFocus) {
+    startProgram();
+    std::size_t mark = wire().size();
+    key("KP_Divide");
+    EXPECT_TRUE(sentAfter(mark, concat({{"VA"}, kBatch}))) << readFile(dir + "/sim.log");
+    mark = wire().size();
+    key("ctrl+Right");
+    EXPECT_TRUE(sentAfter(mark, {"<1C>"})) << readFile(dir + "/sim.log");
+    mark = wire().size();
+    key("ctrl+Left");
+    EXPECT_TRUE(sentAfter(mark, {"<1D>"})) << readFile(dir + "/sim.log");
+
+    mark = wire().size();
+    key("alt+o");  // "St&op/Mem": memory read, where SEL is enabled
+    ASSERT_TRUE(sentAfter(mark, concat({{"LC0", "MR"}, kBatch, {"GA", "MP"}})))
+        << readFile(dir + "/sim.log");
+    std::this_thread::sleep_for(500ms);
+    key("F5");  // the focus into the panel
+    mark = wire().size();
+    key("alt+s");
+    // SEL shows the channel's flag as read after "MR": the key turns it over.
+    EXPECT_TRUE(sentLater(mark, {"GA0", "GA"}) || sentLater(mark, {"GA1", "GA"}))
+        << readFile(dir + "/sim.log");
+
+    key("F9");  // the focus into the list
+    XvfbProgramTest::key("alt+s", 500ms);
+    screenshot("settings-menu.png");
+    mark = wire().size();
+    key("p");  // "&Power Off" of the "&Settings" menu
+    EXPECT_TRUE(sentLater(mark, {"QP"})) << readFile(dir + "/sim.log");
 
     korvex.kill(SIGTERM);
     EXPECT_EQ(korvex.wait(10s), 0);
