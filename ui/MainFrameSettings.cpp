@@ -10,6 +10,7 @@
 
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
+#include "ui/dialogs/MiscSettingsDialog.h"
 #include "ui/settings/SettingsFolder.h"
 
 namespace korvex {
@@ -93,6 +94,18 @@ void CMainFrame::toggleSaveOnExit() {
         std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
     }
     m_poll.saveOnExit = m_settings.saveOnExit;
+}
+
+// The dialog writes the program settings itself, also when a refused
+// receiver value is then cancelled; only an Ok hands over commands.
+void CMainFrame::openMiscSettings() {
+    CMiscSettingsDialog dialog(m_settings, m_rx, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    m_poll.offOnExit = m_settings.offOnExit;
+    if (accepted && !dialog.commandText().empty()) {
+        appendCommands(dialog.commandText());
+    }
+    updateCommandStates();
 }
 
 }  // namespace korvex
