@@ -52,6 +52,8 @@ CGroupSettingsDialog::CGroupSettingsDialog(Kind kind, int group, const GroupReco
     auto* numberField = new QLineEdit(number(record[GroupRecord::kNumber], group), this);
     numberField->setReadOnly(true);
     numberField->setObjectName(QStringLiteral("groupNumber"));
+    numberField->setMaximumWidth(
+        numberField->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     auto* head = new QHBoxLayout;
     head->addWidget(
         new QLabel(scan ? QStringLiteral("Scan Group") : QStringLiteral("Search Group"), this));
@@ -139,6 +141,9 @@ CGroupSettingsDialog::CGroupSettingsDialog(Kind kind, int group, const GroupReco
         m_selected->setEnabled(false);
     }
     showNumbers();
+    if (!m_readOnly) {
+        m_voice->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 QSlider* CGroupSettingsDialog::addSlider(QGridLayout* grid, int row, const QString& caption,
