@@ -5,7 +5,7 @@
 #include <QSlider>
 #include <QTest>
 
-#include "tests/dialogs/DialogFixture.h"
+#include "tests/support/PromptRecorder.h"
 #include "ui/dialogs/GroupSettingsDialog.h"
 
 namespace korvex::test {
@@ -38,7 +38,7 @@ void doubleClick(QListWidget* list, const QString& text) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-using GroupDialog = DialogTest;
+using GroupDialog = PromptRecorder;
 
 TEST_F(GroupDialog, ScanGroupZeroIsOnlyShown) {
     CGroupSettingsDialog dialog(Kind::Scan, 0, scanGroup("0", "A---------a---------"));

@@ -4,20 +4,20 @@
 #include <QTest>
 
 #include "model/Receiver.h"
-#include "tests/dialogs/DialogFixture.h"
+#include "tests/support/PromptRecorder.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
 #include "ui/settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {
 
-class MiscSettings : public DialogTest {
+class MiscSettings : public PromptRecorder {
 protected:
     CReceiver rx;
     KorvSettings settings;
 
     void SetUp() override {
-        DialogTest::SetUp();
+        PromptRecorder::SetUp();
         settings.smeterMax = 200;
         settings.scopeThreshold = 20;
         settings.scopeDelay = 5;

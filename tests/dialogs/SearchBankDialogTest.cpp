@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "tests/dialogs/DialogFixture.h"
+#include "tests/support/PromptRecorder.h"
 #include "ui/dialogs/SearchBankDialog.h"
 
 namespace korvex::test {
@@ -17,7 +17,7 @@ ChannelRecord bank(const std::string& lower, const std::string& step,
     return r;
 }
 
-using SearchBankDialog = DialogTest;
+using SearchBankDialog = PromptRecorder;
 
 TEST_F(SearchBankDialog, OpensWithTheBanksValues) {
     CSearchBankDialog dialog(bank("0145.012500", "025.000"), false);

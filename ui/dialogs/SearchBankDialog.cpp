@@ -11,7 +11,7 @@
 #include "link/GroupCommands.h"
 #include "model/Tables.h"
 #include "ui/Cp1252.h"
-#include "ui/dialogs/ListChoices.h"
+#include "ui/dialogs/ChannelFields.h"
 #include "ui/dialogs/MaxChars.h"
 #include "ui/dialogs/Prompt.h"
 
@@ -19,19 +19,8 @@ namespace korvex {
 
 namespace {
 
-bool startsWithOne(const std::string& field) {
-    return !field.empty() && field.front() == '1';
-}
-
 QString shown(const std::string& field) {
     return isEmptyField(field) ? QString() : fromCp1252(field);
-}
-
-std::string withoutTrailingBlanks(std::string text) {
-    while (!text.empty() && text.back() == ' ') {
-        text.pop_back();
-    }
-    return text;
 }
 
 // A step code or the ten frequency digits as a number of Hz; both count Hz.
@@ -64,32 +53,18 @@ CSearchBankDialog::CSearchBankDialog(const ChannelRecord& record, bool mark2, QW
     form->addRow(QStringLiteral("Lower Frequency Limit"), m_lower);
     form->addRow(QStringLiteral("Upper Frequency Limit"), m_upper);
 
-    m_auto = new QCheckBox(QStringLiteral("AUTO"), this);
-    m_auto->setChecked(startsWithOne(record[ChannelRecord::kAutoMode]));
+    m_auto = flagBox(QStringLiteral("AUTO"), record[ChannelRecord::kAutoMode], this);
     form->addRow(QString(), m_auto);
-
-    m_step = new QComboBox(this);
-    for (const std::string_view entry : kStepEntries) {
-        m_step->addItem(fromCp1252(entry));
-    }
-    m_step->setCurrentIndex(choiceStartingWith(kStepEntries, record[ChannelRecord::kStep]));
+    m_step = stepChoice(record[ChannelRecord::kStep], this);
     form->addRow(QStringLiteral("Tuning Step"), m_step);
-
-    m_mode = new QComboBox(this);
-    for (const std::string_view name : kModeNamesByDigit) {
-        m_mode->addItem(fromCp1252(name));
-    }
-    m_mode->setCurrentIndex(choiceStartingWith(kModeNamesByDigit, record[ChannelRecord::kMode]));
+    m_mode = modeChoice(record[ChannelRecord::kMode], this);
     form->addRow(QStringLiteral("Rx Mode"), m_mode);
-
-    m_attenuator = new QCheckBox(QStringLiteral("ATT"), this);
-    m_attenuator->setChecked(startsWithOne(record[ChannelRecord::kAttenuator]));
+    m_attenuator = flagBox(QStringLiteral("ATT"), record[ChannelRecord::kAttenuator], this);
     form->addRow(QString(), m_attenuator);
 
     m_name = new QLineEdit(this);
     m_nameLimit = new CMaxChars(m_name, kNameLimit);
-    const std::string& name = record[ChannelRecord::kText];
-    m_name->setText(isEmptyField(name) ? QString() : fromCp1252(withoutTrailingBlanks(name)));
+    m_name->setText(nameText(record[ChannelRecord::kText]));
     form->addRow(QStringLiteral("Search Bank Name"), m_name);
 
     // The mark as the bank stands; Ok tests again with the values chosen.
@@ -106,6 +81,7 @@ CSearchBankDialog::CSearchBankDialog(const ChannelRecord& record, bool mark2, QW
     layout->addLayout(form);
     layout->addWidget(buttons);
     followAuto();
+    m_lower->setFocus(Qt::OtherFocusReason);
 }
 
 void CSearchBankDialog::followAuto() {

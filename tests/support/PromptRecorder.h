@@ -8,9 +8,9 @@
 
 namespace korvex::test {
 
-// Records every message box and answers from a script (default: its
+// A test that records every message box and answers from a script (default: its
 // default button).
-class DialogTest : public ::testing::Test {
+class PromptRecorder : public ::testing::Test {
 protected:
     std::vector<Prompt> prompts;
     std::vector<bool> answers;
