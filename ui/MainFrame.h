@@ -181,6 +181,7 @@ signals:
 public slots:
     void onTimer();
     void openSerialSettings();
+    void openMiscSettings();
     // SIGINT and SIGTERM: the close sequence in any state; an open modal
     // dialog or message box is dismissed first, so its own loop returns.
     void closeOnSignal();

@@ -154,6 +154,7 @@ void CMainFrame::registerBuiltInCommands() {
                       {[this] { statusBar()->setVisible(statusBar()->isHidden()); },
                        {},
                        [this] { return !statusBar()->isHidden(); }});
+    setCommandHandler(C::SettingsMisc, {[this] { openMiscSettings(); }, {}, {}});
     setCommandHandler(C::SettingsSerial, {[this] { openSerialSettings(); }, {}, {}});
     setCommandHandler(C::SaveSettingsNow, {[this] {
                                                if (!saveSettings()) {

@@ -5,6 +5,7 @@
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
 #include "ui/TuningPanelKeys.h"
+#include "ui/dialogs/GroupSettingsDialog.h"
 
 namespace korvex {
 
@@ -15,6 +16,22 @@ QWidget* CMainFrame::createTuningPanel() {
     context.listView = [this] { return dynamic_cast<ListViewControl*>(listView()); };
     auto* panel = new CTuningPanel(context, this);
     m_panelHooks = panel->hooks();
+    // The group dialogs edit the group the selectors show; their text goes to
+    // the queue through the panel.
+    const auto groupDialog = [this](CGroupSettingsDialog::Kind kind) {
+        return [this, kind](int group) {
+            const bool scan = kind == CGroupSettingsDialog::Kind::Scan;
+            const int count = scan ? static_cast<int>(m_rx.scanGroups.size())
+                                   : static_cast<int>(m_rx.searchGroups.size());
+            if (group < 0 || group >= count) {
+                return std::string();
+            }
+            const GroupRecord& record = scan ? m_rx.scanGroup(group) : m_rx.searchGroup(group);
+            return CGroupSettingsDialog::run(kind, group, record, this).value_or(std::string());
+        };
+    };
+    panel->setGroupDialogs(groupDialog(CGroupSettingsDialog::Kind::Scan),
+                           groupDialog(CGroupSettingsDialog::Kind::Search));
     connect(this, &CMainFrame::modelRefreshed, panel, &CTuningPanel::updateFromModel);
     qApp->installEventFilter(new CPanelKeypadKeys(
         this, [panel](char which) { panel->selectVfo(which); }, panel));

@@ -11,6 +11,7 @@
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
 #include "ui/dialogs/Prompt.h"
+#include "ui/dialogs/MiscSettingsDialog.h"
 #include "ui/settings/SettingsFolder.h"
 
 namespace korvex {
@@ -102,6 +103,18 @@ void CMainFrame::toggleSaveOnExit() {
         reportSaveFailure();
     }
     m_poll.saveOnExit = m_settings.saveOnExit;
+}
+
+// The dialog writes the program settings itself, also when a refused
+// receiver value is then cancelled; only an Ok hands over commands.
+void CMainFrame::openMiscSettings() {
+    CMiscSettingsDialog dialog(m_settings, m_rx, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    m_poll.offOnExit = m_settings.offOnExit;
+    if (accepted && !dialog.commandText().empty()) {
+        appendCommands(dialog.commandText());
+    }
+    updateCommandStates();
 }
 
 }  // namespace korvex

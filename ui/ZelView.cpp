@@ -269,6 +269,7 @@ bool CZelView::isBuiltIn(ListEntry entry) const {
         case ListEntry::RemoveFromSelectScan:
         case ListEntry::DeleteAllSelectScan:
         case ListEntry::SearchThisBank:
+        case ListEntry::EditSearchBank:
         case ListEntry::DeleteSearchBank:
         case ListEntry::DeletePassFrequency:
         case ListEntry::DeleteAllPassFrequencies:

@@ -74,6 +74,9 @@ struct ListDialogs {
     // "Memory Bank Resize": nullopt on Cancel; on Ok the shrinking bank's
     // letter and new size, or "" when neither bank shrinks.
     std::function<std::optional<std::string>(QWidget*, const CReceiver&, char bank)> bankResize;
+    // "Search Bank Settings": the bank's write command; nullopt on Cancel.
+    std::function<std::optional<std::string>(QWidget*, const ChannelRecord&, bool mark2)>
+        searchBank;
 };
 ListDialogs standardListDialogs();
 
@@ -165,6 +168,7 @@ private:
     void removeFromSelectScan(const ListRow& row);
     void deleteAllSelectScan();
     void searchThisBank(const ListRow& row);
+    void editSearchBank(const ListRow& row);
     void deleteSearchBank(const ListRow& row);
     void deletePassFrequency(const ListRow& row);
     void deleteAllPassFrequencies(const ListRow& row);

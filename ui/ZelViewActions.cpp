@@ -78,6 +78,8 @@ void CZelView::runEntry(ListEntry entry) {
             return deleteAllSelectScan();
         case ListEntry::SearchThisBank:
             return searchThisBank(row);
+        case ListEntry::EditSearchBank:
+            return editSearchBank(row);
         case ListEntry::DeleteSearchBank:
             return deleteSearchBank(row);
         case ListEntry::DeletePassFrequency:
@@ -276,6 +278,31 @@ void CZelView::searchThisBank(const ListRow& row) {
     }
     emit bandscopeSearchRequested(search);
     queue(cmd::searchStart(row[0]) + cmd::statusRefreshWithFlags(*m_ctx.rx));
+}
+
+void CZelView::editSearchBank(const ListRow& row) {
+    CReceiver& rx = *m_ctx.rx;
+    if (row[0].empty() || !m_dialogs.searchBank) {
+        return;
+    }
+    ChannelRecord record = ChannelRecord::emptySlot(row[0]);
+    if (rx.searchBanks.empty()) {
+        inform(QStringLiteral("Oooops. Empty Search List. This should not happen ..."),
+               QStringLiteral("Error"));
+    }
+    for (const ChannelRecord& bank : rx.searchBanks) {
+        if (bank[ChannelRecord::kBank] == row[0]) {
+            record = bank;
+            break;
+        }
+    }
+    const std::optional<std::string> commands =
+        m_dialogs.searchBank(this, record, m_ctx.mark2 && m_ctx.mark2());
+    if (!commands || commands->empty()) {
+        return;
+    }
+    rememberSelection();
+    queue(*commands + cmd::searchBankReadout(rx));
 }
 
 void CZelView::deleteSearchBank(const ListRow& row) {

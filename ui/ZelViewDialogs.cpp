@@ -4,6 +4,7 @@
 #include "ui/ZelView.h"
 #include "ui/dialogs/BankResizeDialog.h"
 #include "ui/dialogs/EditChannelDialog.h"
+#include "ui/dialogs/SearchBankDialog.h"
 #include "ui/dialogs/TextEntryDialog.h"
 
 namespace korvex {
@@ -39,6 +40,9 @@ ListDialogs standardListDialogs() {
             return std::nullopt;
         }
         return dialog.resizeTarget().value_or(std::string());
+    };
+    dialogs.searchBank = [](QWidget* parent, const ChannelRecord& record, bool mark2) {
+        return CSearchBankDialog::run(record, mark2, parent);
     };
     return dialogs;
 }

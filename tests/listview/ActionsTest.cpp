@@ -294,6 +294,34 @@ TEST_F(Actions, DeleteSearchBankAsksWithNoPreselected) {
     EXPECT_TRUE(rx.searchBanks.empty());
 }
 
+TEST_F(Actions, EditSearchBankWritesTheBankAndReadsTheListAgain) {
+    memoryState();
+    exchange("SR%%\r", {"SRC SL0145012500 SU0146000000 ST025000 AU0 MD1 AT0 TTtwo m", "SRD ---"});
+    show(ListMode::SearchBanks);
+    view->selectItem(1);
+    ASSERT_TRUE(view->entryEnabled(ListEntry::EditSearchBank)) << "an empty bank can be set up";
+    view->runEntry(ListEntry::EditSearchBank);
+    ASSERT_EQ(editedSearchBanks.size(), 1u);
+    EXPECT_EQ(editedSearchBanks[0][ChannelRecord::kBank], "D");
+    EXPECT_EQ(queued(), "") << "Cancel";
+
+    view->selectItem(0);
+    searchBankAnswer = "SEC SL0145000000 SU0146000000 AU1 AT0 TTx\r";
+    view->runEntry(ListEntry::EditSearchBank);
+    EXPECT_EQ(editedSearchBanks.back()[ChannelRecord::kText], "two m");
+    EXPECT_EQ(queued(), *searchBankAnswer + "SR%%\rSR\rSR\rSR\r");
+    EXPECT_TRUE(rx.searchBanks.empty());
+    EXPECT_TRUE(prompts.empty());
+
+    // The rows stay while the list is read again; the dialog still opens.
+    clearQueue();
+    view->runEntry(ListEntry::EditSearchBank);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].text, "Oooops. Empty Search List. This should not happen ...");
+    EXPECT_EQ(editedSearchBanks.size(), 3u);
+    EXPECT_EQ(editedSearchBanks.back()[ChannelRecord::kBank], "C");
+}
+
 TEST_F(Actions, PassFrequencyDeletes) {
     exchange("PR\r", {"PRB03 0145500000", "PRB04 ---"});
     show(ListMode::PassFrequencies);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/Receiver.h"
+#include "tests/support/PromptRecorder.h"
 #include "ui/dialogs/BankResizeDialog.h"
 #include "ui/dialogs/EditChannelDialog.h"
 #include "ui/dialogs/Prompt.h"
@@ -16,25 +17,7 @@
 namespace korvex {
 namespace {
 
-// Records every message box and answers from a script (default: its default).
-class Dialogs : public ::testing::Test {
-protected:
-    std::vector<Prompt> prompts;
-    std::vector<bool> answers;
-
-    void SetUp() override {
-        setPromptHook([this](const Prompt& p) {
-            prompts.push_back(p);
-            if (answers.empty()) {
-                return p.affirmativeDefault;
-            }
-            const bool a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        });
-    }
-    void TearDown() override { setPromptHook({}); }
-};
+using Dialogs = test::PromptRecorder;
 
 TEST_F(Dialogs, TextEntryTitlesPromptsAndLimits) {
     struct Case {

@@ -52,6 +52,8 @@ protected:
     std::optional<std::string> descriptionAnswer;
     std::optional<std::string> resizeAnswer;
     std::vector<char> resizeBanks;
+    std::optional<std::string> searchBankAnswer;
+    std::vector<ChannelRecord> editedSearchBanks;
 
     void SetUp() override {
         setPromptHook([this](const Prompt& p) {
@@ -84,6 +86,10 @@ protected:
         dialogs.bankResize = [this](QWidget*, const CReceiver&, char bank) {
             resizeBanks.push_back(bank);
             return resizeAnswer;
+        };
+        dialogs.searchBank = [this](QWidget*, const ChannelRecord& r, bool) {
+            editedSearchBanks.push_back(r);
+            return searchBankAnswer;
         };
         view->setDialogs(dialogs);
     }

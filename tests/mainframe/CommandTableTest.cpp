@@ -108,6 +108,7 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
         CommandId::ViewList,
         CommandId::ViewToolbar,
         CommandId::ViewStatusBar,
+        CommandId::SettingsMisc,
         CommandId::SettingsSerial,
         CommandId::SaveSettingsNow,
         CommandId::SaveSettingsOnExit,

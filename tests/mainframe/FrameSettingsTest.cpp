@@ -1,10 +1,13 @@
 // The frame and "Korv.ini": what it takes at start, what its toggles and
 // saves write.
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "FrameFixture.h"
+#include "ui/dialogs/MiscSettingsDialog.h"
 
 namespace korvex::test {
 namespace {
@@ -38,6 +41,30 @@ TEST_F(FrameSettingsFromFileTest, StartTakesPlacementToolbarAndFlags) {
     EXPECT_FALSE(frame->pollFields().saveOnExit);
     EXPECT_EQ(frame->settings().comPortNum, 3);
     EXPECT_EQ(frame->settings().smeterMax, 200);
+}
+
+TEST_F(FrameSettingsFromFileTest, MiscSettingsQueuesItsCommandsAndTheNextSaveKeepsItsSettings) {
+    const std::string before = queue();
+    bool seen = false;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<CMiscSettingsDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        seen = true;
+        EXPECT_EQ(dialog->smeterMaxField()->text(), "200");
+        dialog->contrastField()->setText(QStringLiteral("5"));
+        dialog->mark2Box()->setChecked(false);
+        dialog->smeterMaxField()->setText(QStringLiteral("180"));
+        dialog->accept();
+    });
+    frame->action(CommandId::SettingsMisc)->trigger();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(queue(), before + "LB05\rLB\r");
+    EXPECT_FALSE(frame->settings().mark2);
+    frame->action(CommandId::SaveSettingsNow)->trigger();
+    EXPECT_TRUE(fileHas(iniPath(), "mark2=0"));
+    EXPECT_TRUE(fileHas(iniPath(), "smetermax=180"));
 }
 
 TEST_F(FrameSettingsFromFileTest, ShowingTheToolbarAgainIsSavedAsOne) {

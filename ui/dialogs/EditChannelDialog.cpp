@@ -10,26 +10,11 @@
 #include "link/FrequencyText.h"
 #include "model/Tables.h"
 #include "ui/Cp1252.h"
-#include "ui/dialogs/ListChoices.h"
+#include "ui/dialogs/ChannelFields.h"
 #include "ui/dialogs/MaxChars.h"
 #include "ui/dialogs/Prompt.h"
 
 namespace korvex {
-
-namespace {
-
-bool startsWithOne(const std::string& field) {
-    return !field.empty() && field.front() == '1';
-}
-
-std::string withoutTrailingBlanks(std::string text) {
-    while (!text.empty() && text.back() == ' ') {
-        text.pop_back();
-    }
-    return text;
-}
-
-}  // namespace
 
 CEditChannelDialog::CEditChannelDialog(const ChannelRecord& record, bool mark2, QWidget* parent)
     : QDialog(parent), m_record(record), m_mark2(mark2) {
@@ -46,32 +31,18 @@ CEditChannelDialog::CEditChannelDialog(const ChannelRecord& record, bool mark2, 
     m_frequency->setText(isEmptyField(frequency) ? QString() : fromCp1252(frequency));
     form->addRow(QStringLiteral("FREQUENCY"), m_frequency);
 
-    m_auto = new QCheckBox(QStringLiteral("AUTO"), this);
-    m_auto->setChecked(startsWithOne(record[ChannelRecord::kAutoMode]));
+    m_auto = flagBox(QStringLiteral("AUTO"), record[ChannelRecord::kAutoMode], this);
     form->addRow(QString(), m_auto);
-
-    m_step = new QComboBox(this);
-    for (const std::string_view entry : kStepEntries) {
-        m_step->addItem(fromCp1252(entry));
-    }
-    m_step->setCurrentIndex(choiceStartingWith(kStepEntries, record[ChannelRecord::kStep]));
+    m_step = stepChoice(record[ChannelRecord::kStep], this);
     form->addRow(QStringLiteral("STEP"), m_step);
-
-    m_mode = new QComboBox(this);
-    for (const std::string_view name : kModeNamesByDigit) {
-        m_mode->addItem(fromCp1252(name));
-    }
-    m_mode->setCurrentIndex(choiceStartingWith(kModeNamesByDigit, record[ChannelRecord::kMode]));
+    m_mode = modeChoice(record[ChannelRecord::kMode], this);
     form->addRow(QStringLiteral("MODE"), m_mode);
-
-    m_attenuator = new QCheckBox(QStringLiteral("ATT"), this);
-    m_attenuator->setChecked(startsWithOne(record[ChannelRecord::kAttenuator]));
+    m_attenuator = flagBox(QStringLiteral("ATT"), record[ChannelRecord::kAttenuator], this);
     form->addRow(QString(), m_attenuator);
 
     m_text = new QLineEdit(this);
     m_textLimit = new CMaxChars(m_text, kTextLimit);
-    const std::string& text = record[ChannelRecord::kText];
-    m_text->setText(isEmptyField(text) ? QString() : fromCp1252(withoutTrailingBlanks(text)));
+    m_text->setText(nameText(record[ChannelRecord::kText]));
     form->addRow(QStringLiteral("TEXT"), m_text);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

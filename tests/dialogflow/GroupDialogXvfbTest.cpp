@@ -1,0 +1,105 @@
+// The scan-group dialog end to end under an X server: the real program
+// against the simulator tool, driven by real key events from xdotool. A
+// screenshot of the dialog is left in the build folder.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <string>
+
+#include "tests/support/XvfbProgramTest.h"
+
+namespace korvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::size_t count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + what.size())) {
+        ++n;
+    }
+    return n;
+}
+
+class GroupDialogXvfbTest : public XvfbProgramTest {
+protected:
+    std::string simLog() { return readFile(dir + "/sim.log"); }
+
+    void screenshot(const std::string& name) {
+        run({IMPORT_PATH, "-window", "root", std::string(SCREENSHOT_DIR) + "/" + name});
+    }
+
+    void startProgram() {
+        std::ofstream(dir + "/Korv.ini")
+            << "[COMMON]\nsaveonexit=0\n[RS232]\nComPortNum=1\nComPortSettings=9600,N,8,2\n";
+        ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
+        ASSERT_TRUE(waitFor(
+            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
+        const std::string simOut = readFile(dir + "/sim.out");
+        const std::string device = simOut.substr(0, simOut.find('\n'));
+        ASSERT_TRUE(
+            korvex.start({KORVEX_PATH, "--port", device, "--no-splash", "--config-dir", dir},
+                         {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir}, dir + "/korvex.out"));
+        ASSERT_TRUE(waitFor([&] { return simLog().find("\tLB") != std::string::npos; }, 30s))
+            << readFile(dir + "/korvex.out");
+        ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
+    }
+};
+
+TEST_F(GroupDialogXvfbTest, AScanGroupChangeReachesTheReceiverAndIsReadBack) {
+    startProgram();
+    key("alt+o", 1000ms);  // "St&op/Mem": memory read, where the scan group can be edited
+    ASSERT_TRUE(waitFor([&] { return simLog().find("\tMR") != std::string::npos; }, 5s));
+
+    // The receiver reports scan group 0, which is only shown: Escape.
+    key("alt+n", 1000ms);
+    screenshot("scan-group-0.png");
+    key("Escape", 500ms);
+    ASSERT_TRUE(focusProgramWindow());
+    // F6 goes to the list selector, Tab on to the scan-group selector; its
+    // list opens on Down, and Return chooses group 1.
+    for (const char* k : {"F6", "Tab", "Down", "Down", "Return"}) {
+        key(k);
+    }
+    ASSERT_TRUE(waitFor([&] { return simLog().find("\tGM1") != std::string::npos; }, 5s))
+        << simLog();
+    // The Return that chose the group also reaches the panel's Enter, which
+    // goes back to the VFO: back to memory read.
+    key("alt+o", 1000ms);
+    ASSERT_TRUE(waitFor([&] { return count(simLog(), "\tMR\n") >= 2; }, 5s)) << simLog();
+    std::this_thread::sleep_for(1000ms);  // the group's read-back reaches the panel
+
+    // Voice squelch to its end, Ok.
+    key("alt+n", 1000ms);
+    key("End", 500ms);
+    screenshot("scan-group-1.png");
+    key("Return", 500ms);
+    ASSERT_TRUE(waitFor([&] { return simLog().find("\tXA255") != std::string::npos; }, 5s))
+        << simLog();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const std::string log = simLog();
+            const std::size_t set = log.find("\tXA255");
+            return log.find("\tGM\n", set) != std::string::npos &&
+                   log.find("\tBM\n", set) != std::string::npos;
+        },
+        5s))
+        << simLog();
+    const std::string afterFirst = simLog();
+    EXPECT_NE(afterFirst.find("\tXMF"), std::string::npos) << "the group scans all modes";
+    EXPECT_NE(afterFirst.find("\tBM --------------------"), std::string::npos) << "no link changed";
+    std::this_thread::sleep_for(1000ms);
+
+    // The dialog opens again on what the receiver reported: Ok unchanged
+    // sends the new value once more.
+    ASSERT_TRUE(focusProgramWindow());
+    key("alt+n", 1000ms);
+    key("Return", 500ms);
+    ASSERT_TRUE(waitFor([&] { return count(simLog(), "\tXA255") == 2; }, 5s)) << simLog();
+    EXPECT_EQ(count(simLog(), "\tXA"), 2u) << simLog();
+}
+
+}  // namespace
+}  // namespace korvex::test
