@@ -10,8 +10,8 @@
 
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
-#include "ui/dialogs/Prompt.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
+#include "ui/dialogs/Prompt.h"
 #include "ui/settings/SettingsFolder.h"
 
 namespace korvex {
