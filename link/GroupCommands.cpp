@@ -1,6 +1,7 @@
 #include "link/GroupCommands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "link/Commands.h"
@@ -96,15 +97,24 @@ bool needsStepOffset(long long lowerHz, long long stepHz) {
 }
 
 std::string searchBankWrite(const SearchBankSettings& b) {
-    std::string fields = " SL" + b.lowerDigits + " SU" + b.upperDigits + " AU" + flag(b.autoMode);
-    if (!b.autoMode) {
-        fields += " ST" + std::string(b.stepOffset ? "+" : "") + b.stepCode;
-        fields += " MD" + std::string(1, b.modeDigit);
+    // A bank that is no letter, or a mode that is no digit, would write
+    // another bank or a broken command: nothing is sent.
+    const auto letter = static_cast<unsigned char>(b.bank);
+    if (!std::isalpha(letter) || letter > 0x7F || b.modeDigit < '0' || b.modeDigit > '9') {
+        return {};
     }
-    fields += " AT" + flag(b.attenuator) + " TT";
-    // Every argument is cleaned of control characters, the name included, so
-    // no text from the receiver or the operator can end the command early.
-    return composeCommand("SE", std::string(1, b.bank), fields, b.name);
+    const std::string bank(1, b.bank);
+    const std::string mode(1, b.modeDigit);
+    const std::string_view offset = b.stepOffset ? "+" : "";
+    // Every part is cleaned of control characters, the name included, so no
+    // text from the receiver or the operator can end the command early.
+    if (b.autoMode) {
+        return composeCommandParts("SE", {bank, " SL", b.lowerDigits, " SU", b.upperDigits,
+                                          " AU1 AT", flag(b.attenuator), " TT", b.name});
+    }
+    return composeCommandParts(
+        "SE", {bank, " SL", b.lowerDigits, " SU", b.upperDigits, " AU0 ST", offset, b.stepCode,
+               " MD", mode, " AT", flag(b.attenuator), " TT", b.name});
 }
 
 }  // namespace korvex

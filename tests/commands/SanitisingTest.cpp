@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "link/Commands.h"
+#include "link/GroupCommands.h"
 #include "link/MemoryCommands.h"
+#include "link/OptionCommands.h"
 #include "model/Receiver.h"
 #include "tests/support/FakeLinkHost.h"
 
@@ -131,6 +133,26 @@ std::vector<Builder> builders() {
         {"passDelete",
          {"C", "05"},
          [](const Args& a) { return passDelete(a[0].empty() ? '\0' : a[0][0], a[1]); }},
+        {"searchBankWrite",
+         {"c", "0145012500", "0146000000", "025000", "1", "Airband"},
+         [](const Args& a) {
+             SearchBankSettings b;
+             b.bank = a[0].empty() ? '\0' : a[0][0];
+             b.lowerDigits = a[1];
+             b.upperDigits = a[2];
+             b.stepOffset = true;
+             b.stepCode = a[3];
+             b.modeDigit = a[4].empty() ? '\0' : a[4][0];
+             b.name = a[5];
+             return searchBankWrite(b);
+         }},
+        {"collectOptionCommands",
+         {"HELLO WORLD", "05", "5"},
+         [](const Args& a) {
+             const ReceiverOptions before{kUserMessage, std::string(48, ' '), "xx", "9"};
+             const ReceiverOptions now{kUserMessage, a[0], a[1], a[2]};
+             return collectOptionCommands(before, now, false).commands;
+         }},
     };
 }
 
@@ -180,11 +202,30 @@ TEST(Sanitising, NoBuilderLetsACrAnLfOrAControlCharacterThrough) {
     }
 }
 
+// The group dialogs' link text only ever yields bank letters and "-" in the
+// change mask, whatever it holds.
+TEST(Sanitising, GroupLinkTextsNeverReachTheWire) {
+    GroupSettings s;
+    s.links = "A\r\nQP\r" + std::string(16, '-');
+    for (const std::string& wire :
+         {scanGroupSettingsText(s, "\rGM\n"), searchGroupSettingsText(3, s, "\x07\r"),
+          searchGroupSettingsText(kVfoSearchGroup, s, "\r")}) {
+        EXPECT_TRUE(onlyCommandEnds(wire)) << testing::PrintToString(wire);
+        EXPECT_EQ(wire.find("QP"), std::string::npos) << testing::PrintToString(wire);
+    }
+    EXPECT_EQ(commandCount(scanGroupSettingsText(s, "\r")), 8u);
+    EXPECT_EQ(commandCount(searchGroupSettingsText(3, s, "\r")), 8u);
+}
+
 // A one-character argument that is only a control character: nothing.
 TEST(Sanitising, ASingleControlCharacterArgumentGivesNothing) {
     EXPECT_EQ(cmd::vlSet('\r'), "");
     EXPECT_EQ(cmd::openingMessageSet('\n', "HI"), "");
     EXPECT_EQ(cmd::passDelete('\r', "05"), "");
+    SearchBankSettings bank;
+    bank.bank = '\r';
+    bank.name = "NAME";
+    EXPECT_EQ(searchBankWrite(bank), "");
 }
 
 }  // namespace
