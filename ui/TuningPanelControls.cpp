@@ -25,6 +25,17 @@ void CPanelSelector::showPopup() {
     QComboBox::showPopup();
 }
 
+void CPanelSelector::hidePopup() {
+    const bool wasOpen = isListOpen();
+    QComboBox::hidePopup();
+    if (wasOpen && !m_justClosed) {
+        // Cleared once the event loop runs again, after the closing key
+        // event has been handled to its end.
+        m_justClosed = true;
+        QTimer::singleShot(0, this, [this] { m_justClosed = false; });
+    }
+}
+
 void CPanelSelector::confirmHighlighted() {
     if (!isListOpen()) {
         return;

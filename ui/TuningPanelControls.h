@@ -17,10 +17,14 @@ public:
     bool isListOpen() const;
     // Confirms the highlighted entry of the open list, as a click would.
     void confirmHighlighted();
+    // The list was closed during the event being handled now: a Return that
+    // chose an entry closes the list before the window's shortcuts see it.
+    bool listJustClosed() const { return m_justClosed; }
     // Keyboard operation: open the list as soon as the focus arrives.
     void setOpenOnFocus(bool on) { m_openOnFocus = on; }
 
     void showPopup() override;
+    void hidePopup() override;
 
 signals:
     // The list is about to drop down.
@@ -35,6 +39,7 @@ protected:
 
 private:
     bool m_openOnFocus = false;
+    bool m_justClosed = false;
 };
 
 // The frequency entry. It leaves the keys that the window binds to the

@@ -60,10 +60,15 @@ void CTuningPanel::entryEdited(const QString& typed) {
 
 void CTuningPanel::enter() {
     // An open list takes the key: its highlighted entry is chosen as a click
-    // would choose it, and nothing else happens.
+    // would choose it, and nothing else happens. The list closes itself on
+    // the Return that chooses an entry before the window's shortcut fires, so
+    // a list closed by this very key event has taken it too.
     for (CPanelSelector* s : {m_list, m_step, m_mode, m_searchGroup, m_scanGroup}) {
         if (s->isListOpen()) {
             s->confirmHighlighted();
+            return;
+        }
+        if (s->listJustClosed()) {
             return;
         }
     }

@@ -1,6 +1,8 @@
 // Faults found by a review of the frame and its panel: each test shows one
 // of them gone.
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -89,6 +91,35 @@ TEST_F(FrameReviewTest, AltSOpensTheMenuFromThePanelWhileSelIsDisabled) {
     auto* settingsMenu = frame->findChild<QMenu*>(QStringLiteral("settingsMenu"));
     EXPECT_TRUE(settingsMenu->isVisible());
     settingsMenu->close();
+}
+
+// The open list closes itself on the Return that chooses an entry, before
+// the window's shortcuts see the key: the panel's Enter must not act on it
+// too (it would leave memory read for the VFO).
+TEST_F(FrameReviewTest, ReturnChoosingInAnOpenPanelListIsNoPanelEnter) {
+    inMemoryRead();
+    auto* groups = frame->findChild<QComboBox*>(QStringLiteral("scanGroupSelector"));
+    ASSERT_NE(groups, nullptr);
+    ASSERT_TRUE(groups->isEnabled());
+    groups->setFocus();
+    groups->showPopup();
+    QApplication::processEvents();
+    ASSERT_TRUE(groups->view()->isVisible());
+    groups->view()->setCurrentIndex(groups->model()->index(1, 0));
+    frame->pollFields().commandQueue.clear();
+    QTest::keyClick(groups->view(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(groups->view()->isVisible());
+    EXPECT_EQ(queue().substr(0, 4), "GM1\r") << queue();
+    EXPECT_EQ(queue().find("VF"), std::string::npos) << queue();
+    EXPECT_EQ(queue().find("LC0"), std::string::npos) << queue();
+
+    // With the list closed, Return is the panel's Enter again.
+    entry()->setFocus();
+    QApplication::processEvents();
+    frame->pollFields().commandQueue.clear();
+    QTest::keyClick(entry(), Qt::Key_Return);
+    EXPECT_NE(queue().find("LC0"), std::string::npos) << queue();
 }
 
 // Receiver and file texts are Windows-1252: 0x80 is the euro sign, not a
