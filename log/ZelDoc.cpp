@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace korvex {
 
@@ -24,7 +25,7 @@ std::string formatLevel(unsigned level) {
 bool CZelDoc::setupBandscope(std::uint32_t frequency1, std::uint32_t frequency2, int stepHz,
                              std::string_view modeText, std::string_view bankText, char kind,
                              const ScopeLevels& levels) {
-    if (frequency1 == 0 || frequency2 == 0) {
+    if (frequency1 == 0 || frequency2 == 0 || stepHz <= 0) {
         return false;
     }
     scopeLower = std::min(frequency1, frequency2);
@@ -40,6 +41,71 @@ bool CZelDoc::setupBandscope(std::uint32_t frequency1, std::uint32_t frequency2,
     scopeReady = true;
     scopeStale = false;
     return true;
+}
+
+void CZelDoc::markStale() {
+    scopeStale = true;
+    if (scopeTitle.find("stale data") == std::string::npos) {
+        scopeTitle += "  [stale data!]";
+    }
+}
+
+std::uint64_t CZelDoc::binCountFor(std::uint32_t lower, std::uint32_t upper, int stepHz) {
+    if (stepHz <= 0 || upper < lower) {
+        return 0;
+    }
+    return (upper - lower) / static_cast<std::uint64_t>(stepHz) + 2;
+}
+
+std::uint64_t CZelDoc::stepCount() const {
+    if (scopeStep <= 0 || scopeUpper < scopeLower) {
+        return 0;
+    }
+    return (scopeUpper - scopeLower) / static_cast<std::uint64_t>(scopeStep);
+}
+
+bool CZelDoc::resetBins() {
+    bins.clear();
+    const std::uint64_t count = binCountFor(scopeLower, scopeUpper, scopeStep);
+    if (count == 0 || count > kMaxBins) {
+        return false;
+    }
+    try {
+        bins.assign(static_cast<std::size_t>(count), BandscopeBin{});
+    } catch (const std::bad_alloc&) {
+        bins.clear();
+        return false;
+    }
+    currentBin = 0;
+    currentText.clear();
+    return true;
+}
+
+void CZelDoc::addSample(std::int64_t frequencyHz, int level) {
+    if (scopeStep <= 0 || level < 0 || frequencyHz < static_cast<std::int64_t>(scopeLower)) {
+        return;
+    }
+    const std::uint64_t index = static_cast<std::uint64_t>(frequencyHz - scopeLower) /
+                                static_cast<std::uint64_t>(scopeStep);
+    if (index >= bins.size()) {
+        return;
+    }
+    currentBin = static_cast<int>(index);
+    char text[32];
+    std::snprintf(text, sizeof text, "%4.4f", static_cast<double>(frequencyHz) * 0.000001);
+    currentText = text;
+
+    BandscopeBin& bin = bins[index];
+    const auto l = static_cast<std::uint32_t>(level);
+    bin.frequency = static_cast<std::uint32_t>(frequencyHz);
+    bin.level = l;
+    if (level > levelThreshold) {
+        ++bin.hits;
+    }
+    bin.peak = std::max(bin.peak, l);
+    ++bin.samples;
+    bin.percent =
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(bin.hits) * 100 / bin.samples);
 }
 
 void CZelDoc::buildLabels() {

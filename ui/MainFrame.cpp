@@ -30,6 +30,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
       m_options(options),
       m_cycle(m_rx, m_poll, *this),
       m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, *this)),
+      m_sweep(std::make_unique<CBandscopeSweep>(m_doc, m_rx, m_poll.commandQueue, *this)),
       m_opener(std::make_shared<DesktopFileOpener>()) {
     setObjectName(QStringLiteral("mainFrame"));
     setDocumentName(QStringLiteral("no log"));
@@ -37,7 +38,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
 
     createLog();
     m_views = new CViewArea(
-        createListView(), [](QWidget* parent) { return new CZelScopeView(parent); }, this);
+        createListView(), [this](QWidget* parent) { return createScopeView(parent); }, this);
     setCentralWidget(m_views);
     m_panes = new CStatusPanes(statusBar());
 
@@ -46,6 +47,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     createToolBars();
     registerBuiltInCommands();
     registerLogCommands();
+    registerScopeCommands();
     createAccelerators();
     setTuningPanel(createTuningPanel());
 
@@ -289,10 +291,6 @@ void CMainFrame::refreshFromModel() {
 
 void CMainFrame::refreshView() {
     emit viewRefreshRequested();
-}
-
-void CMainFrame::bandscopeSample(int level, std::int64_t frequencyHz) {
-    emit bandscopeSampleArrived(level, frequencyHz);
 }
 
 bool CMainFrame::event(QEvent* event) {

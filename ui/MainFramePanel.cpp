@@ -17,7 +17,13 @@ QWidget* CMainFrame::createTuningPanel() {
     m_panelHooks = panel->hooks();
     connect(this, &CMainFrame::modelRefreshed, panel, &CTuningPanel::updateFromModel);
     qApp->installEventFilter(new CPanelKeypadKeys(
-        this, [panel](char which) { panel->selectVfo(which); }, panel));
+        this,
+        [panel](char which) {
+            if (panel->isEnabled()) {
+                panel->selectVfo(which);
+            }
+        },
+        panel));
     return panel;
 }
 
