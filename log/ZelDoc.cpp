@@ -77,7 +77,7 @@ bool CZelDoc::resetBins() {
         return false;
     }
     currentBin = 0;
-    currentText.clear();
+    m_currentHz = -1;
     return true;
 }
 
@@ -91,9 +91,7 @@ void CZelDoc::addSample(std::int64_t frequencyHz, int level) {
         return;
     }
     currentBin = static_cast<int>(index);
-    char text[32];
-    std::snprintf(text, sizeof text, "%4.4f", static_cast<double>(frequencyHz) * 0.000001);
-    currentText = text;
+    m_currentHz = frequencyHz;
 
     BandscopeBin& bin = bins[index];
     const auto l = static_cast<std::uint32_t>(level);
@@ -106,6 +104,15 @@ void CZelDoc::addSample(std::int64_t frequencyHz, int level) {
     ++bin.samples;
     bin.percent =
         static_cast<std::uint32_t>(static_cast<std::uint64_t>(bin.hits) * 100 / bin.samples);
+}
+
+std::string CZelDoc::currentText() const {
+    if (m_currentHz < 0) {
+        return {};
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%4.4f", static_cast<double>(m_currentHz) * 0.000001);
+    return text;
 }
 
 void CZelDoc::buildLabels() {

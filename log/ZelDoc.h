@@ -103,7 +103,9 @@ public:
     bool scopeStale = false;
     std::vector<BandscopeBin> bins;
     int currentBin = 0;
-    std::string currentText;
+    // The frequency of the last sample in MHz, "%4.4f"; "" before the first.
+    // Made when asked for, so that a sample costs no formatting.
+    std::string currentText() const;
 
     // Prepares a sweep between two frequencies (Hz, either order): stores
     // the range and texts, copies the levels and builds the labels and the
@@ -143,6 +145,8 @@ private:
     std::string m_title = kNoLogTitle;
 
     void buildTitle();
+
+    std::int64_t m_currentHz = -1;  // of the last sample taken
 };
 
 }  // namespace korvex

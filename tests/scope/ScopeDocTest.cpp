@@ -61,7 +61,7 @@ TEST(ScopeSampleTest, EdgesOfTheRange) {
     EXPECT_EQ(doc.currentBin, 8) << "the upper edge lands in bin n";
     EXPECT_EQ(doc.bins[8].level, 77u);
     EXPECT_EQ(doc.bins[8].frequency, 100'100'000u);
-    EXPECT_EQ(doc.currentText, "100.1000");
+    EXPECT_EQ(doc.currentText(), "100.1000");
 
     const std::vector<BandscopeBin> before = doc.bins;
     doc.addSample(99'987'500, 90);  // one step below the lower edge
@@ -70,7 +70,7 @@ TEST(ScopeSampleTest, EdgesOfTheRange) {
     doc.addSample(0, 90);
     EXPECT_EQ(doc.bins, before);
     EXPECT_EQ(doc.currentBin, 8) << "a dropped sample leaves the marker";
-    EXPECT_EQ(doc.currentText, "100.1000");
+    EXPECT_EQ(doc.currentText(), "100.1000");
 
     doc.addSample(100'112'500, 10);  // the spare bin takes a sample
     EXPECT_EQ(doc.bins[9].samples, 1u);
