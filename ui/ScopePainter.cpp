@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPen>
 #include <QString>
-#include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -72,43 +71,79 @@ void drawLabels(QPainter& p, const ScopeGeometry& g, const CZelDoc& doc, ScopeMo
     }
 }
 
-// One bar per bin 0..n, batched per colour; a level above full scale ends
-// at the top of the plot.
+// The tops of the bars of one colour, per pixel column of the view: a bar
+// covers `penWidth` columns around its x, from yBottom up. Many bins share a
+// column when the range has more steps than the plot has pixels; the
+// tallest of them is what the column shows, so one rectangle per column (or
+// per run of equal columns) draws the same picture as a line per bin.
+class BarColumns {
+public:
+    BarColumns(const ScopeGeometry& g, int penWidth)
+        : m_bottom(static_cast<int>(std::lround(g.yBottom))),
+          m_penWidth(penWidth),
+          m_tops(static_cast<std::size_t>(std::max(0.0, g.width)), m_bottom) {}
+
+    void add(double x, double height) {
+        const int top = static_cast<int>(std::lround(m_bottom - height));
+        if (top >= m_bottom) {
+            return;
+        }
+        const int first = static_cast<int>(std::floor(x + 0.5)) - m_penWidth / 2;
+        const int begin = std::max(first, 0);
+        const int end = std::min(first + m_penWidth, static_cast<int>(m_tops.size()));
+        for (int c = begin; c < end; ++c) {
+            int& t = m_tops[static_cast<std::size_t>(c)];
+            t = std::min(t, top);
+        }
+    }
+
+    void fill(QPainter& p, const QColor& colour) const {
+        const int n = static_cast<int>(m_tops.size());
+        for (int c = 0; c < n;) {
+            const int top = m_tops[static_cast<std::size_t>(c)];
+            int run = c + 1;
+            while (run < n && m_tops[static_cast<std::size_t>(run)] == top) {
+                ++run;
+            }
+            if (top < m_bottom) {
+                p.fillRect(QRect(c, top, run - c, m_bottom - top), colour);
+            }
+            c = run;
+        }
+    }
+
+private:
+    int m_bottom;
+    int m_penWidth;
+    std::vector<int> m_tops;
+};
+
+// One bar per bin 0..n; a level above full scale ends at the top of the plot.
 void drawBars(QPainter& p, const ScopeGeometry& g, const CZelDoc& doc, ScopeMode mode, double dx,
-              const QPen& pen) {
+              int penWidth, const QColor& colour) {
     const std::size_t last = std::min<std::size_t>(doc.stepCount(), doc.bins.size() - 1);
     const double full = std::max(doc.scopeLevelMax, 1);
-    const auto height = [&](std::uint32_t value, double scale) {
-        return std::min(static_cast<double>(value), scale) * g.plotHeight / scale;
-    };
-    std::vector<QLineF> lines;
-    lines.reserve(last + 1);
-    const auto addBars = [&](auto valueOf, double scale) {
-        lines.clear();
+    const auto bars = [&](auto valueOf, double scale) {
+        BarColumns columns(g, penWidth);
         for (std::size_t i = 0; i <= last; ++i) {
-            const std::uint32_t value = valueOf(doc.bins[i]);
-            if (value == 0) {
-                continue;
+            const double value = std::min(static_cast<double>(valueOf(doc.bins[i])), scale);
+            if (value > 0) {
+                columns.add(g.x0 + static_cast<double>(i) * dx, value * g.plotHeight / scale);
             }
-            const double x = g.x0 + static_cast<double>(i) * dx;
-            lines.emplace_back(x, g.yBottom, x, g.yBottom - height(value, scale));
         }
-        p.drawLines(lines.data(), static_cast<int>(lines.size()));
+        return columns;
     };
     switch (mode) {
         case ScopeMode::Normal:
-            p.setPen(pen);
-            addBars([](const BandscopeBin& b) { return b.level; }, full);
+            bars([](const BandscopeBin& b) { return b.level; }, full).fill(p, colour);
             break;
         case ScopeMode::PeakHold:
-            p.setPen(barPen(scopecolor::kPeak, pen.widthF()));
-            addBars([](const BandscopeBin& b) { return b.peak; }, full);
-            p.setPen(pen);
-            addBars([](const BandscopeBin& b) { return b.level; }, full);
+            // The peaks first, the levels over them.
+            bars([](const BandscopeBin& b) { return b.peak; }, full).fill(p, scopecolor::kPeak);
+            bars([](const BandscopeBin& b) { return b.level; }, full).fill(p, colour);
             break;
         case ScopeMode::Statistic:
-            p.setPen(pen);
-            addBars([](const BandscopeBin& b) { return b.percent; }, 100.0);
+            bars([](const BandscopeBin& b) { return b.percent; }, 100.0).fill(p, colour);
             break;
     }
 }
@@ -168,17 +203,18 @@ void paintScope(QPainter& p, QSize size, const CZelDoc& doc, ScopeMode mode) {
     drawLabels(p, g, doc, mode);
 
     const auto dx = barSpacing(g, doc);
-    const double penWidth = dx && *dx > 12 ? 5 : 3;
-    const QPen pen =
-        barPen(mode == ScopeMode::Statistic ? scopecolor::kPercent : scopecolor::kLevel, penWidth);
+    const int penWidth = dx && *dx > 12 ? 5 : 3;
+    const QColor barColour =
+        mode == ScopeMode::Statistic ? scopecolor::kPercent : scopecolor::kLevel;
+    const QPen pen = barPen(barColour, penWidth);
     const double j = g.fontHeight;
     if (dx && !doc.bins.empty()) {
-        drawBars(p, g, doc, mode, *dx, pen);
+        drawBars(p, g, doc, mode, *dx, penWidth, barColour);
         const double markerX = g.x0 + *dx * doc.currentBin;
         p.setPen(pen);
         p.drawLine(QLineF(markerX, g.yF, markerX, g.yG));
         p.setPen(scopecolor::kLevel);
-        textAt(p, markerX - 2.5 * j, g.yG + j / 10, qs(doc.currentText));
+        textAt(p, markerX - 2.5 * j, g.yG + j / 10, qs(doc.currentText()));
     }
 
     p.setPen(scopecolor::kText);
