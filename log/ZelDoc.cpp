@@ -34,7 +34,9 @@ bool CZelDoc::setupBandscope(std::uint32_t frequency1, std::uint32_t frequency2,
     scopeModeText = modeText;
     scopeBankText = bankText;
     scopeKind = kind;
-    scopeLevelMax = levels.levelMax;
+    // Without a full scale (a settings file that never had one) every bar
+    // would divide by zero: the receiver's whole level range stands in.
+    scopeLevelMax = levels.levelMax > 0 ? levels.levelMax : kFullLevel;
     levelThreshold = levels.threshold;
     buildLabels();
     buildTitle();
@@ -120,8 +122,7 @@ void CZelDoc::buildLabels() {
     for (std::size_t k = 0; k < kLabelCount; ++k) {
         xLabels[k] = formatMHz(scopeLower + k * span / 5);
     }
-    // A negative full scale from a hand-edited settings file reads as 0.
-    const double full = std::max(scopeLevelMax, 0);
+    const double full = scopeLevelMax;
     constexpr std::array<double, kLabelCount> kFractions = {0.0, 0.2, 0.4, 0.6, 0.8, 1.0};
     for (std::size_t k = 0; k < kLabelCount; ++k) {
         yLabels[k] = formatLevel(static_cast<unsigned>(full * kFractions[k]));

@@ -88,6 +88,8 @@ public:
     void setTitle(std::string title) { m_title = std::move(title); }
 
     // ---- bandscope ----
+    // The highest level the receiver reports.
+    static constexpr int kFullLevel = 255;
     std::uint32_t scopeLower = 0;  // Hz
     std::uint32_t scopeUpper = 0;  // Hz
     int scopeStep = 0;             // Hz
@@ -108,7 +110,8 @@ public:
     std::string currentText() const;
 
     // Prepares a sweep between two frequencies (Hz, either order): stores
-    // the range and texts, copies the levels and builds the labels and the
+    // the range and texts, copies the levels (a full scale of 0 or less
+    // reads as kFullLevel) and builds the labels and the
     // title. False, with nothing changed, when either frequency is 0 or the
     // step is not positive (every bin and pixel position divides by it). The
     // bins are left as they are.
