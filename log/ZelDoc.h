@@ -88,6 +88,8 @@ public:
     void setTitle(std::string title) { m_title = std::move(title); }
 
     // ---- bandscope ----
+    // The highest level the receiver reports.
+    static constexpr int kFullLevel = 255;
     std::uint32_t scopeLower = 0;  // Hz
     std::uint32_t scopeUpper = 0;  // Hz
     int scopeStep = 0;             // Hz
@@ -103,16 +105,38 @@ public:
     bool scopeStale = false;
     std::vector<BandscopeBin> bins;
     int currentBin = 0;
-    std::string currentText;
+    // The frequency of the last sample in MHz, "%4.4f"; "" before the first.
+    // Made when asked for, so that a sample costs no formatting.
+    std::string currentText() const;
 
     // Prepares a sweep between two frequencies (Hz, either order): stores
-    // the range and texts, copies the levels and builds the labels and the
-    // title. False, with nothing changed, when either frequency is 0. The
+    // the range and texts, copies the levels (a full scale of 0 or less
+    // reads as kFullLevel) and builds the labels and the
+    // title. False, with nothing changed, when either frequency is 0 or the
+    // step is not positive (every bin and pixel position divides by it). The
     // bins are left as they are.
     bool setupBandscope(std::uint32_t frequency1, std::uint32_t frequency2, int stepHz,
                         std::string_view modeText, std::string_view bankText, char kind,
                         const ScopeLevels& levels);
+    // The data no longer belongs to a running sweep; the title says so, once.
+    void markStale();
+    // (upper - lower) / step + 2 zeroed bins: one per swept frequency and a
+    // spare. False, with the bins empty, when the table cannot be had: no
+    // step, or more bins than kMaxBins or than memory holds.
+    bool resetBins();
     void clearBins() { bins.clear(); }
+    // One sweep report. A sample outside the bins (below the lower edge, or
+    // beyond the last bin) is dropped and changes nothing. Never repaints.
+    void addSample(std::int64_t frequencyHz, int level);
+
+    // The number of steps across the range, (upper - lower) / step: the bars
+    // drawn are bins 0 to this one. 0 without a step.
+    std::uint64_t stepCount() const;
+    // The most bins a range may have; a wider one is refused before its
+    // table is made.
+    static constexpr std::uint64_t kMaxBins = 1'000'000;
+    // The bins a range needs, without making them.
+    static std::uint64_t binCountFor(std::uint32_t lower, std::uint32_t upper, int stepHz);
 
 private:
     void buildLabels();
@@ -124,6 +148,8 @@ private:
     std::string m_title = kNoLogTitle;
 
     void buildTitle();
+
+    std::int64_t m_currentHz = -1;  // of the last sample taken
 };
 
 }  // namespace korvex

@@ -54,12 +54,24 @@ constexpr Activity kActivity[] = {
     {27'285'000, 75, 60, 240, 4, 25},
 };
 
-// Steady carriers for the bandscope and the searches. None sits on a memory
-// channel a scan visits: 94.3 MHz and the ATIS are pass channels (A03, a01).
+// Carriers for the bandscope and the searches. None sits on a memory channel
+// a scan visits: 94.3 MHz and the ATIS are pass channels (A03, a01). The 2 m
+// band between the sample VFOs (144 to 146 MHz) holds weak steady beacons
+// under the squelch and two stronger signals that come and go, so a VFO
+// search is not held for good and a sweep has something to show.
 std::vector<Carrier> steadyCarriers() {
     return {
-        {94'300'000, 150'000, 150}, {99'000'000, 150'000, 170}, {103'500'000, 150'000, 120},
-        {118'475'000, 12'000, 90},  {162'475'000, 12'000, 110},
+        {94'300'000, 150'000, 150},
+        {99'000'000, 150'000, 170},
+        {103'500'000, 150'000, 120},
+        {118'475'000, 12'000, 90},
+        {162'475'000, 12'000, 110},
+        // 2 m: beacons, a packet burst every few seconds, a busy repeater
+        {144'300'000, 6'000, 24},
+        {144'487'500, 6'000, 18},
+        {145'025'000, 8'000, 28},
+        {144'837'500, 8'000, 120, 1'500, 4'500, 0},
+        {145'950'000, 10'000, 175, 12'000, 18'000, 5'000},
     };
 }
 

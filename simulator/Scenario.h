@@ -65,8 +65,12 @@ Scenario defaultScenario(uint32_t seed = kDefaultScenarioSeed);
 // that runs to the end of the line; blank lines are skipped. start_ms counts
 // from the start of the simulator, the level is 0..255, the frequency lies
 // within what the receiver tunes (100 kHz to 3000 MHz), the duration is at
-// least 1 ms. A script has no carriers: the band is quiet besides its
-// transmissions. On a bad line the result is empty and `error` (when given)
+// least 1 ms. A line
+//   carrier frequency_hz half_width_hz level [on_ms off_ms [phase_ms]]
+// adds a carrier: heard at its level on its frequency, falling to nothing
+// half_width_hz away; with on_ms and off_ms it is keyed on and off at that
+// rhythm (0 on_ms: always on). Without carrier lines the band is quiet
+// besides its transmissions. On a bad line the result is empty and `error` (when given)
 // says "line N: " and what is wrong.
 std::optional<Scenario> parseScenario(std::string_view text, std::string* error);
 // The same for a file; an unreadable file is an error too.

@@ -1,5 +1,6 @@
 // The scenario script: one transmission per line, "start_ms frequency_hz
-// level duration_ms", "#" comments.
+// level duration_ms", or a carrier, "carrier frequency_hz half_width_hz level
+// [on_ms off_ms [phase_ms]]"; "#" comments.
 
 #include <algorithm>
 #include <cerrno>
@@ -80,6 +81,49 @@ std::optional<Transmission> transmissionOf(const std::vector<std::string_view>& 
     return std::nullopt;
 }
 
+constexpr const char* kCarrierFieldNames[] = {"frequency_hz", "half_width_hz", "level",
+                                              "on_ms",        "off_ms",        "phase_ms"};
+constexpr int64_t kMaxCarrierMs = 24 * 3'600'000;  // a day; keeps every sum far from overflow
+
+// The carrier of a "carrier" line's fields (the word itself left out).
+std::optional<Carrier> carrierOf(const std::vector<std::string_view>& fields, std::string* reason) {
+    if (fields.size() != 3 && fields.size() != 5 && fields.size() != 6) {
+        *reason =
+            "expected carrier frequency_hz half_width_hz level [on_ms off_ms [phase_ms]], found " +
+            std::to_string(fields.size()) + " numbers";
+        return std::nullopt;
+    }
+    int64_t values[6] = {0, 0, 0, 0, 0, 0};
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const std::string field(fields[i]);
+        if (!isWholeNumber(field) || field.size() > kMaxDigits) {
+            *reason = std::string(kCarrierFieldNames[i]) + " \"" + field +
+                      "\" is not a whole number in range";
+            return std::nullopt;
+        }
+        values[i] = std::stoll(field);
+    }
+    const auto [hz, halfWidth, level, onMs, offMs, phaseMs] = values;
+    if (hz < kLowestHz || hz > kHighestMarkTwoHz) {
+        *reason = "frequency_hz " + std::to_string(hz) + " is outside " +
+                  std::to_string(kLowestHz) + ".." + std::to_string(kHighestMarkTwoHz);
+    } else if (halfWidth < 1 || halfWidth > 10'000'000) {
+        *reason = "half_width_hz must be 1..10000000";
+    } else if (level > 255) {
+        *reason = "level " + std::to_string(level) + " is outside 0..255";
+    } else if (onMs > kMaxCarrierMs || offMs > kMaxCarrierMs || phaseMs > kMaxCarrierMs) {
+        *reason = "on_ms, off_ms and phase_ms must be at most " + std::to_string(kMaxCarrierMs);
+    } else {
+        return Carrier{hz,
+                       halfWidth,
+                       static_cast<int>(level),
+                       static_cast<int>(onMs),
+                       static_cast<int>(offMs),
+                       static_cast<int>(phaseMs)};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Scenario> parseScenario(std::string_view text, std::string* error) {
@@ -95,14 +139,20 @@ std::optional<Scenario> parseScenario(std::string_view text, std::string* error)
             continue;
         }
         std::string reason;
-        const auto t = transmissionOf(fields, &reason);
-        if (!t) {
-            if (error != nullptr) {
-                *error = "line " + std::to_string(number) + ": " + reason;
+        if (fields.front() == "carrier") {
+            const auto c = carrierOf({fields.begin() + 1, fields.end()}, &reason);
+            if (c) {
+                s.carriers.push_back(*c);
+                continue;
             }
-            return std::nullopt;
+        } else if (const auto t = transmissionOf(fields, &reason)) {
+            s.transmissions.push_back(*t);
+            continue;
         }
-        s.transmissions.push_back(*t);
+        if (error != nullptr) {
+            *error = "line " + std::to_string(number) + ": " + reason;
+        }
+        return std::nullopt;
     }
     std::stable_sort(
         s.transmissions.begin(), s.transmissions.end(),

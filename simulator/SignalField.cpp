@@ -40,7 +40,9 @@ int SignalField::noise(int64_t hz, int64_t ms) const {
     x ^= x >> 29;
     x *= 0xBF58476D1CE4E5B9ULL;
     x ^= x >> 32;
-    return static_cast<int>(x % 9);
+    // A floor of 3 with up to 9 above it: well under any squelch, visible
+    // in a sweep as the band's grass.
+    return 3 + static_cast<int>(x % 10);
 }
 
 int SignalField::level(int64_t hz, int64_t ms) const {

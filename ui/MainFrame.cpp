@@ -35,6 +35,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
       m_options(options),
       m_cycle(m_rx, m_poll, *this),
       m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, *this)),
+      m_sweep(std::make_unique<CBandscopeSweep>(m_doc, m_rx, m_poll.commandQueue, *this)),
       m_opener(std::make_shared<DesktopFileOpener>()) {
     setObjectName(QStringLiteral("mainFrame"));
     setDocumentName(QStringLiteral("no log"));
@@ -42,7 +43,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
 
     createLog();
     m_views = new CViewArea(
-        createListView(), [](QWidget* parent) { return new CZelScopeView(parent); }, this);
+        createListView(), [this](QWidget* parent) { return createScopeView(parent); }, this);
     setCentralWidget(m_views);
     m_panes = new CStatusPanes(statusBar());
 
@@ -52,6 +53,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     registerBuiltInCommands();
     registerLogCommands();
     registerFindCommands();
+    registerScopeCommands();
     createAccelerators();
     setTuningPanel(createTuningPanel());
 
@@ -299,10 +301,6 @@ void CMainFrame::refreshFromModel() {
 
 void CMainFrame::refreshView() {
     emit viewRefreshRequested();
-}
-
-void CMainFrame::bandscopeSample(int level, std::int64_t frequencyHz) {
-    emit bandscopeSampleArrived(level, frequencyHz);
 }
 
 bool CMainFrame::event(QEvent* event) {

@@ -21,6 +21,7 @@
 #include "log/SoundControl.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "ui/BandscopeSweep.h"
 #include "ui/CommandTable.h"
 #include "ui/FrameHooks.h"
 #include "ui/settings/KorvSettings.h"
@@ -37,6 +38,7 @@ class CLogActions;
 class CLogControl;
 class CStatusPanes;
 class CViewArea;
+class CZelScopeView;
 class CZelView;
 class FileOpener;
 class QtSerialPort;
@@ -62,7 +64,7 @@ struct FrameOptions {
 // The program's one top-level window: owns the receiver model, the link,
 // the settings and the views, routes commands and shows the link's state.
 // The behaviour lives in the classes it owns; its handlers only call them.
-class CMainFrame : public QMainWindow, public LinkHost, public LogHost {
+class CMainFrame : public QMainWindow, public LinkHost, public LogHost, public SweepHost {
     Q_OBJECT
 public:
     static constexpr int kPollIntervalMs = 100;
@@ -132,6 +134,9 @@ public:
     // Swaps the view area to the list view or the bandscope view.
     void showListView();
     void showScopeView();
+    // Null until the bandscope has been shown once.
+    CZelScopeView* scopeView() const;
+    CBandscopeSweep& sweep() { return *m_sweep; }
 
     // ---- title and help ----
     // The title: the document's name, " - ", "Korvex v1.41".
@@ -154,6 +159,16 @@ public:
     void refreshView() override;
     void bandscopeSample(int level, std::int64_t frequencyHz) override;
 
+    // SweepHost
+    void scopeMessage(const std::string& text) override;
+    bool scopeShown() const override;
+    void showScope() override { showScopeView(); }
+    void showList() override { showListView(); }
+    void redrawScope() override;
+    void setPanelEnabled(bool enabled) override;
+    void refreshScopeTexts() override;
+    int scopeDelay() const override { return m_settings.scopeDelay; }
+
     // LogHost
     void showLogMessage(const std::string& text, const std::string& caption) override;
     bool confirmLog(const std::string& text, const std::string& caption) override;
@@ -172,7 +187,6 @@ signals:
     // A list of the model has changed and the list view should refill.
     void listChanged();
     void viewRefreshRequested();
-    void bandscopeSampleArrived(int level, qint64 frequencyHz);
     // Ctrl+S: the standard save of the document.
     void saveDocumentRequested();
     // The close sequence has begun: recording, playback and the log stop now.
@@ -218,6 +232,11 @@ private:
     WindowPlacement placement() const;
 
     void createLog();
+    // The bandscope: its view, its commands and the frame's part in the sweep.
+    QWidget* createScopeView(QWidget* parent);
+    void registerScopeCommands();
+    // The panel's keys do nothing while the panel is locked for a sweep.
+    bool panelUnlocked() const;
     void bindLogView(CZelView* view);
     void registerLogCommands();
     // Find and Find Next on the list view.
@@ -249,6 +268,7 @@ private:
     PollFields m_poll;
     PollCycle m_cycle;
     std::unique_ptr<ResponseParser> m_parser;
+    std::unique_ptr<CBandscopeSweep> m_sweep;
     QtSerialPort* m_port = nullptr;
     Trace m_trace;
     QTimer m_timer;

@@ -146,7 +146,6 @@ void CMainFrame::updateCommandStates() {
 void CMainFrame::registerBuiltInCommands() {
     using C = CommandId;
     setCommandHandler(C::FileExit, {[this] { close(); }, {}, {}});
-    setCommandHandler(C::ViewList, {[this] { showListView(); }, {}, {}});
     setCommandHandler(C::ViewToolbar, {[this] { m_toolBar->setVisible(m_toolBar->isHidden()); },
                                        {},
                                        [this] { return !m_toolBar->isHidden(); }});
@@ -182,6 +181,9 @@ void CMainFrame::runKeyAction(KeyAction action) {
         }
     };
     const auto dial = [this](cmd::DialKey key) {
+        if (!panelUnlocked()) {
+            return;
+        }
         if (m_panelHooks.dial) {
             m_panelHooks.dial(key);
         } else {
@@ -189,6 +191,9 @@ void CMainFrame::runKeyAction(KeyAction action) {
         }
     };
     const auto vfo = [this](char which) {
+        if (!panelUnlocked()) {
+            return;
+        }
         if (m_panelHooks.vfo) {
             m_panelHooks.vfo(which);
         } else {
@@ -197,7 +202,9 @@ void CMainFrame::runKeyAction(KeyAction action) {
     };
     switch (action) {
         case K::PanelEnter:
-            call(m_panelHooks.enter);
+            if (panelUnlocked()) {
+                call(m_panelHooks.enter);
+            }
             break;
         case K::DialUp:
             dial(cmd::DialKey::Up);

@@ -34,7 +34,13 @@ QWidget* CMainFrame::createTuningPanel() {
                            groupDialog(CGroupSettingsDialog::Kind::Search));
     connect(this, &CMainFrame::modelRefreshed, panel, &CTuningPanel::updateFromModel);
     qApp->installEventFilter(new CPanelKeypadKeys(
-        this, [panel](char which) { panel->selectVfo(which); }, panel));
+        this,
+        [panel](char which) {
+            if (panel->isEnabled()) {
+                panel->selectVfo(which);
+            }
+        },
+        panel));
     return panel;
 }
 

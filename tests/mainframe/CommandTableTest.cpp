@@ -106,6 +106,9 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
     const std::set<CommandId> working = {
         CommandId::FileExit,
         CommandId::ViewList,
+        CommandId::ViewBandscope,
+        CommandId::ViewBandscopePeak,
+        CommandId::ViewBandscopeStatistic,
         CommandId::ViewToolbar,
         CommandId::ViewStatusBar,
         CommandId::SettingsMisc,

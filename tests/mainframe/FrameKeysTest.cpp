@@ -186,7 +186,7 @@ TEST_F(FrameKeysTest, AltCWithTheBandscopeShownOpensItsMenu) {
     for (QAction* a : scope->contextMenu()->actions()) {
         captions << a->text();
     }
-    EXPECT_EQ(captions, (QStringList{"Halt Search", "Resume Search"}));
+    EXPECT_EQ(captions, (QStringList{"Halt Search", "Resume Search", "", "Save Sweep ..."}));
     scope->contextMenu()->hide();
 }
 

@@ -43,8 +43,9 @@ TEST(ZelDocSetupTest, TitlesAndLabelsAtTheEdges) {
         const char* topLabel;
     };
     for (const Case& c : {Case{'V', 100, "VFO Search A   MODE: WFM   STEP: 50Hz", "100"},
-                          Case{'W', 0, "VFO Search B   MODE: WFM   STEP: 50Hz", "000"},
-                          Case{'V', -5, "VFO Search A   MODE: WFM   STEP: 50Hz", "000"}}) {
+                          // No full scale in the settings: the whole level range.
+                          Case{'W', 0, "VFO Search B   MODE: WFM   STEP: 50Hz", "255"},
+                          Case{'V', -5, "VFO Search A   MODE: WFM   STEP: 50Hz", "255"}}) {
         CZelDoc doc;
         // The widest range the receiver tunes: no overflow in the labels.
         ASSERT_TRUE(

@@ -96,6 +96,35 @@ TEST(ScenarioScript, RefusesBadLinesNamingTheLine) {
     }
 }
 
+TEST(ScenarioScript, ReadsCarriersSteadyAndKeyed) {
+    const auto s = parseScenario(
+        "carrier 145100000 6000 150   # a steady one\n"
+        "carrier 145200000 6000 90 1000 2000\n"
+        "carrier 145300000 6000 90 1000 2000 500\n"
+        "0 145400000 80 1000\n",
+        nullptr);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->carriers, (std::vector<Carrier>{{145'100'000, 6'000, 150, 0, 0, 0},
+                                                 {145'200'000, 6'000, 90, 1000, 2000, 0},
+                                                 {145'300'000, 6'000, 90, 1000, 2000, 500}}));
+    EXPECT_EQ(s->transmissions.size(), 1u);
+    const SignalField band(*s);
+    EXPECT_EQ(band.level(145'100'000, 0), 150);
+    EXPECT_EQ(band.level(145'100'000, 99'000), 150);
+    EXPECT_EQ(band.level(145'200'000, 500), 90);
+    EXPECT_LT(band.level(145'200'000, 1500), 30) << "keyed off";
+    EXPECT_LT(band.level(145'300'000, 600), 30) << "its rhythm starts later";
+
+    for (const char* bad :
+         {"carrier 145100000 6000\n", "carrier 145100000 0 150\n", "carrier 145100000 6000 256\n",
+          "carrier 50 6000 100\n", "carrier 145100000 6000 100 1000\n",
+          "carrier 145100000 6000 100 999999999 1\n", "carrier 145100000 6000 x\n"}) {
+        std::string error;
+        EXPECT_FALSE(parseScenario(std::string("# first\n") + bad, &error)) << bad;
+        EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+    }
+}
+
 TEST(ScenarioScript, ReadsAFileAndNamesItInErrors) {
     const korvex::test::TempFolder folder;
     const std::string path = folder.file("band.txt").string();
@@ -218,6 +247,24 @@ TEST(DefaultScenario, OneSeedGivesOneBandOfShortTransmissions) {
             EXPECT_GE(std::abs(hz - c.hz), c.halfWidthHz) << hz;
         }
     }
+}
+
+TEST(DefaultScenario, TheTwoMetreBandHasWeakBeaconsAndSignalsThatComeAndGo) {
+    const SignalField band(defaultScenario());
+    int burstOn = 0;
+    int burstOff = 0;
+    for (int64_t ms = 0; ms < 60'000; ms += 250) {
+        // The grass and the beacons stay under the squelch, so a VFO search
+        // between the sample VFOs is never held by them.
+        const int grass = band.level(144'150'000, ms);
+        EXPECT_GE(grass, 3);
+        EXPECT_LT(grass, 13);
+        EXPECT_GT(band.level(144'300'000, ms), 13);
+        EXPECT_LT(band.level(144'300'000, ms), 30);
+        (band.level(144'837'500, ms) > 100 ? burstOn : burstOff)++;
+    }
+    EXPECT_GT(burstOn, 0);
+    EXPECT_GT(burstOff, burstOn);
 }
 
 TEST(DefaultScenario, AMemoryScanMeetsATransmissionWithinAMinute) {

@@ -1,0 +1,32 @@
+#include "ui/SweepFile.h"
+
+#include "log/ZelDoc.h"
+#include "ui/settings/AtomicFile.h"
+
+namespace korvex {
+
+std::string sweepCsv(const CZelDoc& doc) {
+    std::string text = "frequency_hz,level,peak,hits,samples,percent\n";
+    text.reserve(text.size() + doc.bins.size() * 32);
+    for (std::size_t i = 0; i < doc.bins.size(); ++i) {
+        const BandscopeBin& bin = doc.bins[i];
+        const std::uint64_t hz =
+            bin.samples > 0
+                ? bin.frequency
+                : doc.scopeLower + i * static_cast<std::uint64_t>(std::max(doc.scopeStep, 0));
+        text += std::to_string(hz);
+        for (const std::uint32_t value :
+             {bin.level, bin.peak, bin.hits, bin.samples, bin.percent}) {
+            text += ',';
+            text += std::to_string(value);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+bool writeSweepCsv(const std::filesystem::path& file, const CZelDoc& doc) {
+    return writeFileAtomically(file, sweepCsv(doc));
+}
+
+}  // namespace korvex
