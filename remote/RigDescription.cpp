@@ -138,7 +138,9 @@ std::string dumpState(bool mark2) {
     s += "0x0\n0x0\n";  // parameters read and set
     s += "vfo_ops=0x0\n";
     s += "ptt_type=0x0\n";
-    s += "targetable_vfo=0x0\n";
+    // Frequency and mode are read and set on the VFO in use: a client need
+    // not switch the receiver's VFO back and forth to read them.
+    s += "targetable_vfo=0x3\n";
     s += "has_set_vfo=1\n";
     s += "has_get_vfo=1\n";
     s += "has_set_freq=1\n";

@@ -11,7 +11,7 @@ using V = Verb;
 
 // Every command a client may send. Those the receiver cannot do are known
 // by name and argument count, so a line holding them is still read in step.
-constexpr std::array<CommandSpec, 60> kCommands = {{
+constexpr std::array<CommandSpec, 62> kCommands = {{
     {'F', "set_freq", 1, V::SetFreq},
     {'f', "get_freq", 0, V::GetFreq},
     {'M', "set_mode", 2, V::SetMode},
@@ -70,6 +70,8 @@ constexpr std::array<CommandSpec, 60> kCommands = {{
     {'w', "send_cmd", 1, V::Refused, true},
     {'W', "send_cmd_rx", 1, V::Refused, true},
     {0, "chk_vfo", 0, V::ChkVfo},
+    {0, "get_lock_mode", 0, V::GetLockMode},
+    {0, "set_lock_mode", 1, V::SetLockMode},
     {0, "dump_state", 0, V::DumpState},
     {'q', "quit", 0, V::Quit},
 }};
@@ -81,8 +83,8 @@ bool isBlank(char c) {
 // The extended-response characters: punctuation but the long-name mark,
 // the help mark, the info command and the comment mark.
 bool isSeparatorMark(char c) {
-    return std::ispunct(static_cast<unsigned char>(c)) != 0 && c != '\\' && c != '?' &&
-           c != '_' && c != '#' && c != '*';
+    return std::ispunct(static_cast<unsigned char>(c)) != 0 && c != '\\' && c != '?' && c != '_' &&
+           c != '#' && c != '*';
 }
 
 class Tokens {

@@ -25,6 +25,8 @@ enum class Verb {
     GetTs,
     GetPowerstat,
     ChkVfo,
+    GetLockMode,
+    SetLockMode,
     DumpState,
     Quit,
     Refused,  // known, but it would transmit or the receiver cannot do it

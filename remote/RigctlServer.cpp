@@ -123,8 +123,7 @@ void RigctlServer::pump(std::int64_t nowMs) {
     closePending();
 }
 
-void RigctlServer::commandFinished(const std::string& command, bool answered,
-                                   std::int64_t nowMs) {
+void RigctlServer::commandFinished(const std::string& command, bool answered, std::int64_t nowMs) {
     noteStatus(nowMs);
     for (auto& [client, s] : m_sessions) {
         if (s.wait == Wait::None || s.requests.empty()) {
@@ -190,6 +189,14 @@ bool RigctlServer::start(int client, Session& s, std::int64_t nowMs) {
             return done(kNotAvailable);
         case Verb::ChkVfo:
             return done(kOk, {{"ChkVFO", "0"}});
+        case Verb::GetLockMode:
+            return done(kOk, {{"Locked", m_modeLocked ? "1" : "0"}});
+        case Verb::SetLockMode:
+            if (r.args[0] != "0" && r.args[0] != "1") {
+                return done(kInvalid);
+            }
+            m_modeLocked = r.args[0] == "1";
+            return done(kOk);
         case Verb::DumpState:
             return done(kOk, {{"", dumpState(mark2())}});
         case Verb::GetPowerstat:
@@ -248,11 +255,15 @@ bool RigctlServer::start(int client, Session& s, std::int64_t nowMs) {
             if (!name) {
                 return done(kInvalid);
             }
+            if (m_modeLocked) {
+                return done(kOk);
+            }
             return startSet(client, s, cmd::modeSet(*name), nowMs);
         }
         case Verb::SetVfo: {
             const std::string& vfo = r.args[0];
-            if (vfo == "currVFO") {
+            // Already there: nothing for the receiver to do.
+            if (vfo == "currVFO" || (fresh(nowMs) && vfo == vfoToken(m_rx.operatingState))) {
                 return done(kOk);
             }
             std::string commands;
@@ -337,8 +348,8 @@ void RigctlServer::answerRead(int client, const Request& r) {
             return;
         case Verb::GetMem: {
             const std::string& channel = m_rx.memoryChannel;
-            const auto number = channel.size() == 3 ? smallNumber(channel.substr(1), 99)
-                                                    : std::nullopt;
+            const auto number =
+                channel.size() == 3 ? smallNumber(channel.substr(1), 99) : std::nullopt;
             if (!number) {
                 reply(client, r, kNotAvailable);
                 return;

@@ -113,6 +113,8 @@ private:
     std::uint64_t m_staleGeneration = 0;  // replies up to this one predate a set
     std::int64_t m_lastStatusMs = 0;
     bool m_statusSeen = false;
+    // A client has locked the mode: mode sets are answered but not made.
+    bool m_modeLocked = false;
 };
 
 }  // namespace korvex::remote

@@ -18,6 +18,7 @@
 #include "log/LogControl.h"
 #include "mrqSnd.h"
 #include "ui/HelpFiles.h"
+#include "ui/RigctlListener.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
@@ -40,6 +41,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
         createListView(), [](QWidget* parent) { return new CZelScopeView(parent); }, this);
     setCentralWidget(m_views);
     m_panes = new CStatusPanes(statusBar());
+    createRigctl();
 
     createActions();
     createMenus();
@@ -50,8 +52,10 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     setTuningPanel(createTuningPanel());
 
     m_port = new QtSerialPort(this);
-    connect(m_port, &QtSerialPort::bytesArrived, this,
-            [this] { m_cycle.receive(m_port->readAll()); });
+    connect(m_port, &QtSerialPort::bytesArrived, this, [this] {
+        m_cycle.receive(m_port->readAll());
+        m_rigctl->pump();
+    });
     connect(m_port, &QtSerialPort::portLost, this, &CMainFrame::onPortLost);
     m_cycle.setPort(m_port);
     m_cycle.setLineBuilder([this](std::string_view bytes) { m_parser->receive(bytes); });
@@ -106,6 +110,13 @@ SerialPort& CMainFrame::serialPort() {
 }
 
 void CMainFrame::start() {
+    // The network control serves even without a receiver: its clients
+    // then hear that it cannot be reached.
+    if (m_options.rigctldPort >= 0) {
+        startRigctl(m_options.rigctldPort);
+    } else if (m_settings.rigctlEnabled) {
+        startRigctl();
+    }
     SerialSettings settings = serialSettingsFromIni();
     if (!m_options.portDevice.isEmpty()) {
         settings.device = m_options.portDevice.toStdString();
@@ -155,6 +166,7 @@ void CMainFrame::onTimer() {
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
     m_cycle.tick();
+    m_rigctl->pump();
     m_logControl->reap();
     updateStatusPanes();
 }
@@ -323,6 +335,7 @@ void CMainFrame::shutdown() {
     emit shutdownStarted();
     m_timer.stop();
     m_idleTimer.stop();
+    stopRigctl();
     // Recording and playback end first, so their files are complete.
     m_sound->stopRec();
     m_sound->stopPlay();

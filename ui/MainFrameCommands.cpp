@@ -16,6 +16,7 @@
 #include "ui/AboutDialog.h"
 #include "ui/HelpFiles.h"
 #include "ui/MainFrame.h"
+#include "ui/RigctlListener.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
 #include "ui/ZelScopeView.h"
@@ -154,6 +155,8 @@ void CMainFrame::registerBuiltInCommands() {
                        {},
                        [this] { return !statusBar()->isHidden(); }});
     setCommandHandler(C::SettingsSerial, {[this] { openSerialSettings(); }, {}, {}});
+    setCommandHandler(C::SettingsRigctl,
+                      {[this] { toggleRigctl(); }, {}, [this] { return m_rigctl->isListening(); }});
     setCommandHandler(C::SaveSettingsNow, {[this] { saveSettings(); }, {}, {}});
     setCommandHandler(
         C::SaveSettingsOnExit,

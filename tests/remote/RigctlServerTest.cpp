@@ -202,6 +202,11 @@ TEST_F(RigctlServerTest, ModesVfosAndMemoriesMapToTheReceiversCommands) {
     queue.clear();
     EXPECT_EQ(take(), "RPRT 0\n");
     EXPECT_EQ(send("M PKTUSB 0\n"), "RPRT -1\n");
+    // A locked mode is kept: the set is answered, not made.
+    EXPECT_EQ(send("\\get_lock_mode \\set_lock_mode 1 M USB 0 \\get_lock_mode\n"),
+              "0\nRPRT 0\nRPRT 0\n1\n");
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(send("\\set_lock_mode 0\n"), "RPRT 0\n");
     EXPECT_EQ(send("M ? \n"), "WFM FM FMN AM AMN USB LSB CW\n");
 
     send("V VFOB\n");
