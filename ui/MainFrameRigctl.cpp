@@ -28,7 +28,8 @@ void CMainFrame::createRigctl() {
     m_rigctlPane->setAlignment(Qt::AlignCenter);
     m_rigctlPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_rigctlPane->setToolTip(QStringLiteral("Programs connected over the network (rigctld)"));
-    statusBar()->insertPermanentWidget(0, m_rigctlPane);
+    // Left of the fixed panes, right of the message pane.
+    statusBar()->insertPermanentWidget(1, m_rigctlPane);
     m_rigctlPane->hide();
     connect(m_rigctl, &CRigctlListener::clientCountChanged, this, &CMainFrame::showRigctlClients);
 }

@@ -31,6 +31,7 @@ CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* pa
 }
 
 CRigctlListener::~CRigctlListener() {
+    blockSignals(true);  // the window's panes may be gone already
     stop();
 }
 
