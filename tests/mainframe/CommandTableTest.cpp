@@ -109,6 +109,7 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
         CommandId::ViewToolbar,
         CommandId::ViewStatusBar,
         CommandId::SettingsSerial,
+        CommandId::SettingsRigctl,
         CommandId::SaveSettingsNow,
         CommandId::SaveSettingsOnExit,
         CommandId::PowerOff,
