@@ -122,6 +122,9 @@ void PollCycle::tickError() {
     }
     m_host.showStatus("Info: error on command\n>" + command + "< occured.");
     m_fields.commandQueue.clear();
+    if (m_observer) {
+        m_observer(m_fields.lastCommand, false);
+    }
     m_host.beep();
     m_rx.linkState = LinkState::Idle;
     m_fields.waitTicks = 0;
@@ -191,8 +194,12 @@ void PollCycle::receive(std::string_view bytes) {
     if (m_trace != nullptr) {
         m_trace->received(bytes);
     }
+    const bool waiting = m_rx.linkState == LinkState::Wait;
     if (m_lineBuilder) {
         m_lineBuilder(bytes);
+    }
+    if (waiting && m_rx.linkState != LinkState::Wait && m_observer) {
+        m_observer(m_fields.lastCommand, true);
     }
 }
 

@@ -21,6 +21,9 @@ class PollCycle {
 public:
     using LineBuilder = std::function<void(std::string_view)>;
     using RecordingProbe = std::function<bool()>;
+    // Told when the outstanding command is finished: answered (the link
+    // left WAIT on a reply) or not (the error that empties the queue).
+    using CommandObserver = std::function<void(const std::string& command, bool answered)>;
 
     static constexpr int kTicksPerTimeout = 10;  // 1 s at 100 ms
     static constexpr int kMaxTimeouts = 4;       // the fifth time-out is an error
@@ -34,6 +37,7 @@ public:
     void setTrace(Trace* trace) { m_trace = trace; }
     void setLineBuilder(LineBuilder builder) { m_lineBuilder = std::move(builder); }
     void setRecordingProbe(RecordingProbe probe) { m_isRecording = std::move(probe); }
+    void setCommandObserver(CommandObserver observer) { m_observer = std::move(observer); }
 
     // Appends the initial read-out of the receiver to the queue.
     void queueInitialReadout();
@@ -66,6 +70,7 @@ private:
     Trace* m_trace = nullptr;
     LineBuilder m_lineBuilder;
     RecordingProbe m_isRecording;
+    CommandObserver m_observer;
 };
 
 }  // namespace korvex

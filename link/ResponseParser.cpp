@@ -340,6 +340,14 @@ void ResponseParser::rxReply(std::string_view line) {
         channel = m_rx.scratchChannel[ChannelRecord::kChannel];
     }
     const std::string_view head = headBeforeText(line);
+    ++m_rx.statusReplies;
+    if (const auto hz = parseDigits(frequencyAfterBlank(head))) {
+        m_rx.tunedHz = *hz;
+    }
+    if (!channel.empty() && m_rx.operatingState >= kStateMemoryRead &&
+        m_rx.operatingState <= kStateSelectScan) {
+        m_rx.memoryChannel = channel;
+    }
     displayTexts(head, channel);
     stepField(head);
     autoModeField(head);
@@ -560,9 +568,30 @@ bool ResponseParser::levelLineDecoded() const {
     }
 }
 
+// The squelch, level and stopped frequency of any level report, decoded for
+// the display or not.
+void ResponseParser::levelFacts(std::string_view line) {
+    if (line.size() <= 3) {
+        return;
+    }
+    const bool open = line[2] != '%';
+    const auto level = parseDigits(charsAt(line, open ? 2 : 3, 3));
+    if (!level) {
+        return;
+    }
+    m_rx.squelchOpen = open;
+    m_rx.signalLevel = static_cast<int>(*level);
+    if (open) {
+        if (const auto hz = parseDigits(frequencyOfLevelLine(line))) {
+            m_rx.tunedHz = *hz;
+        }
+    }
+}
+
 // "LC%nnn Vx" while the squelch is closed, "LCnnn Vx RFnnnnnnnnnn" when the
 // receiver has stopped on a signal.
 bool ResponseParser::levelLine(std::string_view line) {
+    levelFacts(line);
     if (!levelLineDecoded() || line.size() <= 3) {
         return false;
     }

@@ -44,6 +44,7 @@ private:
     void sweepLine(std::string_view line);
     // True when the line was decoded into the model.
     bool levelLine(std::string_view line);
+    void levelFacts(std::string_view line);
     bool levelLineDecoded() const;
 
     void rxReply(std::string_view line);

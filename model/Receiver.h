@@ -99,6 +99,16 @@ public:
     std::atomic<bool> logActive{false};  // read by the log thread
     std::string levelText;
     SquelchEvents squelchEvents;
+    // What other programs read over the network: the frequency of the last
+    // "RX" reply or stopped level report (Hz), how many "RX" replies have
+    // been decoded, the squelch and signal level of the last level report
+    // (whatever the state, shown or not) and the channel of the last "RX"
+    // reply in a memory state.
+    std::int64_t tunedHz = 0;
+    std::uint64_t statusReplies = 0;
+    std::optional<bool> squelchOpen;
+    std::optional<int> signalLevel;  // 0..255
+    std::string memoryChannel;
     std::string openingMessage = "unknown";
     char openingMode = '\xFF';
     char vlValue = '\xFF';

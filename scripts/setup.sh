@@ -9,6 +9,7 @@ packages=(
   libasound2-dev libasound2-plugins alsa-utils
   libshp-dev libfreexl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libhamlib-utils
   clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool imagemagick sox libsox-fmt-all socat
   fonts-dejavu-core

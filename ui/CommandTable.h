@@ -29,6 +29,7 @@ enum class CommandId {
     SettingsLog,
     SettingsSerial,
     SettingsDatabase,
+    SettingsRigctl,
     SaveSettingsNow,
     SaveSettingsOnExit,
     PowerOff,

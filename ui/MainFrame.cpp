@@ -22,6 +22,7 @@
 #include "ui/KeyboardLocks.h"
 #include "ui/ListFind.h"
 #include "ui/ListFindView.h"
+#include "ui/RigctlListener.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
@@ -46,6 +47,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
         createListView(), [this](QWidget* parent) { return createScopeView(parent); }, this);
     setCentralWidget(m_views);
     m_panes = new CStatusPanes(statusBar());
+    createRigctl();
 
     createActions();
     createMenus();
@@ -58,8 +60,10 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     setTuningPanel(createTuningPanel());
 
     m_port = new QtSerialPort(this);
-    connect(m_port, &QtSerialPort::bytesArrived, this,
-            [this] { m_cycle.receive(m_port->readAll()); });
+    connect(m_port, &QtSerialPort::bytesArrived, this, [this] {
+        m_cycle.receive(m_port->readAll());
+        m_rigctl->pump();
+    });
     connect(m_port, &QtSerialPort::portLost, this, &CMainFrame::onPortLost);
     m_cycle.setPort(m_port);
     m_cycle.setLineBuilder([this](std::string_view bytes) { m_parser->receive(bytes); });
@@ -114,6 +118,13 @@ SerialPort& CMainFrame::serialPort() {
 }
 
 void CMainFrame::start() {
+    // The network control serves even without a receiver: its clients
+    // then hear that it cannot be reached.
+    if (m_options.rigctldPort >= 0) {
+        startRigctl(m_options.rigctldPort);
+    } else if (m_settings.rigctlEnabled) {
+        startRigctl();
+    }
     SerialSettings settings = serialSettingsFromIni();
     if (!m_options.portDevice.isEmpty()) {
         settings.device = m_options.portDevice.toStdString();
@@ -163,6 +174,7 @@ void CMainFrame::onTimer() {
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
     m_cycle.tick();
+    m_rigctl->pump();
     m_logControl->reap();
     updateStatusPanes();
 }
@@ -331,6 +343,7 @@ void CMainFrame::shutdown() {
     emit shutdownStarted();
     m_timer.stop();
     m_idleTimer.stop();
+    stopRigctl();
     // Recording and playback end first, so their files are complete.
     m_sound->stopRec();
     m_sound->stopPlay();

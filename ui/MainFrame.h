@@ -27,6 +27,7 @@
 #include "ui/settings/KorvSettings.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QToolBar;
 
@@ -35,6 +36,7 @@ namespace korvex {
 class CListFind;
 class CListFindView;
 class CLogActions;
+class CRigctlListener;
 class CLogControl;
 class CStatusPanes;
 class CViewArea;
@@ -59,6 +61,9 @@ struct FrameOptions {
     QString portDevice;  // --port: overrides the settings for this run
     QString configDir;   // --config-dir
     QString tracePath;   // --trace
+    // --rigctld: serve the network control on this port, 0 the settings'
+    // port; -1 when not asked.
+    int rigctldPort = -1;
 };
 
 // The program's one top-level window: owns the receiver model, the link,
@@ -145,6 +150,16 @@ public:
     void setFileOpener(std::shared_ptr<FileOpener> opener);
     // The recording indicator's source: true while recording or playing.
     void setRecordingProbe(std::function<bool()> probe);
+
+    // ---- network control (rigctld) ----
+    CRigctlListener& rigctl() { return *m_rigctl; }
+    // Listens on the port (the settings' port for 0) and the settings'
+    // address; false, said in the status bar, when it cannot.
+    bool startRigctl(int port = 0);
+    void stopRigctl();
+    // "Network &Control (rigctld)": on and off; the choice is kept in the
+    // settings for the next save.
+    void toggleRigctl();
 
     // Runs the enabling and check marks of every command and the panel.
     void updateCommandStates();
@@ -253,6 +268,8 @@ private:
     bool reopenPort(const SerialSettings& settings);
     void updateStatusPanes();
     void shutdown();
+    void createRigctl();
+    void showRigctlClients();
 
     FrameOptions m_options;
     CReceiver m_rx;
@@ -290,6 +307,8 @@ private:
     QAction* m_panelAction = nullptr;
     CViewArea* m_views = nullptr;
     CStatusPanes* m_panes = nullptr;
+    CRigctlListener* m_rigctl = nullptr;
+    QLabel* m_rigctlPane = nullptr;
     bool m_shutDown = false;
 };
 

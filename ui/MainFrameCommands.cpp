@@ -17,6 +17,7 @@
 #include "ui/Cp1252.h"
 #include "ui/HelpFiles.h"
 #include "ui/MainFrame.h"
+#include "ui/RigctlListener.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
 #include "ui/ZelScopeView.h"
@@ -155,6 +156,8 @@ void CMainFrame::registerBuiltInCommands() {
                        [this] { return !statusBar()->isHidden(); }});
     setCommandHandler(C::SettingsMisc, {[this] { openMiscSettings(); }, {}, {}});
     setCommandHandler(C::SettingsSerial, {[this] { openSerialSettings(); }, {}, {}});
+    setCommandHandler(C::SettingsRigctl,
+                      {[this] { toggleRigctl(); }, {}, [this] { return m_rigctl->isListening(); }});
     setCommandHandler(C::SaveSettingsNow, {[this] {
                                                if (!saveSettings()) {
                                                    reportSaveFailure();

@@ -28,7 +28,7 @@ void setIdentity() {
 struct CommandLine {
     CommandLine() {
         parser.setApplicationDescription(QStringLiteral("Control program for the AR8600 receiver"));
-        parser.addOptions({port, configDir, simulate, noSplash, trace});
+        parser.addOptions({port, configDir, simulate, noSplash, trace, rigctld});
     }
 
     QCommandLineParser parser;
@@ -49,7 +49,32 @@ struct CommandLine {
         QStringLiteral("trace"),
         QStringLiteral("Write every command sent and every line received to FILE."),
         QStringLiteral("FILE")};
+    // Its port may be left out: see rigctldArguments().
+    const QCommandLineOption rigctld{
+        QStringLiteral("rigctld"),
+        QStringLiteral("Let other programs control the receiver over the network (rigctld "
+                       "protocol) on PORT, or on the port of the settings (4532 unless set)."),
+        QStringLiteral("PORT")};
 };
+
+// The arguments with "--rigctld" given its value: the number that follows
+// it, or 0 (the settings' port) when none follows.
+QStringList rigctldArguments(const QStringList& arguments) {
+    QStringList out;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QStringLiteral("--rigctld")) {
+            bool number = false;
+            if (i + 1 < arguments.size()) {
+                arguments[i + 1].toInt(&number);
+            }
+            out << QStringLiteral("--rigctld=") + (number ? arguments[++i] : QStringLiteral("0"));
+        } else {
+            out << arg;
+        }
+    }
+    return out;
+}
 
 // Whether the arguments ask for the help or the version; the value of an
 // option that takes one is skipped, as the parser does.
@@ -104,7 +129,7 @@ int main(int argc, char* argv[]) {
     setIdentity();
 
     CommandLine line;
-    line.parser.process(app);
+    line.parser.process(rigctldArguments(QCoreApplication::arguments()));
 
     SingleInstance instance;
     if (!instance.acquire()) {
@@ -116,6 +141,16 @@ int main(int argc, char* argv[]) {
     options.portDevice = line.parser.value(line.port);
     options.configDir = line.parser.value(line.configDir);
     options.tracePath = line.parser.value(line.trace);
+    if (line.parser.isSet(line.rigctld)) {
+        bool valid = false;
+        const int rigPort = line.parser.value(line.rigctld).toInt(&valid);
+        if (!valid || rigPort < 0 || rigPort > 65535) {
+            earlyMessage(QStringLiteral("Error"), QStringLiteral("--rigctld: not a port number: ") +
+                                                      line.parser.value(line.rigctld));
+            return 1;
+        }
+        options.rigctldPort = rigPort;
+    }
 
     std::unique_ptr<sim::PtySimulator> simulator;
     if (line.parser.isSet(line.simulate)) {

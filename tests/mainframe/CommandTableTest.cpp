@@ -113,6 +113,7 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
         CommandId::ViewStatusBar,
         CommandId::SettingsMisc,
         CommandId::SettingsSerial,
+        CommandId::SettingsRigctl,
         CommandId::SaveSettingsNow,
         CommandId::SaveSettingsOnExit,
         CommandId::PowerOff,

@@ -320,3 +320,33 @@ TEST_F(KorvSettingsTest, TurningSaveOnExitOffWritesOnlyThatKey) {
 
 }  // namespace
 }  // namespace korvex
+
+namespace korvex {
+namespace {
+
+TEST_F(KorvSettingsTest, NetworkControlSectionIsReadAndOnlyReplaced) {
+    KorvSettings s = loadFrom("[RIGCTL]\nenabled=1\nport=4600\nbind=0.0.0.0\n");
+    EXPECT_TRUE(s.rigctlEnabled);
+    EXPECT_EQ(s.rigctlPort, 4600);
+    EXPECT_EQ(s.rigctlBind, "0.0.0.0");
+    s.rigctlEnabled = false;
+    s.rigctlPort = 4700;
+    ASSERT_TRUE(saveSettings(m_file, s, {}));
+    EXPECT_NE(fileText().find("[RIGCTL]\nenabled=0\nport=4700\nbind=0.0.0.0\n"), std::string::npos)
+        << fileText();
+
+    // A port out of range or not a number keeps the default.
+    s = loadFrom("[RIGCTL]\nenabled=0\nport=70000\nbind=\n");
+    EXPECT_EQ(s.rigctlPort, 4532);
+    EXPECT_EQ(s.rigctlBind, "127.0.0.1");
+    EXPECT_EQ(loadFrom("[RIGCTL]\nport=x\n").rigctlPort, 4532);
+
+    // A file without the section gains none by a save.
+    s = loadFrom("[COMMON]\nposx=1\n");
+    s.rigctlEnabled = true;
+    ASSERT_TRUE(saveSettings(m_file, s, {}));
+    EXPECT_EQ(fileText().find("RIGCTL"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvex

@@ -113,6 +113,7 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
         {"LOG",
          {"audio", "tdelay", "tentry", "filepath", "audiotime", "xplayerpath", "usexplayer"}},
         {"AUDIO", {"bitspersample", "samplefreq"}},
+        {"RIGCTL", {"enabled", "port", "bind"}},
     };
     IniFile ini(file);
     std::map<std::string, std::set<std::string>> keys;
@@ -138,6 +139,9 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
     EXPECT_TRUE(s.toolbarShown);
     EXPECT_GT(s.window.width, 200);
     EXPECT_GT(s.window.height, 64);
+    EXPECT_FALSE(s.rigctlEnabled);
+    EXPECT_EQ(s.rigctlPort, 4532);
+    EXPECT_EQ(s.rigctlBind, "127.0.0.1");
 }
 
 TEST_F(SettingsFolderTest, ExistingFileIsLeftAlone) {

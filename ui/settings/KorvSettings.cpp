@@ -13,6 +13,7 @@ constexpr std::string_view kCommon = "COMMON";
 constexpr std::string_view kRs232 = "RS232";
 constexpr std::string_view kLog = "LOG";
 constexpr std::string_view kAudio = "AUDIO";
+constexpr std::string_view kRigctl = "RIGCTL";
 
 bool isFlagOn(std::string_view value) {
     return !value.empty() && value.front() == '1';
@@ -119,6 +120,15 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
         static_cast<std::uint16_t>(settingsNumber(ini.value(kAudio, "bitspersample")));
     s.sampleRate = settingsNumber(ini.value(kAudio, "samplefreq"));
 
+    // A file without the section keeps the defaults: off, port 4532, local only.
+    s.rigctlEnabled = isFlagOn(ini.value(kRigctl, "enabled"));
+    if (const int port = settingsNumber(ini.value(kRigctl, "port")); port > 0 && port <= 65535) {
+        s.rigctlPort = port;
+    }
+    if (const std::string bind = ini.value(kRigctl, "bind"); !bind.empty()) {
+        s.rigctlBind = bind;
+    }
+
     ini.close();
     return s;
 }
@@ -162,6 +172,10 @@ bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& s,
 
     ini.replace(kAudio, "bitspersample", number(s.bitsPerSample));
     ini.replace(kAudio, "samplefreq", number(s.sampleRate));
+
+    ini.replace(kRigctl, "enabled", flagText(s.rigctlEnabled));
+    ini.replace(kRigctl, "port", number(s.rigctlPort));
+    ini.replace(kRigctl, "bind", s.rigctlBind);
 
     return ini.write();
 }

@@ -51,6 +51,11 @@ struct KorvSettings {
     std::uint16_t bitsPerSample = 0;  // "bitspersample"
     int sampleRate = 0;               // "samplefreq"
 
+    // RIGCTL: the network control server
+    bool rigctlEnabled = false;            // "enabled"
+    int rigctlPort = 4532;                 // "port", 1..65535
+    std::string rigctlBind = "127.0.0.1";  // "bind": the address it listens on
+
     bool operator==(const KorvSettings&) const = default;
 };
 

@@ -47,7 +47,12 @@ constexpr std::string_view kDefaultSettings =
     "\n"
     "[AUDIO]\n"
     "bitspersample=8\n"
-    "samplefreq=11025\n";
+    "samplefreq=11025\n"
+    "\n"
+    "[RIGCTL]\n"
+    "enabled=0\n"
+    "port=4532\n"
+    "bind=127.0.0.1\n";
 
 std::string getEnv(const char* name) {
     const char* value = std::getenv(name);

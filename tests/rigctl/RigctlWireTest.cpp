@@ -1,0 +1,301 @@
+// The network control end to end: the real window on the simulator's
+// pseudo-terminal at 9600 baud, Debian's rigctl (network model) as the
+// client, and raw sockets for clients that misbehave.
+#include "simulator/PtySimulator.h"  // before Qt: its names meet Qt's keyword macros
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTest>
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "link/Commands.h"
+#include "tests/support/Process.h"
+#include "tests/support/PumpUntil.h"
+#include "ui/MainFrame.h"
+#include "ui/RigctlListener.h"
+
+namespace korvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+int freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// A plain blocking client; sends give up after a while instead of blocking
+// for ever on a server that no longer reads.
+class RawClient {
+public:
+    explicit RawClient(int port) {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        timeval limit{2, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(static_cast<uint16_t>(port));
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    }
+    ~RawClient() { ::close(m_fd); }
+    bool connected() const { return m_connected; }
+    // Bytes sent before the server stopped taking them.
+    std::size_t send(std::string_view bytes) {
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) {
+                break;
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+        return sent;
+    }
+
+    // What has arrived so far, without waiting.
+    std::string readAvailable() {
+        std::string text;
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return text;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+};
+
+class RigctlWireTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/korvex-rigctl-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        sim::PtyOptions simOptions;
+        simOptions.pace = true;  // 9600 baud, as the real receiver
+        simulator = std::make_unique<sim::PtySimulator>(simOptions);
+        std::string error;
+        ASSERT_TRUE(simulator->start(&error)) << error;
+
+        FrameOptions options;
+        options.portDevice = QString::fromStdString(simulator->devicePath());
+        options.configDir = QString::fromStdString(dir);
+        port = freePort();
+        options.rigctldPort = port;
+        frame = std::make_unique<CMainFrame>(options);
+        frame->show();
+        frame->start();
+        ASSERT_TRUE(frame->isPolling());
+        ASSERT_TRUE(frame->rigctl().isListening());
+        ASSERT_TRUE(pumpUntil(
+            [&] {
+                return simulator->received().size() >= 17 &&
+                       frame->pollFields().commandQueue.empty();
+            },
+            20000));
+    }
+    void TearDown() override {
+        frame.reset();
+        simulator->stop();
+        std::filesystem::remove_all(dir);
+    }
+
+    struct Run {
+        int code = -1;
+        std::string out;
+    };
+    // Starts rigctl with the network model on Korvex's port.
+    void startRigctl(Process& p, const std::string& name, std::vector<std::string> commands) {
+        std::vector<std::string> args = {RIGCTL_PATH, "-m", "2", "-r",
+                                         "127.0.0.1:" + std::to_string(port)};
+        args.insert(args.end(), commands.begin(), commands.end());
+        ASSERT_TRUE(p.start(args, {"HOME=" + dir}, dir + "/" + name));
+    }
+    // Runs rigctl to its end while the window goes on working.
+    Run rigctl(std::vector<std::string> commands) {
+        Process p;
+        startRigctl(p, "rigctl.out", std::move(commands));
+        Run run;
+        pumpUntil([&] { return (run.code = p.wait(0ms)) != -1; }, 30000);
+        run.out = readFile(dir + "/rigctl.out");
+        return run;
+    }
+    std::vector<std::string> sent() const {
+        std::vector<std::string> texts;
+        for (const auto& c : simulator->received()) {
+            texts.push_back(c.text);
+        }
+        return texts;
+    }
+    std::size_t count(const std::string& command) const {
+        const auto texts = sent();
+        return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), command));
+    }
+    bool panelShows(const QString& text) {
+        for (const char* name : {"line1", "line2", "line3"}) {
+            auto* line = frame->findChild<QLineEdit*>(name);
+            if (line != nullptr && line->text().contains(text)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::string dir;
+    std::unique_ptr<sim::PtySimulator> simulator;
+    std::unique_ptr<CMainFrame> frame;
+    int port = 0;
+};
+
+TEST_F(RigctlWireTest, RigctlReadsAndTunesTheReceiverThroughTheWindow) {
+    simulator->withReceiver([](sim::Ar8600& r) {
+        sim::Tuning& t = r.state().vfos[static_cast<std::size_t>(r.state().activeVfo)];
+        t.hz = 80'200'000;
+        t.mode = sim::WFM;
+    });
+    const Run read = rigctl({"f", "m", "v"});
+    EXPECT_EQ(read.code, 0) << read.out;
+    EXPECT_EQ(read.out, "80200000\nWFM\n200000\nVFO\n");
+
+    const Run set = rigctl({"F", "433925000"});
+    EXPECT_EQ(set.code, 0) << set.out;
+    EXPECT_EQ(count("RF0433925000"), 1u);
+    EXPECT_TRUE(pumpUntil([&] { return panelShows("433.925000"); }, 5000));
+    std::int64_t hz = 0;
+    simulator->withReceiver([&](sim::Ar8600& r) {
+        hz = r.state().vfos[static_cast<std::size_t>(r.state().activeVfo)].hz;
+    });
+    EXPECT_EQ(hz, 433'925'000);
+
+    const auto before = sent().size();
+    const Run ptt = rigctl({"T", "1"});
+    EXPECT_NE(ptt.out.find("Feature not available"), std::string::npos) << ptt.out;
+    for (std::size_t i = before; i < sent().size(); ++i) {
+        EXPECT_FALSE(sent()[i].starts_with("T")) << sent()[i];
+    }
+    RawClient raw(port);
+    ASSERT_TRUE(raw.connected());
+    raw.send("T 1\n+\\set_ptt 1\n");
+    std::string reply;
+    pumpUntil([&] { return (reply += raw.readAvailable()).ends_with("RPRT -11\n"); }, 5000);
+    EXPECT_EQ(reply, "RPRT -11\nset_ptt: 1\nRPRT -11\n");
+}
+
+TEST_F(RigctlWireTest, TwoClientsAtOnceBothGetTheirAnswers) {
+    Process a;
+    Process b;
+    startRigctl(a, "a.out", {"f", "m", "v", "F", "145800000", "f"});
+    startRigctl(b, "b.out", {"v", "m", "t", "s"});
+    int codeA = -1;
+    int codeB = -1;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            if (codeA == -1) {
+                codeA = a.wait(0ms);
+            }
+            if (codeB == -1) {
+                codeB = b.wait(0ms);
+            }
+            return codeA != -1 && codeB != -1;
+        },
+        30000));
+    EXPECT_EQ(codeA, 0);
+    EXPECT_EQ(codeB, 0);
+    EXPECT_EQ(readFile(dir + "/a.out"), "145500000\nFM\n12000\nVFO\n145800000\n");
+    EXPECT_EQ(readFile(dir + "/b.out"), "VFO\nFM\n12000\n0\n0\nVFOA\n");
+    EXPECT_EQ(count("RF0145800000"), 1u);
+}
+
+TEST_F(RigctlWireTest, TheSquelchStateIsReadDuringAMemoryScan) {
+    frame->appendCommands(cmd::memoryScanStart());
+    ASSERT_TRUE(pumpUntil([&] { return frame->receiver().squelchOpen.has_value(); }, 15000));
+    const Run run = rigctl({"get_dcd", "v"});
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_TRUE(run.out == "0\nMEM\n" || run.out == "1\nMEM\n") << run.out;
+}
+
+TEST_F(RigctlWireTest, GarbageAndAClientThatNeverReadsDoNotStopThePollCycle) {
+    constexpr std::size_t kSilentRequests = 3'000'000;  // 36 MB
+    std::atomic<std::size_t> garbageSent{0};
+    std::atomic<std::size_t> silentSent{0};
+    std::thread garbage([&] {
+        RawClient client(port);
+        std::mt19937 random(15);
+        std::string bytes(10 * 1024 * 1024, '\0');
+        for (char& c : bytes) {
+            c = static_cast<char>(random() & 0xFF);
+        }
+        garbageSent = client.send(bytes);
+    });
+    std::thread silent([&] {
+        RawClient client(port);
+        std::string requests;
+        for (std::size_t i = 0; i < kSilentRequests; ++i) {
+            requests += "\\dump_state\n";
+        }
+        silentSent = client.send(requests);
+        std::this_thread::sleep_for(3s);  // connected, never reading
+    });
+
+    // The window's own status reads reach the receiver all the while.
+    for (int i = 0; i < 8; ++i) {
+        const std::size_t before = count("RX");
+        frame->appendCommands("RX\r");
+        ASSERT_TRUE(pumpUntil([&] { return count("RX") > before; }, 5000)) << "round " << i;
+    }
+    const Run read = rigctl({"f"});
+    EXPECT_EQ(read.code, 0) << read.out;
+    EXPECT_EQ(read.out, "145500000\n");
+
+    while (garbageSent == 0 || silentSent == 0) {
+        QTest::qWait(50);
+    }
+    garbage.join();
+    pumpUntil([&] { return false; }, 100);
+    silent.join();
+    // The client that never read was left unread long before its requests
+    // (each answered by over a kilobyte) were all taken.
+    EXPECT_LT(silentSent.load(), kSilentRequests * 12u);
+    EXPECT_TRUE(pumpUntil([&] { return frame->rigctl().clientCount() == 0; }, 5000));
+    for (const std::string& command : sent()) {
+        EXPECT_TRUE(std::all_of(command.begin(), command.end(), [](char c) {
+            return c >= 0x1C && c < 0x7F;
+        })) << command;
+    }
+}
+
+}  // namespace
+}  // namespace korvex::test
+
+int main(int argc, char** argv) {
+    // Widgets need a platform even while the tests are only being listed;
+    // the program's runtime folder is this test's own.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    char runtime[] = "/tmp/korvex-rigctl-run-XXXXXX";
+    if (mkdtemp(runtime) != nullptr) {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    std::filesystem::remove_all(runtime);
+    return rc;
+}

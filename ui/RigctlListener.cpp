@@ -1,0 +1,142 @@
+#include "ui/RigctlListener.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+
+namespace korvex {
+
+CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* parent)
+    : QObject(parent), m_server(rx, queue) {
+    m_clock.start();
+    m_server.setSend([this](int client, std::string_view text) {
+        const auto it = m_sockets.find(client);
+        if (it == m_sockets.end()) {
+            return;
+        }
+        QTcpSocket* socket = it->second;
+        socket->write(text.data(), static_cast<qint64>(text.size()));
+        if (socket->bytesToWrite() > kDropUnsent) {
+            // Never reads: it is not kept at any cost. Later, as the protocol
+            // core is still busy with this client.
+            QMetaObject::invokeMethod(socket, &QTcpSocket::abort, Qt::QueuedConnection);
+        }
+    });
+    m_server.setClose([this](int client) {
+        const auto it = m_sockets.find(client);
+        if (it != m_sockets.end()) {
+            it->second->disconnectFromHost();
+        }
+    });
+    connect(&m_listener, &QTcpServer::newConnection, this, &CRigctlListener::accept);
+}
+
+CRigctlListener::~CRigctlListener() {
+    blockSignals(true);  // the window's panes may be gone already
+    stop();
+}
+
+bool CRigctlListener::start(const QString& address, quint16 port, QString* error) {
+    stop();
+    QHostAddress host;
+    if (!host.setAddress(address)) {
+        if (error != nullptr) {
+            *error = QStringLiteral("not an address: ") + address;
+        }
+        return false;
+    }
+    if (!m_listener.listen(host, port)) {
+        if (error != nullptr) {
+            *error = m_listener.errorString();
+        }
+        return false;
+    }
+    return true;
+}
+
+void CRigctlListener::stop() {
+    m_listener.close();
+    const auto sockets = m_sockets;
+    m_sockets.clear();
+    for (const auto& [client, socket] : sockets) {
+        m_server.disconnect(client);
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+    if (!sockets.empty()) {
+        emit clientCountChanged(0);
+    }
+}
+
+void CRigctlListener::accept() {
+    while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
+        const auto id = m_server.connect();
+        if (!id) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        const int client = *id;
+        // The socket holds no more than this: the rest waits in the kernel,
+        // which slows a fast sender down.
+        socket->setReadBufferSize(kReadChunk * 4);
+        m_sockets.emplace(client, socket);
+        connect(socket, &QTcpSocket::readyRead, this, [this, client] { readFrom(client); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, client] { readFrom(client); });
+        // Queued: a close asked for while the protocol core serves this
+        // client must not take its session away underneath it.
+        connect(
+            socket, &QTcpSocket::disconnected, this, [this, client] { dropped(client); },
+            Qt::QueuedConnection);
+        emit clientCountChanged(clientCount());
+    }
+}
+
+void CRigctlListener::readFrom(int client) {
+    char buffer[kReadChunk];
+    for (;;) {
+        const auto it = m_sockets.find(client);
+        if (it == m_sockets.end()) {
+            return;
+        }
+        QTcpSocket* socket = it->second;
+        if (!m_server.wantsInput(client) || socket->bytesToWrite() > kMaxUnsent ||
+            socket->bytesAvailable() <= 0) {
+            return;
+        }
+        const qint64 n = socket->read(buffer, sizeof buffer);
+        if (n <= 0) {
+            return;
+        }
+        m_server.receive(client, std::string_view(buffer, static_cast<std::size_t>(n)), nowMs());
+    }
+}
+
+void CRigctlListener::dropped(int client) {
+    const auto it = m_sockets.find(client);
+    if (it == m_sockets.end()) {
+        return;
+    }
+    it->second->deleteLater();
+    m_sockets.erase(it);
+    m_server.disconnect(client);
+    emit clientCountChanged(clientCount());
+}
+
+void CRigctlListener::commandFinished(const std::string& command, bool answered) {
+    m_server.commandFinished(command, answered, nowMs());
+}
+
+void CRigctlListener::pump() {
+    m_server.pump(nowMs());
+    // Clients held back may send again now.
+    std::vector<int> clients;
+    for (const auto& [client, socket] : m_sockets) {
+        clients.push_back(client);
+    }
+    for (int client : clients) {
+        readFrom(client);
+    }
+}
+
+}  // namespace korvex
