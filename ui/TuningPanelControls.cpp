@@ -42,6 +42,8 @@ void CPanelSelector::confirmHighlighted() {
     }
     const int row = view()->currentIndex().row();
     hidePopup();
+    // Closed by the panel's own Enter, which has used its key up here.
+    m_justClosed = false;
     if (row >= 0 && row < count()) {
         setCurrentIndex(row);
         emit confirmed(row);
