@@ -143,7 +143,6 @@ std::string vfoSearchStart() {
 }
 
 std::string bandscopeStart(CReceiver& rx, int scopeDelay) {
-    rx.bandscopeRunning = true;
     rx.bandscopeHalted = false;
     return composeCommand("PQ", std::to_string(scopeDelay)) + levelReports(LevelReports::Bandscope);
 }

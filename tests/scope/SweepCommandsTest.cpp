@@ -56,7 +56,7 @@ TEST_F(SweepCommandsTest, StartsTheSweepFromTheList) {
     EXPECT_FALSE(host.panelEnabled);
     EXPECT_EQ(doc.bins.size(), 82u);
     EXPECT_EQ(take(), "PQ7\rLC2\r");
-    EXPECT_TRUE(rx.bandscopeRunning);
+    EXPECT_FALSE(rx.bandscopeRunning) << "the sweep runs from the answer to LC2";
     EXPECT_FALSE(rx.bandscopeHalted);
     EXPECT_TRUE(sweep.canHalt());
     EXPECT_FALSE(sweep.canResume());
