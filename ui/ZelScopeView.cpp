@@ -116,7 +116,7 @@ bool CZelScopeView::insidePlot(const QPointF& pos) const {
 }
 
 void CZelScopeView::updatePointer(const QPointF& pos) {
-    if (m_rx.bandscopeHalted && insidePlot(pos)) {
+    if (m_sweep.canTune() && insidePlot(pos)) {
         setCursor(Qt::CrossCursor);
     } else {
         unsetCursor();
@@ -139,7 +139,7 @@ void CZelScopeView::leaveEvent(QEvent*) {
 }
 
 void CZelScopeView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_rx.bandscopeRunning || !m_rx.bandscopeHalted) {
+    if (event->button() != Qt::LeftButton || !m_sweep.canTune()) {
         return;
     }
     const QPointF pos = event->position();

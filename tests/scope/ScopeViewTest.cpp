@@ -205,6 +205,13 @@ TEST_F(ScopeViewTest, AClickTunesOnlyWhileHaltedAndInsideThePlot) {
     click(QPointF(barX(5), 500));  // under it
     EXPECT_EQ(tune.count(), 1);
     EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+
+    // Resumed: until the receiver answers "LC2" the model still reads
+    // halted, yet a click tunes nothing and the pointer is the normal one.
+    sweep.resume();
+    click(QPointF(barX(3), 300));
+    EXPECT_EQ(tune.count(), 1) << "a resume is on its way";
+    EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(ScopeViewTest, SamplesRepaintWithTheNextFrameNotEachTime) {
