@@ -142,11 +142,10 @@ void CZelScopeView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_sweep.canTune()) {
         return;
     }
-    const QPointF pos = event->position();
-    // Only inside the plot, where the cross-hair shows that a click tunes:
-    // beside it the nearest step lies outside the swept range.
-    const auto hz = frequencyAt(ScopeGeometry(size()), m_doc, pos.x());
-    if (!hz || !insidePlot(pos)) {
+    // Anywhere in the view: the frequency under the pointer's x, as the
+    // status bar shows it.
+    const auto hz = frequencyAt(ScopeGeometry(size()), m_doc, event->position().x());
+    if (!hz) {
         return;
     }
     m_mouseMHz = QString::asprintf("%.5f", static_cast<double>(*hz) / 1e6);
