@@ -160,7 +160,6 @@ std::string vfoSearchStart() {
 }
 
 std::string bandscopeStart(CReceiver& rx, int scopeDelay) {
-    rx.bandscopeRunning = true;
     rx.bandscopeHalted = false;
     return composeCommand("PQ", std::to_string(scopeDelay)) + levelReports(LevelReports::Bandscope);
 }

@@ -85,7 +85,9 @@ std::string searchGroupSelect(CReceiver& rx, int group);
 std::string searchStart(std::string_view bank);
 // "LC1" then "VS".
 std::string vfoSearchStart();
-// "PQ" + scope delay, then "LC2"; marks the bandscope running, not halted.
+// "PQ" + scope delay, then "LC2"; marks the bandscope not halted. The sweep
+// runs from the receiver's answer to "LC2" on: until then every reply is
+// still decoded, so commands queued ahead of it are answered as usual.
 std::string bandscopeStart(CReceiver& rx, int scopeDelay);
 // "LC0", "LC1" or "LC2".
 std::string levelReports(LevelReports reports);

@@ -67,8 +67,12 @@ void CBandscopeSweep::startSweep() {
     m_queue.append(cmd::bandscopeStart(m_rx, m_host.scopeDelay()));
 }
 
+bool CBandscopeSweep::canLeave() const {
+    return !sweepStartPending();
+}
+
 void CBandscopeSweep::leave() {
-    if (!m_host.scopeShown()) {
+    if (!m_host.scopeShown() || !canLeave()) {
         return;
     }
     m_queue.append(cmd::levelReports(cmd::LevelReports::Off));
@@ -81,12 +85,27 @@ void CBandscopeSweep::leave() {
     m_host.setPanelEnabled(true);
 }
 
+bool CBandscopeSweep::sweepStartPending() const {
+    constexpr std::string_view kSweepOn = "LC2\r";
+    const std::string queued = m_queue.text();
+    if (queued.starts_with(kSweepOn) ||
+        queued.find("\r" + std::string(kSweepOn)) != std::string::npos) {
+        return true;
+    }
+    const bool waiting = m_rx.linkState == LinkState::Wait || m_rx.linkState == LinkState::Retry;
+    return waiting && m_rx.sentCommand.starts_with(kSweepOn);
+}
+
 bool CBandscopeSweep::canHalt() const {
-    return !m_rx.bandscopeHalted && !m_doc.scopeStale;
+    return !m_rx.bandscopeHalted && !m_doc.scopeStale && !sweepStartPending();
 }
 
 bool CBandscopeSweep::canResume() const {
-    return m_rx.bandscopeHalted && !m_doc.scopeStale;
+    return m_rx.bandscopeHalted && !m_doc.scopeStale && !sweepStartPending();
+}
+
+bool CBandscopeSweep::canTune() const {
+    return !m_rx.bandscopeRunning && m_rx.bandscopeHalted && !sweepStartPending();
 }
 
 void CBandscopeSweep::halt() {

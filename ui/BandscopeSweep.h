@@ -53,13 +53,23 @@ public:
     void show(ScopeMode mode);
     // "&List View": ends the sweep and shows the list; the data turns stale.
     void leave();
+    // The list waits for the answer to a sweep start too: that answer would
+    // start the sweep mode again behind the "LC0" of the list.
+    bool canLeave() const;
     // "Halt Search": the receiver stops on the VFO, the panel may tune.
     void halt();
     // "Resume Search": the search starts again and the sweep follows.
     void resume();
 
+    // Halt and Resume wait for the receiver's answer to a sweep start: a halt
+    // queued behind an unanswered "LC2" would be overtaken by the sweep mode
+    // that answer starts, and a second resume would start the search twice.
     bool canHalt() const;
     bool canResume() const;
+    // A click tunes only while the sweep is halted and no resume is on its way.
+    bool canTune() const;
+    // "LC2" is queued or sent and not yet answered.
+    bool sweepStartPending() const;
     ScopeMode mode() const { return m_mode; }
 
 private:

@@ -32,7 +32,8 @@ QWidget* CMainFrame::createScopeView(QWidget* parent) {
 
 void CMainFrame::registerScopeCommands() {
     using C = CommandId;
-    setCommandHandler(C::ViewList, {[this] { m_sweep->leave(); }, {}, {}});
+    setCommandHandler(C::ViewList,
+                      {[this] { m_sweep->leave(); }, [this] { return m_sweep->canLeave(); }, {}});
     setCommandHandler(C::ViewBandscope, {[this] { m_sweep->show(ScopeMode::Normal); }, {}, {}});
     setCommandHandler(C::ViewBandscopePeak,
                       {[this] { m_sweep->show(ScopeMode::PeakHold); }, {}, {}});

@@ -116,7 +116,7 @@ bool CZelScopeView::insidePlot(const QPointF& pos) const {
 }
 
 void CZelScopeView::updatePointer(const QPointF& pos) {
-    if (m_rx.bandscopeHalted && insidePlot(pos)) {
+    if (m_sweep.canTune() && insidePlot(pos)) {
         setCursor(Qt::CrossCursor);
     } else {
         unsetCursor();
@@ -139,14 +139,13 @@ void CZelScopeView::leaveEvent(QEvent*) {
 }
 
 void CZelScopeView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_rx.bandscopeRunning || !m_rx.bandscopeHalted) {
+    if (event->button() != Qt::LeftButton || !m_sweep.canTune()) {
         return;
     }
-    const QPointF pos = event->position();
-    // Only inside the plot, where the cross-hair shows that a click tunes:
-    // beside it the nearest step lies outside the swept range.
-    const auto hz = frequencyAt(ScopeGeometry(size()), m_doc, pos.x());
-    if (!hz || !insidePlot(pos)) {
+    // Anywhere in the view: the frequency under the pointer's x, as the
+    // status bar shows it.
+    const auto hz = frequencyAt(ScopeGeometry(size()), m_doc, event->position().x());
+    if (!hz) {
         return;
     }
     m_mouseMHz = QString::asprintf("%.5f", static_cast<double>(*hz) / 1e6);

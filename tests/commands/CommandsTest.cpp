@@ -144,11 +144,11 @@ TEST(GroupSelect, SetsTheCurrentGroup) {
     EXPECT_EQ(rx.currentSearchGroup, 9);
 }
 
-TEST(BandscopeStart, SendsTheDelayAndMarksTheSweepRunning) {
+TEST(BandscopeStart, SendsTheDelayAndLeavesTheSweepToTheReply) {
     CReceiver rx;
     rx.bandscopeHalted = true;
     EXPECT_EQ(bandscopeStart(rx, 25), "PQ25\rLC2\r");
-    EXPECT_TRUE(rx.bandscopeRunning);
+    EXPECT_FALSE(rx.bandscopeRunning) << "replies ahead of LC2 are still decoded";
     EXPECT_FALSE(rx.bandscopeHalted);
 }
 

@@ -187,7 +187,7 @@ TEST_F(ScopeViewTest, TheMouseShowsItsFrequency) {
     EXPECT_EQ(view.mouseFrequency(), "100.03750");
 }
 
-TEST_F(ScopeViewTest, AClickTunesOnlyWhileHaltedAndInsideThePlot) {
+TEST_F(ScopeViewTest, AClickTunesOnlyWhileHalted) {
     view.show();
     QSignalSpy tune(&view, &CZelScopeView::tuneRequested);
     rx.bandscopeRunning = true;
@@ -201,9 +201,18 @@ TEST_F(ScopeViewTest, AClickTunesOnlyWhileHaltedAndInsideThePlot) {
     EXPECT_EQ(tune.at(0).at(0).toString(), "100.06250");
     EXPECT_EQ(view.cursor().shape(), Qt::CrossCursor);
 
-    click(QPointF(20, 300));       // left of the plot
-    click(QPointF(barX(5), 500));  // under it
-    EXPECT_EQ(tune.count(), 1);
+    // Beside the plot the pointer is the normal one, but a click still tunes
+    // to the frequency under its x.
+    click(QPointF(barX(5), 500));
+    EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+    ASSERT_EQ(tune.count(), 2);
+    EXPECT_EQ(tune.at(1).at(0).toString(), "100.06250");
+
+    // Resumed: until the receiver answers "LC2" the model still reads
+    // halted, yet a click tunes nothing and the pointer is the normal one.
+    sweep.resume();
+    click(QPointF(barX(3), 300));
+    EXPECT_EQ(tune.count(), 2) << "a resume is on its way";
     EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
 }
 

@@ -124,18 +124,24 @@ TEST_F(ScopeWireTest, SweepHaltTuneResumeAndLeave) {
     auto* vfoStart = f.findChild<QPushButton*>("vfoSearchStart");
     ASSERT_NE(vfoStart, nullptr);
     ASSERT_TRUE(pumpUntil([&] { return vfoStart->isEnabled(); }, 3000));
+    std::size_t mark = wire().size();
     vfoStart->click();
     ASSERT_TRUE(doc.scopeReady);
     EXPECT_EQ(doc.scopeLower, 145'000'000u);
     EXPECT_EQ(doc.scopeUpper, 145'250'000u);
-    ASSERT_TRUE(pumpUntil([&] { return idle(); }, 5000));
 
-    std::size_t mark = wire().size();
+    // The bandscope at once, with the search start and a status read still
+    // queued ahead of it, as after "Search This Bank": their replies are
+    // decoded as usual and the sweep starts behind them.
+    f.appendCommands(cmd::statusRefresh());
     f.action(CommandId::ViewBandscope)->trigger();
     ASSERT_NE(f.scopeView(), nullptr);
     EXPECT_TRUE(f.scopeView()->isVisible());
     EXPECT_FALSE(f.tuningPanel()->isEnabled()) << "the panel is locked while sweeping";
-    ASSERT_TRUE(waitForWords(mark, {"PQ3", "LC2"})) << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitForWords(mark, {"LC1", "VS", "RX", "XB", "PQ3", "LC2"}))
+        << readFile(dir + "/sim.log");
+    ASSERT_TRUE(pumpUntil([&] { return rx.bandscopeRunning; }, 5000));
+    EXPECT_EQ(rx.operatingState, kStateVfoSearchA) << "the status read was answered";
     ASSERT_EQ(doc.bins.size(), 22u);
     // Two full sweeps: every frequency has a level, the scripted one stands out.
     ASSERT_TRUE(

@@ -62,7 +62,9 @@ protected:
         const std::string device = simOut.substr(0, simOut.find('\n'));
         ASSERT_TRUE(
             korvex.start({KORVEX_PATH, "--port", device, "--no-splash", "--config-dir", dir},
-                         {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir}, dir + "/korvex.out"));
+                         {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir,
+                          std::string("LSAN_OPTIONS=suppressions=") + LSAN_SUPPRESSIONS},
+                         dir + "/korvex.out", {"LSAN_OPTIONS"}));
         ASSERT_TRUE(waitFor(
             [&] { return readFile(dir + "/sim.log").find("\tLB") != std::string::npos; }, 30s))
             << readFile(dir + "/korvex.out");
@@ -130,7 +132,7 @@ TEST_F(ScopeXvfbTest, ThreeModesHaltAndResumeFromMenuAndKeyboard) {
     ASSERT_TRUE(sentInOrder(mark, {"LC0", "VF"})) << readFile(dir + "/sim.log");
 
     korvex.kill(SIGTERM);
-    EXPECT_EQ(korvex.wait(10s), 0);
+    EXPECT_EQ(korvex.wait(10s), 0) << readFile(dir + "/korvex.out");
 }
 
 }  // namespace

@@ -55,11 +55,45 @@ TEST_F(SweepCommandsTest, StartsTheSweepFromTheList) {
     EXPECT_TRUE(host.shown);
     EXPECT_FALSE(host.panelEnabled);
     EXPECT_EQ(doc.bins.size(), 82u);
-    EXPECT_EQ(take(), "PQ7\rLC2\r");
-    EXPECT_TRUE(rx.bandscopeRunning);
+    EXPECT_FALSE(rx.bandscopeRunning) << "the sweep runs from the answer to LC2";
     EXPECT_FALSE(rx.bandscopeHalted);
+    EXPECT_FALSE(sweep.canHalt()) << "LC2 is still queued";
+    EXPECT_EQ(take(), "PQ7\rLC2\r");
+    rx.bandscopeRunning = true;  // as the answer to LC2 sets it
     EXPECT_TRUE(sweep.canHalt());
     EXPECT_FALSE(sweep.canResume());
+}
+
+TEST_F(SweepCommandsTest, HaltResumeAndTuneWaitForTheAnswerToLC2) {
+    setUp(145'000'000, 146'000'000, 12500, 'V');
+    sweep.show(ScopeMode::Normal);
+    take();
+    rx.bandscopeRunning = true;
+    sweep.halt();
+    take();
+    EXPECT_TRUE(sweep.canTune());
+    sweep.resume();
+    EXPECT_TRUE(rx.bandscopeHalted) << "until the receiver answers";
+    EXPECT_FALSE(sweep.canResume());
+    EXPECT_FALSE(sweep.canHalt());
+    EXPECT_FALSE(sweep.canTune());
+    sweep.resume();
+    EXPECT_EQ(take(), "VA\rRX\rAF\rNL\rDB\rSB\rXB\rLC1\rVS\rLC2\r") << "one resume only";
+
+    // Sent and waiting for its answer: still on its way.
+    rx.sentCommand = "LC2\r";
+    rx.linkState = LinkState::Wait;
+    EXPECT_FALSE(sweep.canTune());
+    EXPECT_FALSE(sweep.canResume());
+    host.shown = true;
+    sweep.leave();
+    EXPECT_FALSE(sweep.canLeave());
+    EXPECT_TRUE(queue.empty()) << "the list waits for the answer too";
+    // Given up (the link went on): halted as before, Resume may be tried again.
+    rx.linkState = LinkState::Idle;
+    EXPECT_TRUE(sweep.canResume());
+    EXPECT_TRUE(sweep.canTune());
+    EXPECT_TRUE(sweep.canLeave());
 }
 
 TEST_F(SweepCommandsTest, EachCommandShowsItsModeAndOnlySwitchesItWhileShown) {
@@ -153,6 +187,7 @@ TEST_F(SweepCommandsTest, ResumeStartsTheSearchTheSweepCameFrom) {
         CBandscopeSweep s(d, r, q, h);
         ASSERT_TRUE(d.setupBandscope(145'000'000, 146'000'000, 12500, "AM", "x", kind, {255, 30}));
         s.show(ScopeMode::Normal);
+        q.clear();  // the sweep start has been answered
         s.halt();
         q.clear();
         s.resume();
