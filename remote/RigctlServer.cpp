@@ -46,6 +46,26 @@ std::optional<int> smallNumber(std::string_view text, int max) {
     return value <= max ? std::optional<int>(value) : std::nullopt;
 }
 
+// A passband in Hz as clients write it; 0 (the mode's usual one) when it is
+// not a whole number.
+long passbandHz(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 9) {
+        return 0;
+    }
+    long value = 0;
+    for (char c : text) {
+        if (!isDigit(c)) {
+            return 0;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
 std::string twoDigits(int n) {
     char text[4];
     std::snprintf(text, sizeof text, "%02d", n);
@@ -251,7 +271,8 @@ bool RigctlServer::start(int client, Session& s, std::int64_t nowMs) {
             if (r.args[0] == "?") {
                 return done(kOk, {{"", protocolModeList()}});
             }
-            const auto name = receiverModeName(r.args[0]);
+            const auto name = receiverModeName(
+                r.args[0], r.args.size() > 1 ? passbandHz(r.args[1]) : 0, m_rx.mode);
             if (!name) {
                 return done(kInvalid);
             }

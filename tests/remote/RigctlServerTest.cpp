@@ -233,6 +233,34 @@ TEST_F(RigctlServerTest, ModesVfosAndMemoriesMapToTheReceiversCommands) {
     EXPECT_EQ(send("e v\n"), "7\nMEM\n");
 }
 
+TEST_F(RigctlServerTest, WideAmIsSetByItsPassbandAndKeptWhenWrittenBack) {
+    constexpr int kWam = 3;
+    statusReply(145500000, kWam);
+    server.pump(now);
+    EXPECT_EQ(send("m\n"), "AM\n15000\n");
+    // The mode just read, written back, or without a passband: still wide.
+    for (const char* text : {"M AM 15000\n", "M AM 0\n", "M AM -1\n", "M AM\n"}) {
+        send(text);
+        EXPECT_EQ(queue.text(), cmd::modeSet("WAM")) << text;
+        server.commandFinished(queue.text().substr(0, 4), true, now);
+        EXPECT_EQ(take(), "RPRT 0\n") << text;
+        queue.clear();
+    }
+    // A narrow passband asks for the plain AM.
+    send("M AM 6000\n");
+    EXPECT_EQ(queue.text(), cmd::modeSet("AM"));
+    server.commandFinished(queue.text().substr(0, 4), true, now);
+    queue.clear();
+    // From another mode, AM is the plain one unless the passband is wide.
+    rx.mode = 1;
+    send("M AM 0\n");
+    EXPECT_EQ(queue.text(), cmd::modeSet("AM"));
+    server.commandFinished(queue.text().substr(0, 4), true, now);
+    queue.clear();
+    send("M AM 15000\n");
+    EXPECT_EQ(queue.text(), cmd::modeSet("WAM"));
+}
+
 TEST_F(RigctlServerTest, SquelchAndLevelsComeFromTheLastLevelReport) {
     EXPECT_EQ(send("\\get_dcd\n"), "RPRT -11\n");
     EXPECT_EQ(send("l STRENGTH\n"), "RPRT -11\n");
