@@ -146,6 +146,9 @@ void RigctlServer::pump(std::int64_t nowMs) {
 void RigctlServer::commandFinished(const std::string& command, bool answered, std::int64_t nowMs) {
     noteStatus(nowMs);
     for (auto& [client, s] : m_sessions) {
+        if (!answered || command == s.lingering) {
+            s.lingering.clear();
+        }
         if (s.wait == Wait::None || s.requests.empty()) {
             continue;
         }
@@ -182,6 +185,9 @@ void RigctlServer::serve(int client, Session& s, std::int64_t nowMs) {
             continue;
         }
         if (nowMs >= s.deadline) {
+            if (s.wait == Wait::Command) {
+                s.lingering = s.awaited;
+            }
             finish(client, s, kTimeout);
             continue;
         }
@@ -320,6 +326,15 @@ bool RigctlServer::startSet(int client, Session& s, const std::string& commands,
     if (!linkUp()) {
         finish(client, s, kIoError);
         return true;
+    }
+    // A set that timed out still waiting in the queue: another behind it
+    // would let a client that keeps sending grow the queue without end.
+    if (!s.lingering.empty()) {
+        if (m_queue.text().find(s.lingering) != std::string::npos) {
+            finish(client, s, kTimeout);
+            return true;
+        }
+        s.lingering.clear();
     }
     m_queue.append(commands);
     m_staleGeneration = m_rx.statusReplies;

@@ -261,6 +261,27 @@ TEST_F(RigctlServerTest, WideAmIsSetByItsPassbandAndKeptWhenWrittenBack) {
     EXPECT_EQ(queue.text(), cmd::modeSet("WAM"));
 }
 
+TEST_F(RigctlServerTest, ASetThatTimedOutHoldsBackTheClientsNextSet) {
+    send("F 145500000\n");
+    const std::string first = queue.text();
+    now += RigctlServer::kAnswerTimeoutMs;
+    server.pump(now);
+    EXPECT_EQ(take(), "RPRT -5\n");
+    // Still queued: the next set is refused, not queued behind it.
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(send("F 146000000\n"), "RPRT -5\n");
+    }
+    EXPECT_EQ(queue.text(), first);
+    // Another client is not held back.
+    const int other = *server.connect();
+    EXPECT_EQ(send("M USB\n", other), "");
+    // Once the old set has gone out, the client sets again.
+    server.commandFinished("RF0145500000\r", true, now);
+    queue.clear();
+    EXPECT_EQ(send("F 146000000\n"), "");
+    EXPECT_TRUE(queue.text().starts_with("RF0146000000\r"));
+}
+
 TEST_F(RigctlServerTest, SquelchAndLevelsComeFromTheLastLevelReport) {
     EXPECT_EQ(send("\\get_dcd\n"), "RPRT -11\n");
     EXPECT_EQ(send("l STRENGTH\n"), "RPRT -11\n");
