@@ -145,6 +145,12 @@ void RigctlServer::pump(std::int64_t nowMs) {
 
 void RigctlServer::commandFinished(const std::string& command, bool answered, std::int64_t nowMs) {
     noteStatus(nowMs);
+    if (answered && command.starts_with("LC0")) {
+        // No more level reports: the last one says nothing about the
+        // squelch from now on.
+        m_rx.squelchOpen.reset();
+        m_rx.signalLevel.reset();
+    }
     for (auto& [client, s] : m_sessions) {
         if (!answered || command == s.lingering) {
             s.lingering.clear();

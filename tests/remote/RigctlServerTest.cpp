@@ -298,6 +298,11 @@ TEST_F(RigctlServerTest, SquelchAndLevelsComeFromTheLastLevelReport) {
     EXPECT_EQ(send("l SQL\n"), "0.200000\n");
     EXPECT_EQ(send("l AF\n"), "RPRT -11\n");
     EXPECT_TRUE(queue.empty());
+
+    // Level reports switched off: the last one no longer tells the squelch.
+    rx.squelchOpen = true;
+    server.commandFinished("LC0\r", true, now);
+    EXPECT_EQ(send("\\get_dcd l STRENGTH\n"), "RPRT -11\nRPRT -11\n");
 }
 
 TEST_F(RigctlServerTest, TheLinksErrorAndAMissingReceiverGiveAnErrorNotAHang) {
