@@ -66,6 +66,25 @@ long passbandHz(std::string_view text) {
     return negative ? -value : value;
 }
 
+// Whether the receiver is on the VFO a client selects, at rest: a search or
+// scan on it is left only by selecting it.
+bool alreadyOn(std::string_view vfo, int state) {
+    switch (state) {
+        case kStateVfo:
+            return vfo == "VFO" || vfo == "Main";
+        case kStateVfoA:
+        case kStateVvA:
+            return vfo == "VFOA";
+        case kStateVfoB:
+        case kStateVvB:
+            return vfo == "VFOB";
+        case kStateMemoryRead:
+            return vfo == "MEM";
+        default:
+            return false;
+    }
+}
+
 std::string twoDigits(int n) {
     char text[4];
     std::snprintf(text, sizeof text, "%02d", n);
@@ -296,7 +315,7 @@ bool RigctlServer::start(int client, Session& s, std::int64_t nowMs) {
         case Verb::SetVfo: {
             const std::string& vfo = r.args[0];
             // Already there: nothing for the receiver to do.
-            if (vfo == "currVFO" || (fresh(nowMs) && vfo == vfoToken(m_rx.operatingState))) {
+            if (vfo == "currVFO" || (fresh(nowMs) && alreadyOn(vfo, m_rx.operatingState))) {
                 return done(kOk);
             }
             std::string commands;

@@ -218,6 +218,20 @@ TEST_F(RigctlServerTest, ModesVfosAndMemoriesMapToTheReceiversCommands) {
     server.commandFinished("LC0\r", true, now);
     queue.clear();
     EXPECT_EQ(send("V VFOC\n"), "RPRT -1\n");
+    // On the VFO already: nothing to send; searching on it: selected again.
+    statusReply(145500000, 1, kStateVfoA);
+    server.pump(now);
+    EXPECT_EQ(send("V VFOA\n"), "RPRT 0\n");
+    EXPECT_TRUE(queue.empty());
+    for (int state : {kStateVfoSearchA, kStateSearch}) {
+        statusReply(145500000, 1, state);
+        server.pump(now);
+        send(state == kStateSearch ? "V VFO\n" : "V VFOA\n");
+        EXPECT_FALSE(queue.empty()) << state;
+        server.commandFinished(queue.text().substr(0, 3), true, now);
+        EXPECT_EQ(take(), "RPRT 0\n");
+        queue.clear();
+    }
 
     rx.selectBank('c');
     send("E 7\n");
