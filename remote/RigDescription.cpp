@@ -45,6 +45,9 @@ constexpr std::array<ModeEntry, 9> kModes = {{
 }};
 static_assert(kModes.size() == kModeNamesByIndex.size());
 
+// An AM passband from here up is the wide AM's: between the two filters.
+constexpr long kWideAmHz = 10000;
+
 // The protocol's level bits of what can be read: SQL, RAWSTR, STRENGTH.
 constexpr std::uint64_t kReadableLevels = (1ULL << 5) | (1ULL << 26) | (1ULL << 30);
 constexpr unsigned kVfoAB = 0x3;
@@ -65,8 +68,18 @@ std::optional<ProtocolMode> protocolMode(int modelMode) {
     return ProtocolMode{m.protocolName, m.passbandHz};
 }
 
-std::optional<std::string_view> receiverModeName(std::string_view protocolName) {
-    // "AM" is the plain AM; the wide AM has no name of its own.
+std::optional<std::string_view> receiverModeName(std::string_view protocolName, long passbandHz,
+                                                 int currentModelMode) {
+    // "AM" is the plain AM unless the passband or the current mode says
+    // wide; the wide AM has no name of its own.
+    if (protocolName == "AM") {
+        const bool inWideAm =
+            currentModelMode >= 0 && currentModelMode < static_cast<int>(kModes.size()) &&
+            kModes[static_cast<std::size_t>(currentModelMode)].receiverName == "WAM";
+        if (passbandHz >= kWideAmHz || (passbandHz <= 0 && inWideAm)) {
+            return "WAM";
+        }
+    }
     for (const ModeEntry& m : kModes) {
         if (m.protocolName == protocolName && m.receiverName != "WAM") {
             return m.receiverName;

@@ -24,8 +24,12 @@ struct ProtocolMode {
 };
 std::optional<ProtocolMode> protocolMode(int modelMode);
 // The receiver's mode name ("WFM".."NAM") of a protocol mode name; nothing
-// for a mode the receiver does not have.
-std::optional<std::string_view> receiverModeName(std::string_view protocolName);
+// for a mode the receiver does not have. "AM" is the wide AM when the
+// passband asks for it (10 kHz and up), or when the receiver is in wide AM
+// and no passband is named (0 or less): a client writing back the mode it
+// read keeps the receiver where it was.
+std::optional<std::string_view> receiverModeName(std::string_view protocolName, long passbandHz = 0,
+                                                 int currentModelMode = -1);
 // The protocol names of every mode the receiver has, blank-separated.
 std::string protocolModeList();
 

@@ -46,6 +46,45 @@ std::optional<int> smallNumber(std::string_view text, int max) {
     return value <= max ? std::optional<int>(value) : std::nullopt;
 }
 
+// A passband in Hz as clients write it; 0 (the mode's usual one) when it is
+// not a whole number.
+long passbandHz(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 9) {
+        return 0;
+    }
+    long value = 0;
+    for (char c : text) {
+        if (!isDigit(c)) {
+            return 0;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+// Whether the receiver is on the VFO a client selects, at rest: a search or
+// scan on it is left only by selecting it.
+bool alreadyOn(std::string_view vfo, int state) {
+    switch (state) {
+        case kStateVfo:
+            return vfo == "VFO" || vfo == "Main";
+        case kStateVfoA:
+        case kStateVvA:
+            return vfo == "VFOA";
+        case kStateVfoB:
+        case kStateVvB:
+            return vfo == "VFOB";
+        case kStateMemoryRead:
+            return vfo == "MEM";
+        default:
+            return false;
+    }
+}
+
 std::string twoDigits(int n) {
     char text[4];
     std::snprintf(text, sizeof text, "%02d", n);
@@ -125,7 +164,16 @@ void RigctlServer::pump(std::int64_t nowMs) {
 
 void RigctlServer::commandFinished(const std::string& command, bool answered, std::int64_t nowMs) {
     noteStatus(nowMs);
+    if (answered && command.starts_with("LC0")) {
+        // No more level reports: the last one says nothing about the
+        // squelch from now on.
+        m_rx.squelchOpen.reset();
+        m_rx.signalLevel.reset();
+    }
     for (auto& [client, s] : m_sessions) {
+        if (!answered || command == s.lingering) {
+            s.lingering.clear();
+        }
         if (s.wait == Wait::None || s.requests.empty()) {
             continue;
         }
@@ -162,6 +210,9 @@ void RigctlServer::serve(int client, Session& s, std::int64_t nowMs) {
             continue;
         }
         if (nowMs >= s.deadline) {
+            if (s.wait == Wait::Command) {
+                s.lingering = s.awaited;
+            }
             finish(client, s, kTimeout);
             continue;
         }
@@ -251,7 +302,8 @@ bool RigctlServer::start(int client, Session& s, std::int64_t nowMs) {
             if (r.args[0] == "?") {
                 return done(kOk, {{"", protocolModeList()}});
             }
-            const auto name = receiverModeName(r.args[0]);
+            const auto name = receiverModeName(
+                r.args[0], r.args.size() > 1 ? passbandHz(r.args[1]) : 0, m_rx.mode);
             if (!name) {
                 return done(kInvalid);
             }
@@ -263,7 +315,7 @@ bool RigctlServer::start(int client, Session& s, std::int64_t nowMs) {
         case Verb::SetVfo: {
             const std::string& vfo = r.args[0];
             // Already there: nothing for the receiver to do.
-            if (vfo == "currVFO" || (fresh(nowMs) && vfo == vfoToken(m_rx.operatingState))) {
+            if (vfo == "currVFO" || (fresh(nowMs) && alreadyOn(vfo, m_rx.operatingState))) {
                 return done(kOk);
             }
             std::string commands;
@@ -299,6 +351,15 @@ bool RigctlServer::startSet(int client, Session& s, const std::string& commands,
     if (!linkUp()) {
         finish(client, s, kIoError);
         return true;
+    }
+    // A set that timed out still waiting in the queue: another behind it
+    // would let a client that keeps sending grow the queue without end.
+    if (!s.lingering.empty()) {
+        if (m_queue.text().find(s.lingering) != std::string::npos) {
+            finish(client, s, kTimeout);
+            return true;
+        }
+        s.lingering.clear();
     }
     m_queue.append(commands);
     m_staleGeneration = m_rx.statusReplies;

@@ -75,6 +75,9 @@ private:
         std::deque<Request> requests;
         Wait wait = Wait::None;
         std::string awaited;  // the command a set waits for
+        // The first command of a set that timed out: while it still waits
+        // in the queue, the client's next set is not queued behind it.
+        std::string lingering;
         std::uint64_t generation = 0;
         std::int64_t deadline = 0;
         bool closing = false;

@@ -218,6 +218,20 @@ TEST_F(RigctlServerTest, ModesVfosAndMemoriesMapToTheReceiversCommands) {
     server.commandFinished("LC0\r", true, now);
     queue.clear();
     EXPECT_EQ(send("V VFOC\n"), "RPRT -1\n");
+    // On the VFO already: nothing to send; searching on it: selected again.
+    statusReply(145500000, 1, kStateVfoA);
+    server.pump(now);
+    EXPECT_EQ(send("V VFOA\n"), "RPRT 0\n");
+    EXPECT_TRUE(queue.empty());
+    for (int state : {kStateVfoSearchA, kStateSearch}) {
+        statusReply(145500000, 1, state);
+        server.pump(now);
+        send(state == kStateSearch ? "V VFO\n" : "V VFOA\n");
+        EXPECT_FALSE(queue.empty()) << state;
+        server.commandFinished(queue.text().substr(0, 3), true, now);
+        EXPECT_EQ(take(), "RPRT 0\n");
+        queue.clear();
+    }
 
     rx.selectBank('c');
     send("E 7\n");
@@ -231,6 +245,55 @@ TEST_F(RigctlServerTest, ModesVfosAndMemoriesMapToTheReceiversCommands) {
     statusReply(145500000, 1, kStateMemoryRead);
     server.pump(now);
     EXPECT_EQ(send("e v\n"), "7\nMEM\n");
+}
+
+TEST_F(RigctlServerTest, WideAmIsSetByItsPassbandAndKeptWhenWrittenBack) {
+    constexpr int kWam = 3;
+    statusReply(145500000, kWam);
+    server.pump(now);
+    EXPECT_EQ(send("m\n"), "AM\n15000\n");
+    // The mode just read, written back, or without a passband: still wide.
+    for (const char* text : {"M AM 15000\n", "M AM 0\n", "M AM -1\n", "M AM\n"}) {
+        send(text);
+        EXPECT_EQ(queue.text(), cmd::modeSet("WAM")) << text;
+        server.commandFinished(queue.text().substr(0, 4), true, now);
+        EXPECT_EQ(take(), "RPRT 0\n") << text;
+        queue.clear();
+    }
+    // A narrow passband asks for the plain AM.
+    send("M AM 6000\n");
+    EXPECT_EQ(queue.text(), cmd::modeSet("AM"));
+    server.commandFinished(queue.text().substr(0, 4), true, now);
+    queue.clear();
+    // From another mode, AM is the plain one unless the passband is wide.
+    rx.mode = 1;
+    send("M AM 0\n");
+    EXPECT_EQ(queue.text(), cmd::modeSet("AM"));
+    server.commandFinished(queue.text().substr(0, 4), true, now);
+    queue.clear();
+    send("M AM 15000\n");
+    EXPECT_EQ(queue.text(), cmd::modeSet("WAM"));
+}
+
+TEST_F(RigctlServerTest, ASetThatTimedOutHoldsBackTheClientsNextSet) {
+    send("F 145500000\n");
+    const std::string first = queue.text();
+    now += RigctlServer::kAnswerTimeoutMs;
+    server.pump(now);
+    EXPECT_EQ(take(), "RPRT -5\n");
+    // Still queued: the next set is refused, not queued behind it.
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(send("F 146000000\n"), "RPRT -5\n");
+    }
+    EXPECT_EQ(queue.text(), first);
+    // Another client is not held back.
+    const int other = *server.connect();
+    EXPECT_EQ(send("M USB\n", other), "");
+    // Once the old set has gone out, the client sets again.
+    server.commandFinished("RF0145500000\r", true, now);
+    queue.clear();
+    EXPECT_EQ(send("F 146000000\n"), "");
+    EXPECT_TRUE(queue.text().starts_with("RF0146000000\r"));
 }
 
 TEST_F(RigctlServerTest, SquelchAndLevelsComeFromTheLastLevelReport) {
@@ -249,6 +312,11 @@ TEST_F(RigctlServerTest, SquelchAndLevelsComeFromTheLastLevelReport) {
     EXPECT_EQ(send("l SQL\n"), "0.200000\n");
     EXPECT_EQ(send("l AF\n"), "RPRT -11\n");
     EXPECT_TRUE(queue.empty());
+
+    // Level reports switched off: the last one no longer tells the squelch.
+    rx.squelchOpen = true;
+    server.commandFinished("LC0\r", true, now);
+    EXPECT_EQ(send("\\get_dcd l STRENGTH\n"), "RPRT -11\nRPRT -11\n");
 }
 
 TEST_F(RigctlServerTest, TheLinksErrorAndAMissingReceiverGiveAnErrorNotAHang) {
