@@ -213,6 +213,7 @@ private:
 
     void createLog();
     void bindLogView(CZelView* view);
+    void bindExchange(CZelView* view);
     void registerLogCommands();
     // The settings the log reads at every use follow the settings.
     void syncAudioSettings();

@@ -31,26 +31,26 @@ TEST(CsvImport, HandWrittenFileWithReorderedColumnsSemicolonsQuotesAndBom) {
     EXPECT_EQ(result.placed, 4);
     EXPECT_EQ(result.unusable, 1) << "the row without a frequency";
     EXPECT_EQ(result.unknownModes, 1) << "DV is written as NFM";
-    ASSERT_EQ(result.slots.size(), 5u);
-    const ChannelRecord& wfm = *result.slots[0];
+    ASSERT_EQ(result.channels.size(), 5u);
+    const ChannelRecord& wfm = *result.channels[0];
     EXPECT_EQ(wfm.field, (std::array<std::string, 8>{"b00", "+", "0088.500000", "100.000", "0",
                                                      "WFM", "1", "Radio \"One\" "}));
     // Location 2 taken as given; the rows without a fitting location fill
-    // the free slots in order.
-    EXPECT_EQ((*result.slots[2])[ChannelRecord::kText], "Calling; mai");
-    EXPECT_EQ((*result.slots[2])[ChannelRecord::kMode], "NFM");
-    EXPECT_EQ((*result.slots[2])[ChannelRecord::kStep], "012.500");
-    const ChannelRecord& dv = *result.slots[1];
+    // the free channels in order.
+    EXPECT_EQ((*result.channels[2])[ChannelRecord::kText], "Calling; mai");
+    EXPECT_EQ((*result.channels[2])[ChannelRecord::kMode], "NFM");
+    EXPECT_EQ((*result.channels[2])[ChannelRecord::kStep], "012.500");
+    const ChannelRecord& dv = *result.channels[1];
     EXPECT_EQ(dv[ChannelRecord::kFrequency], "0446.006250");
     EXPECT_EQ(dv[ChannelRecord::kStep], "006.250");
     EXPECT_EQ(dv[ChannelRecord::kMode], "NFM");
     EXPECT_EQ(dv[ChannelRecord::kAutoMode], "1");
     EXPECT_EQ(dv[ChannelRecord::kAttenuator], "1");
     EXPECT_EQ(dv[ChannelRecord::kText], "Caf\xE9 \x80 ?");
-    const ChannelRecord& cw = *result.slots[3];
+    const ChannelRecord& cw = *result.channels[3];
     EXPECT_EQ(cw[ChannelRecord::kMode], "CW");
     EXPECT_EQ(cw[ChannelRecord::kStep], "000.050");
-    EXPECT_FALSE(result.slots[4]);
+    EXPECT_FALSE(result.channels[4]);
 }
 
 TEST(CsvImport, WithoutFrequencyColumnOrRoomRowsAreCounted) {
@@ -80,16 +80,16 @@ TEST(CsvExport, ExportThenImportKeepsEveryFieldTheReceiverHolds) {
     EXPECT_EQ(back.unknownModes, 0);
     for (std::size_t n : {0u, 2u, 3u, 4u}) {
         SCOPED_TRACE(n);
-        ASSERT_TRUE(back.slots[n]);
+        ASSERT_TRUE(back.channels[n]);
         ChannelRecord expected = rows[n];
         expected[ChannelRecord::kPass] = "+";
         while (!expected[ChannelRecord::kText].empty() &&
                expected[ChannelRecord::kText].back() == ' ') {
             expected[ChannelRecord::kText].pop_back();
         }
-        EXPECT_EQ(*back.slots[n], expected);
+        EXPECT_EQ(*back.channels[n], expected);
     }
-    EXPECT_FALSE(back.slots[1]);
+    EXPECT_FALSE(back.channels[1]);
 }
 
 TEST(Clipboard, RecordCarriesTheRowAndTakesTheTargetChannel) {

@@ -85,9 +85,9 @@ TEST(RandomInput, CsvReaderPlacesEveryRowOrCountsIt) {
     for (int round = 0; round < 3000; ++round) {
         const std::string text = mutated(rng, seed);
         const csv::ImportResult result = csv::importBank(text, 'c', 5);
-        ASSERT_EQ(result.slots.size(), 5u);
+        ASSERT_EQ(result.channels.size(), 5u);
         int placed = 0;
-        for (const auto& slot : result.slots) {
+        for (const auto& slot : result.channels) {
             if (slot) {
                 ++placed;
                 EXPECT_EQ((*slot)[ChannelRecord::kFrequency].size(), 11u);
@@ -96,7 +96,7 @@ TEST(RandomInput, CsvReaderPlacesEveryRowOrCountsIt) {
         }
         EXPECT_EQ(placed, result.placed);
         std::vector<ChannelRecord> rows;
-        for (const auto& slot : result.slots) {
+        for (const auto& slot : result.channels) {
             rows.push_back(slot.value_or(ChannelRecord::emptySlot("c00")));
         }
         expectCleanCommands(cmd::memoryFileWrite(rows, 'c', "x"));
