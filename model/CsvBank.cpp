@@ -342,7 +342,7 @@ std::string exportBank(const std::vector<ChannelRecord>& rows) {
 ImportResult importBank(std::string_view text, char target, std::size_t bankSize) {
     ImportResult result;
     bankSize = std::min<std::size_t>(bankSize, 100);  // two-digit channel numbers
-    result.slots.resize(bankSize);
+    result.channels.resize(bankSize);
     if (text.starts_with(kBom)) {
         text.remove_prefix(kBom.size());
     }
@@ -416,8 +416,8 @@ ImportResult importBank(std::string_view text, char target, std::size_t bankSize
     }
     std::vector<bool> placedRow(pending.size(), false);
     for (std::size_t i = 0; i < pending.size(); ++i) {
-        if (pending[i].location && !result.slots[*pending[i].location]) {
-            result.slots[*pending[i].location] = pending[i].record;
+        if (pending[i].location && !result.channels[*pending[i].location]) {
+            result.channels[*pending[i].location] = pending[i].record;
             placedRow[i] = true;
         }
     }
@@ -426,22 +426,22 @@ ImportResult importBank(std::string_view text, char target, std::size_t bankSize
         if (placedRow[i]) {
             continue;
         }
-        while (free < bankSize && result.slots[free]) {
+        while (free < bankSize && result.channels[free]) {
             ++free;
         }
         if (free >= bankSize) {
             ++result.unusable;
             continue;
         }
-        result.slots[free] = pending[i].record;
+        result.channels[free] = pending[i].record;
     }
     for (std::size_t n = 0; n < bankSize; ++n) {
-        if (result.slots[n]) {
+        if (result.channels[n]) {
             ++result.placed;
             std::string channel(1, target);
             channel += static_cast<char>('0' + n / 10);
             channel += static_cast<char>('0' + n % 10);
-            (*result.slots[n])[ChannelRecord::kChannel] = channel;
+            (*result.channels[n])[ChannelRecord::kChannel] = channel;
         }
     }
     return result;

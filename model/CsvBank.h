@@ -1,7 +1,7 @@
 #pragma once
 
 // Memory banks as the generic CSV of frequency lists and other radio
-// programs: export of the used channels, import into a bank's slots.
+// programs: export of the used channels, import into a bank's channels.
 
 #include <optional>
 #include <string>
@@ -22,7 +22,7 @@ std::string exportBank(const std::vector<ChannelRecord>& rows);
 
 struct ImportResult {
     // One entry per slot of the bank: the record to write there, marked "+".
-    std::vector<std::optional<ChannelRecord>> slots;
+    std::vector<std::optional<ChannelRecord>> channels;
     int placed = 0;
     int unusable = 0;      // no frequency that the receiver can hold, or no room
     int unknownModes = 0;  // written as NFM
