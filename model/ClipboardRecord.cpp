@@ -1,0 +1,69 @@
+#include "model/ClipboardRecord.h"
+
+#include <algorithm>
+
+namespace korvex::clip {
+
+namespace {
+
+// Digits around at most one point, at most `digits` digits in all.
+bool isNumberWithPoint(std::string_view text, std::size_t digits) {
+    const auto count = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    const auto points = static_cast<std::size_t>(std::count(text.begin(), text.end(), '.'));
+    return count > 0 && count <= digits && points <= 1 && count + points == text.size();
+}
+
+}  // namespace
+
+std::string makeRecord(const ChannelRecord& row) {
+    std::string text(kPrefix);
+    for (std::size_t i = 0; i < ChannelRecord::kFieldCount; ++i) {
+        if (i > 0) {
+            text += '\t';
+        }
+        text += row[i];
+    }
+    return text;
+}
+
+std::optional<ChannelRecord> parseRecord(std::string_view text, std::string_view target) {
+    if (!text.starts_with(kPrefix)) {
+        return std::nullopt;
+    }
+    // The clipboard's text ends at its first NUL.
+    std::string_view rest = text.substr(kPrefix.size());
+    rest = rest.substr(0, rest.find('\0'));
+    if (rest.size() <= kShortestIgnored || rest.size() < 3 || target.size() != 3) {
+        return std::nullopt;
+    }
+    std::string replaced = std::string(target) + std::string(rest.substr(3));
+    ChannelRecord record;
+    std::size_t field = 0;
+    std::string_view remaining = replaced;
+    while (field < ChannelRecord::kFieldCount) {
+        const std::size_t tab = remaining.find('\t');
+        if (field + 1 == ChannelRecord::kFieldCount || tab == std::string_view::npos) {
+            record[field] = std::string(remaining.substr(0, tab));
+            ++field;
+            break;
+        }
+        record[field] = std::string(remaining.substr(0, tab));
+        remaining.remove_prefix(tab + 1);
+        ++field;
+    }
+    if (field < ChannelRecord::kFieldCount - 1) {
+        return std::nullopt;
+    }
+    // Only a record a copy could have made becomes a channel write.
+    if (!isNumberWithPoint(record[ChannelRecord::kFrequency], 10) ||
+        !isNumberWithPoint(record[ChannelRecord::kStep], 6) ||
+        record[ChannelRecord::kAttenuator].empty()) {
+        return std::nullopt;
+    }
+    // Whatever stood in the copied channel's place, the target is the channel.
+    record[ChannelRecord::kChannel] = std::string(target);
+    return record;
+}
+
+}  // namespace korvex::clip
