@@ -4,33 +4,35 @@
 
 #include "link/Commands.h"
 #include "link/MemoryCommands.h"
+#include "model/MemoryFile.h"
 #include "model/Tables.h"
 
 namespace korvex::cmd {
 
 namespace {
 
-std::string cleanWithoutPoints(std::string_view text) {
-    std::string out = removeControlCharacters(text);
-    std::erase(out, '.');
-    return out;
+std::string withoutPoint(std::string text) {
+    std::erase(text, '.');
+    return text;
 }
 
 }  // namespace
 
 std::string fileChannelWrite(const ChannelRecord& row) {
-    const std::string channel = removeControlCharacters(row[ChannelRecord::kChannel]);
-    if (!channelSlot(channel)) {
+    ChannelRecord clean;
+    for (std::size_t i = 0; i < ChannelRecord::kFieldCount; ++i) {
+        clean[i] = removeControlCharacters(row[i]);
+    }
+    const std::string& channel = clean[ChannelRecord::kChannel];
+    if (!channelSlot(channel) || !memfile::isWritableChannel(clean)) {
         return {};
     }
-    const auto digit = modeDigitFromName(row[ChannelRecord::kMode]);
-    const std::string attenuator =
-        removeControlCharacters(row[ChannelRecord::kAttenuator]).substr(0, 1);
-    const std::string autoMode = row[ChannelRecord::kAutoMode] == "1" ? "1" : "0";
-    return "MX" + channel + " RF" + cleanWithoutPoints(row[ChannelRecord::kFrequency]) + " AU" +
-           autoMode + " ST" + cleanWithoutPoints(row[ChannelRecord::kStep]) + " MD" +
-           std::string(1, digit.value_or('?')) + " AT" + attenuator + " TM" +
-           removeControlCharacters(row[ChannelRecord::kText]) + "\r";
+    const std::string digit(1, *modeDigitFromName(clean[ChannelRecord::kMode]));
+    const std::string_view autoMode = clean[ChannelRecord::kAutoMode] == "1" ? "1" : "0";
+    return composeCommandParts(
+        "MX", {channel, " RF", withoutPoint(clean[ChannelRecord::kFrequency]), " AU", autoMode,
+               " ST", withoutPoint(clean[ChannelRecord::kStep]), " MD", digit, " AT",
+               clean[ChannelRecord::kAttenuator], " TM", clean[ChannelRecord::kText]});
 }
 
 std::string memoryFileWrite(const std::vector<ChannelRecord>& rows, char target,
@@ -38,9 +40,10 @@ std::string memoryFileWrite(const std::vector<ChannelRecord>& rows, char target,
     const std::string letter(1, target);
     std::string out = composeCommand("AF", "0") + writeProtect(false) + wmFlag(letter, false);
     for (const ChannelRecord& row : rows) {
-        if (row[ChannelRecord::kPass] == "+") {
+        const std::string pass = removeControlCharacters(row[ChannelRecord::kPass]);
+        if (pass == "+") {
             out += fileChannelWrite(row);
-        } else if (row[ChannelRecord::kPass] == "-") {
+        } else if (pass == "-") {
             out += deleteChannelTransfer(row[ChannelRecord::kChannel]);
         }
     }

@@ -12,6 +12,7 @@
 #include "link/Commands.h"
 #include "link/GroupCommands.h"
 #include "link/MemoryCommands.h"
+#include "link/MemoryFileCommands.h"
 #include "link/OptionCommands.h"
 #include "model/Receiver.h"
 #include "tests/support/FakeLinkHost.h"
@@ -103,6 +104,16 @@ std::vector<Builder> builders() {
         {"writeChannel",
          {"A05", " ", "0145500000", "012500", "0", "1", "0", "TOWER"},
          [](const Args& a) { return writeChannel(freshReceiver(), recordOf(a, 0)); }},
+        {"fileChannelWrite",
+         {"b05", "+", "0145.500000", "012.500", "1", "NFM", "1", "TOWER"},
+         [](const Args& a) { return fileChannelWrite(recordOf(a, 0)); }},
+        {"memoryFileWrite",
+         {"b05", "+", "0145.500000", "012.500", "0", "AM", "0", "TOWER", "b06", "AIRPORT"},
+         [](const Args& a) {
+             ChannelRecord cleared = ChannelRecord::emptySlot(a[8]);
+             cleared[ChannelRecord::kPass] = "-";
+             return memoryFileWrite({recordOf(a, 0), cleared}, 'b', a[9]);
+         }},
         {"deleteChannelTransfer",
          {"A05"},
          [](const Args& a) { return deleteChannelTransfer(a[0]); }},
