@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include "model/Tables.h"
+
 namespace korvex::memfile {
 
 namespace {
@@ -51,8 +53,7 @@ int channelNumber(std::string_view line) {
     return (line[1] - '0') * 10 + (line[2] - '0');
 }
 
-// Puts "0" in front while the point stands before position limit; a text
-// without a point counts as one whose point stands before it.
+// Puts "0" in front while the point stands before position limit.
 std::string zeroFilled(std::string text, std::size_t limit) {
     for (std::size_t i = 0; i < limit; ++i) {
         const std::size_t point = text.find('.');
@@ -64,11 +65,17 @@ std::string zeroFilled(std::string text, std::size_t limit) {
     return text;
 }
 
-// The text up to the next blank, padded with "0" to width; rest keeps what follows.
-std::string takeNumber(std::string_view& rest, std::size_t width) {
+// The text up to the next blank, a point put after a whole number, "0" put
+// in front while the point stands before position integerDigits, then padded
+// with "0" to width; rest keeps what follows.
+std::string takeNumber(std::string_view& rest, std::size_t integerDigits, std::size_t width) {
     const std::size_t blank = rest.find(' ');
     std::string value(rest.substr(0, blank));
     rest = blank == std::string_view::npos ? std::string_view{} : rest.substr(blank);
+    if (value.find('.') == std::string::npos) {
+        value += '.';
+    }
+    value = zeroFilled(std::move(value), integerDigits);
     if (value.size() < width) {
         value.append(width - value.size(), '0');
     }
@@ -188,6 +195,27 @@ std::vector<Question> questionsFor(const FileSummary& summary, char target, std:
     return questions;
 }
 
+// Digits, a point after integerDigits of them, then fractionDigits digits.
+bool isFixedPoint(std::string_view text, std::size_t integerDigits, std::size_t fractionDigits) {
+    if (text.size() != integerDigits + 1 + fractionDigits || text[integerDigits] != '.') {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != integerDigits && !isDigit(text[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isWritableChannel(const ChannelRecord& row) {
+    const std::string& attenuator = row[ChannelRecord::kAttenuator];
+    return isFixedPoint(row[ChannelRecord::kFrequency], 4, 6) &&
+           isFixedPoint(row[ChannelRecord::kStep], 3, 3) &&
+           modeDigitFromName(row[ChannelRecord::kMode]).has_value() &&
+           (attenuator == "0" || attenuator == "1");
+}
+
 void applyLine(std::string_view line, char target, Rows& rows) {
     if (!isChannelLine(line)) {
         return;
@@ -196,7 +224,7 @@ void applyLine(std::string_view line, char target, Rows& rows) {
     if (n >= rows.size()) {
         return;
     }
-    ChannelRecord& row = rows[n];
+    ChannelRecord row = rows[n];
     row[ChannelRecord::kChannel] = std::string(1, target) + std::string(line.substr(1, 2));
     std::string_view rest = trimLeft(withoutLineEnd(line.substr(3)));
     if (rest.starts_with("---")) {
@@ -204,6 +232,7 @@ void applyLine(std::string_view line, char target, Rows& rows) {
             row[ChannelRecord::kPass] = "-";
             row[ChannelRecord::kFrequency] = "---";
         }
+        rows[n] = std::move(row);
         return;
     }
     std::string head(rest);
@@ -215,13 +244,10 @@ void applyLine(std::string_view line, char target, Rows& rows) {
     }
     rest = trimLeft(head);
     row[ChannelRecord::kPass] = "+";
-    const std::string frequency = zeroFilled(std::string(rest), 4);
-    std::string_view freqRest = frequency;
-    row[ChannelRecord::kFrequency] = takeNumber(freqRest, 11);
-    const std::string step = zeroFilled(std::string(trimLeft(freqRest)), 3);
-    std::string_view stepRest = step;
-    row[ChannelRecord::kStep] = takeNumber(stepRest, 7);
-    std::string_view after = trimLeft(stepRest);
+    row[ChannelRecord::kFrequency] = takeNumber(rest, 4, 11);
+    rest = trimLeft(rest);
+    row[ChannelRecord::kStep] = takeNumber(rest, 3, 7);
+    std::string_view after = trimLeft(rest);
     if (after.starts_with("AUTO")) {
         row[ChannelRecord::kAutoMode] = "1";
         after = trimLeft(after.substr(4));
@@ -241,6 +267,9 @@ void applyLine(std::string_view line, char target, Rows& rows) {
     }
     row[ChannelRecord::kText] = std::string(trimLeft(tail).substr(0, 12));
     row[ChannelRecord::kAttenuator] = attenuator ? "1" : "0";
+    if (isWritableChannel(row)) {
+        rows[n] = std::move(row);
+    }
 }
 
 void applyFile(std::string_view text, char target, Rows& rows) {

@@ -55,9 +55,16 @@ FileSummary summarize(std::string_view text);
 enum class Question { BeyondHighest, FewerEntries, OtherBank };
 std::vector<Question> questionsFor(const FileSummary& summary, char target, std::size_t bankSize);
 
+// True when a row's frequency reads "dddd.dddddd", its step "ddd.ddd", its
+// mode is one the receiver knows and its attenuator flag is "0" or "1": only
+// such a row gives a channel write the receiver can take.
+bool isWritableChannel(const ChannelRecord& row);
+
 // Applies one channel line to row n (n = its channel number, below the row
 // count): column 0 gets the target letter, and the row is marked "+" with
-// the line's values or "-" for a clear. Other lines change nothing.
+// the line's values or "-" for a clear. A number without a point is a whole
+// number ("5" reads as 005.000). A line whose values give no writable channel
+// leaves its row as it was, unmarked. Other lines change nothing.
 void applyLine(std::string_view line, char target, Rows& rows);
 // The second pass: every channel line of the file.
 void applyFile(std::string_view text, char target, Rows& rows);

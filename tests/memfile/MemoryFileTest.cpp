@@ -118,7 +118,9 @@ TEST(MemoryFile, ShortNumbersAreFilledOutAndFlagsAreTaken) {
                  ChannelRecord::emptySlot("A02")};
     applyLine("A00 145.5 5 NFM\r\n", 'A', rows);
     EXPECT_EQ(rows[0][ChannelRecord::kFrequency], "0145.500000");
-    EXPECT_EQ(rows[0][ChannelRecord::kStep], "0005000");
+    // A whole number is read with its point after it, so the write carries
+    // the six step digits the receiver takes.
+    EXPECT_EQ(rows[0][ChannelRecord::kStep], "005.000");
     EXPECT_EQ(rows[0][ChannelRecord::kAutoMode], "0");
     EXPECT_EQ(rows[0][ChannelRecord::kMode], "NFM");
     EXPECT_EQ(rows[0][ChannelRecord::kText], "");
@@ -188,6 +190,26 @@ TEST(MemoryFile, FilesAreReplacedWholeThroughATemporaryFile) {
     std::filesystem::remove_all(dir);
 }
 
+// Values no write could carry leave the row as it was; a row marked by hand
+// with such values gives no channel write.
+TEST(MemoryFile, LinesWithoutAWritableChannelLeaveTheRowUnmarked) {
+    for (const char* line :
+         {"A00 145.5 5.00 XYZ\r\n", "A00 12345.5 5.00 NFM\r\n", "A00 14x.5 5.00 NFM\r\n",
+          "A00 145.5 1234 NFM\r\n", "A00 145.5 5.0.0 NFM\r\n"}) {
+        Rows rows = {ChannelRecord::emptySlot("A00")};
+        applyLine(line, 'b', rows);
+        EXPECT_EQ(rows[0], ChannelRecord::emptySlot("A00")) << line;
+    }
+    ChannelRecord row = used("b02", "0080.200000", "0005000", "0", "NFM", "0", "x");
+    row[ChannelRecord::kPass] = "+";
+    EXPECT_EQ(cmd::fileChannelWrite(row), "");
+    row[ChannelRecord::kStep] = "005.000";
+    row[ChannelRecord::kMode] = "XYZ";
+    EXPECT_EQ(cmd::fileChannelWrite(row), "");
+    row[ChannelRecord::kMode] = "CW";
+    EXPECT_EQ(cmd::fileChannelWrite(row), "MXb02 RF0080200000 AU0 ST005000 MD5 AT0 TMx\r");
+}
+
 TEST(MemoryFileCommands, WritesComeInOrderAndCarryNoControlCharacters) {
     Rows rows = {
         used("b00", "0145.500000", "012.500", "0", "NFM", "0", "Call\r\nQP"),
@@ -200,7 +222,6 @@ TEST(MemoryFileCommands, WritesComeInOrderAndCarryNoControlCharacters) {
     EXPECT_EQ(cmd::memoryFileWrite(rows, 'b', "Lbl\rX"),
               "AF0\rWP0\rWMb0\r"
               "MXb00 RF0145500000 AU0 ST012500 MD1 AT0 TMCallQP\r"
-              "MXb02 RF0080200000 AU1 ST005000 MD? AT1 TMx\r"
               "MRb03\rMQ03\r"
               "TBbLblX\rTB\rTB\r");
 }
