@@ -1,17 +1,22 @@
 #include "model/ClipboardRecord.h"
 
-#include <algorithm>
-
 namespace korvex::clip {
 
 namespace {
 
-// Digits around at most one point, at most `digits` digits in all.
-bool isNumberWithPoint(std::string_view text, std::size_t digits) {
-    const auto count = static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
-    const auto points = static_cast<std::size_t>(std::count(text.begin(), text.end(), '.'));
-    return count > 0 && count <= digits && points <= 1 && count + points == text.size();
+// Digits, a point after integerDigits of them, then fractionDigits digits:
+// the shape of the frequency and step texts a copied row holds, so the
+// channel write carries exactly the digits the receiver takes.
+bool isFixedPoint(std::string_view text, std::size_t integerDigits, std::size_t fractionDigits) {
+    if (text.size() != integerDigits + 1 + fractionDigits || text[integerDigits] != '.') {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != integerDigits && (text[i] < '0' || text[i] > '9')) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -56,9 +61,10 @@ std::optional<ChannelRecord> parseRecord(std::string_view text, std::string_view
         return std::nullopt;
     }
     // Only a record a copy could have made becomes a channel write.
-    if (!isNumberWithPoint(record[ChannelRecord::kFrequency], 10) ||
-        !isNumberWithPoint(record[ChannelRecord::kStep], 6) ||
-        record[ChannelRecord::kAttenuator].empty()) {
+    const std::string& attenuator = record[ChannelRecord::kAttenuator];
+    if (!isFixedPoint(record[ChannelRecord::kFrequency], 4, 6) ||
+        !isFixedPoint(record[ChannelRecord::kStep], 3, 3) ||
+        (attenuator != "0" && attenuator != "1")) {
         return std::nullopt;
     }
     // Whatever stood in the copied channel's place, the target is the channel.

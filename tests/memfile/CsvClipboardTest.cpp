@@ -117,6 +117,10 @@ TEST(Clipboard, ForeignShortAndMalformedTextsAreNoRecord) {
     EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t80.2 QP\r\t012.500\t0\tNFM\t0\tx", "A00"));
     EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0080.200000\t012.500\t0\tNFM", "A00"))
         << "no attenuator field";
+    // Numbers of another shape would reach the receiver with the wrong digit count.
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t145.5\t012.500\t0\tNFM\t0\tx", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0145.500000\t5\t0\tNFM\t0\tx", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0145.500000\t005.000\t0\tNFM\tX\tx", "A00"));
     // A record from a slot that reads empty cannot make a channel write.
     EXPECT_FALSE(clip::parseRecord(clip::makeRecord(ChannelRecord::emptySlot("A05")), "A00"));
 }
