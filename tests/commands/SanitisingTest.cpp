@@ -107,12 +107,15 @@ std::vector<Builder> builders() {
         {"fileChannelWrite",
          {"b05", "+", "0145.500000", "012.500", "1", "NFM", "1", "TOWER"},
          [](const Args& a) { return fileChannelWrite(recordOf(a, 0)); }},
+        // The row's other fields have their own walk above; a field that no
+        // longer reads as a channel, frequency or mode refuses that row.
         {"memoryFileWrite",
-         {"b05", "+", "0145.500000", "012.500", "0", "AM", "0", "TOWER", "b06", "AIRPORT"},
+         {"TOWER", "AIRPORT"},
          [](const Args& a) {
-             ChannelRecord cleared = ChannelRecord::emptySlot(a[8]);
+             const Args row = {"b05", "+", "0145.500000", "012.500", "0", "AM", "0", a[0]};
+             ChannelRecord cleared = ChannelRecord::emptySlot("b06");
              cleared[ChannelRecord::kPass] = "-";
-             return memoryFileWrite({recordOf(a, 0), cleared}, 'b', a[9]);
+             return memoryFileWrite({recordOf(row, 0), cleared}, 'b', a[1]);
          }},
         {"deleteChannelTransfer",
          {"A05"},
