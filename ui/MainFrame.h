@@ -253,6 +253,7 @@ private:
     // The panel's keys do nothing while the panel is locked for a sweep.
     bool panelUnlocked() const;
     void bindLogView(CZelView* view);
+    void bindExchange(CZelView* view);
     void registerLogCommands();
     // Find and Find Next on the list view.
     void registerFindCommands();

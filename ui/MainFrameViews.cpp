@@ -1,3 +1,4 @@
+#include "link/MemoryCommands.h"
 #include "log/LogActions.h"
 #include "log/LogControl.h"
 #include "ui/LogViewRows.h"
@@ -27,7 +28,10 @@ QWidget* CMainFrame::createListView() {
     context.scopeLevels = [this] {
         return ScopeLevels{m_settings.smeterMax, m_settings.scopeThreshold};
     };
+    context.memoryWriteStarted = [this] { m_poll.memWriteActive = true; };
+    context.backupFolder = [this] { return m_settingsPath.parent_path() / "backups"; };
     auto* view = new CZelView(context);
+    bindExchange(view);
 
     m_listHooks.recallChannel = [view] { view->recallSelected(); };
     m_listHooks.storeVfoHere = [view] { view->storeVfoHere(); };
@@ -36,6 +40,24 @@ QWidget* CMainFrame::createListView() {
     m_listHooks.contextMenu = [view](const QPoint& at) { view->openContextMenu(at); };
     bindLogView(view);
     return view;
+}
+
+// Copy, Cut and Paste of memory channels; once a memory file has been sent,
+// the bank is read back so the list shows what the receiver holds.
+void CMainFrame::bindExchange(CZelView* view) {
+    using C = CommandId;
+    setCommandHandler(C::EditCopy,
+                      {[view] { view->copySelected(); }, [view] { return view->canCopy(); }, {}});
+    setCommandHandler(C::EditCut,
+                      {[view] { view->cutSelected(); }, [view] { return view->canCopy(); }, {}});
+    setCommandHandler(
+        C::EditPaste,
+        {[view] { view->pasteIntoSelected(); }, [view] { return view->canPaste(); }, {}});
+    connect(this, &CMainFrame::viewRefreshRequested, view, [this, view] {
+        if (view->mode() == ListMode::MemoryBank && view->itemCount() > 0) {
+            appendCommands(cmd::memoryBankReadout(m_rx, *this, view->itemText(0, 0).front()));
+        }
+    });
 }
 
 // The LOG VIEW shows the document's entries; its actions go to the log.

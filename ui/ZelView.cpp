@@ -261,6 +261,10 @@ bool CZelView::isBuiltIn(ListEntry entry) const {
         case ListEntry::StoreVfo:
         case ListEntry::EditChannel:
         case ListEntry::DeleteChannel:
+        case ListEntry::WriteBankToFile:
+        case ListEntry::WriteFileToBank:
+        case ListEntry::ExportCsv:
+        case ListEntry::ImportCsv:
         case ListEntry::BankDescription:
         case ListEntry::DeleteAllChannels:
         case ListEntry::ResizeBank:

@@ -4,9 +4,11 @@
 #include <QTableView>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "log/ZelDoc.h"
 #include "model/Records.h"
@@ -60,7 +62,14 @@ struct ListViewContext {
     // The log runs or is still finishing: the log's deletes wait.
     std::function<bool()> logRunning;
     std::function<bool()> databaseAcceptsEntries;
+    // A memory file or CSV is being written into a bank: the frame reports
+    // "mem write done." once the queue has been sent.
+    std::function<void()> memoryWriteStarted;
+    // Where a bank is saved before a file or CSV is written into it.
+    std::function<std::filesystem::path()> backupFolder;
 };
+
+enum class ExchangeFile { Memory, Csv };
 
 // The dialogs the view opens; tests put fakes here.
 struct ListDialogs {
@@ -77,6 +86,9 @@ struct ListDialogs {
     // "Search Bank Settings": the bank's write command; nullopt on Cancel.
     std::function<std::optional<std::string>(QWidget*, const ChannelRecord&, bool mark2)>
         searchBank;
+    // A file name from the open or save dialog of a memory file or a CSV file.
+    std::function<std::optional<std::filesystem::path>(QWidget*, ExchangeFile kind, bool save)>
+        fileName;
 };
 ListDialogs standardListDialogs();
 
@@ -137,6 +149,17 @@ public slots:
     void defaultAction();   // Ctrl+Enter
     void doubleClickAction();
 
+    // ---- memory files, CSV and the clipboard (ZelViewExchange.cpp) ----
+    void writeBankToFile();
+    void writeFileToBank();
+    void exportCsv();
+    void importCsv();
+    bool canCopy() const;
+    bool canPaste() const;
+    void copySelected();
+    void cutSelected();
+    void pasteIntoSelected();
+
 signals:
     // "Searc&h This Bank": the range for the bandscope set-up.
     void bandscopeSearchRequested(const korvex::BandscopeSearch& search);
@@ -173,6 +196,11 @@ private:
     void deletePassFrequency(const ListRow& row);
     void deleteAllPassFrequencies(const ListRow& row);
     void runHandler(ListEntry entry);
+    // Exchange helpers (ZelViewExchange.cpp).
+    bool rowsInChannelOrder();
+    std::optional<std::filesystem::path> backupCurrentBank(char target);
+    void confirmAndWrite(std::vector<ChannelRecord> preview, char target, const std::string& label,
+                         const QString& notes);
 
     ListViewContext m_ctx;
     ListDialogs m_dialogs;

@@ -64,6 +64,14 @@ void CZelView::runEntry(ListEntry entry) {
             return deleteChannel(row);
         case ListEntry::BankDescription:
             return bankDescription(row);
+        case ListEntry::WriteBankToFile:
+            return writeBankToFile();
+        case ListEntry::WriteFileToBank:
+            return writeFileToBank();
+        case ListEntry::ExportCsv:
+            return exportCsv();
+        case ListEntry::ImportCsv:
+            return importCsv();
         case ListEntry::DeleteAllChannels:
             return deleteAllChannels(row);
         case ListEntry::ResizeBank:

@@ -1,5 +1,7 @@
 // The real dialogs behind the list view's commands.
 
+#include <QFileDialog>
+
 #include "ui/Cp1252.h"
 #include "ui/ZelView.h"
 #include "ui/dialogs/BankResizeDialog.h"
@@ -43,6 +45,24 @@ ListDialogs standardListDialogs() {
     };
     dialogs.searchBank = [](QWidget* parent, const ChannelRecord& record, bool mark2) {
         return CSearchBankDialog::run(record, mark2, parent);
+    };
+    dialogs.fileName = [](QWidget* parent, ExchangeFile kind,
+                          bool save) -> std::optional<std::filesystem::path> {
+        const bool memory = kind == ExchangeFile::Memory;
+        QFileDialog dialog(parent);
+        dialog.setNameFilters(memory ? QStringList{QStringLiteral("Memory Files(*.mem)"),
+                                                   QStringLiteral("All Files (*.*)")}
+                                     : QStringList{QStringLiteral("CSV Files(*.csv)"),
+                                                   QStringLiteral("All Files (*.*)")});
+        dialog.setDefaultSuffix(memory ? QStringLiteral("mem") : QStringLiteral("csv"));
+        dialog.setOption(QFileDialog::ReadOnly, false);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return std::filesystem::path(dialog.selectedFiles().front().toStdString());
     };
     return dialogs;
 }

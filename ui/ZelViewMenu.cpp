@@ -13,6 +13,8 @@ constexpr std::array<ListEntrySpec, kListEntryCount> kTable = {{
     {ListEntry::DeleteChannel, "&Delete Memory Channel ...\tCtrl-Del"},
     {ListEntry::WriteBankToFile, "Write Memory Bank Into File ...", true},
     {ListEntry::WriteFileToBank, "Write Memory File Into Bank ..."},
+    {ListEntry::ExportCsv, "Export Bank As CSV ..."},
+    {ListEntry::ImportCsv, "Import CSV Into Bank ..."},
     {ListEntry::BankDescription, "Set Memory Bank Description ...", true},
     {ListEntry::DeleteAllChannels, "Delete ALL Channels In Bank ..."},
     {ListEntry::ResizeBank, "Resize Bank ..."},
@@ -67,6 +69,7 @@ bool entryAllowed(ListEntry entry, const RowFacts* row, const ListViewState& sta
             return r.memoryChannel && vfo;
         case ListEntry::EditChannel:
         case ListEntry::WriteFileToBank:
+        case ListEntry::ImportCsv:
         case ListEntry::BankDescription:
         case ListEntry::DeleteAllChannels:
         case ListEntry::ResizeBank:
@@ -74,6 +77,7 @@ bool entryAllowed(ListEntry entry, const RowFacts* row, const ListViewState& sta
         case ListEntry::DeleteChannel:
             return r.usedMemoryChannel && memory;
         case ListEntry::WriteBankToFile:
+        case ListEntry::ExportCsv:
             return r.memoryChannel;
         case ListEntry::TuneFromDatabase:
         case ListEntry::StoreColumnWidths:

@@ -17,6 +17,8 @@ enum class ListEntry {
     DeleteChannel,
     WriteBankToFile,
     WriteFileToBank,
+    ExportCsv,
+    ImportCsv,
     BankDescription,
     DeleteAllChannels,
     ResizeBank,

@@ -12,6 +12,7 @@
 #include "link/Commands.h"
 #include "link/GroupCommands.h"
 #include "link/MemoryCommands.h"
+#include "link/MemoryFileCommands.h"
 #include "link/OptionCommands.h"
 #include "model/Receiver.h"
 #include "tests/support/FakeLinkHost.h"
@@ -103,6 +104,19 @@ std::vector<Builder> builders() {
         {"writeChannel",
          {"A05", " ", "0145500000", "012500", "0", "1", "0", "TOWER"},
          [](const Args& a) { return writeChannel(freshReceiver(), recordOf(a, 0)); }},
+        {"fileChannelWrite",
+         {"b05", "+", "0145.500000", "012.500", "1", "NFM", "1", "TOWER"},
+         [](const Args& a) { return fileChannelWrite(recordOf(a, 0)); }},
+        // The row's other fields have their own walk above; a field that no
+        // longer reads as a channel, frequency or mode refuses that row.
+        {"memoryFileWrite",
+         {"TOWER", "AIRPORT"},
+         [](const Args& a) {
+             const Args row = {"b05", "+", "0145.500000", "012.500", "0", "AM", "0", a[0]};
+             ChannelRecord cleared = ChannelRecord::emptySlot("b06");
+             cleared[ChannelRecord::kPass] = "-";
+             return memoryFileWrite({recordOf(row, 0), cleared}, 'b', a[1]);
+         }},
         {"deleteChannelTransfer",
          {"A05"},
          [](const Args& a) { return deleteChannelTransfer(a[0]); }},

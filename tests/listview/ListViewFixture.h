@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,6 +74,8 @@ protected:
         ctx.host = &host;
         ctx.mark2 = [] { return false; };
         ctx.bankNamesChanged = [this] { ++bankNameChanges; };
+        ctx.memoryWriteStarted = [this] { poll.memWriteActive = true; };
+        ctx.backupFolder = [this] { return scratchFolder() / "backups"; };
         view = std::make_unique<CZelView>(ctx);
         view->resize(800, 400);
         ListDialogs dialogs;
@@ -93,7 +98,23 @@ protected:
         };
         view->setDialogs(dialogs);
     }
-    void TearDown() override { setPromptHook({}); }
+    void TearDown() override {
+        setPromptHook({});
+        if (!m_scratch.empty()) {
+            std::filesystem::remove_all(m_scratch);
+        }
+    }
+    // A folder of this test's own, made when first asked for.
+    const std::filesystem::path& scratchFolder() {
+        if (m_scratch.empty()) {
+            char tmpl[] = "/tmp/korvex-listview-XXXXXX";
+            if (mkdtemp(tmpl) != nullptr) {
+                m_scratch = tmpl;
+            }
+        }
+        return m_scratch;
+    }
+    std::filesystem::path m_scratch;
 
     void exchange(std::string_view command, const std::vector<std::string>& lines) {
         rx.sentCommand = std::string(command);

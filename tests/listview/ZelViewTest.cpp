@@ -293,10 +293,13 @@ TEST_F(ZelView, MenuOnAUsedChannelInMemoryState) {
     memoryState();
     view->selectItem(0);
     std::unique_ptr<QMenu> menu(view->createContextMenu(nullptr));
-    // The memory-file entries follow later parts and stay disabled.
     const std::vector<QString> expected = {"Recall Memory Channel\tF10",
                                            "&Edit Memory Channel...\tCtrl-Ins",
                                            "&Delete Memory Channel ...\tCtrl-Del",
+                                           "Write Memory Bank Into File ...",
+                                           "Write Memory File Into Bank ...",
+                                           "Export Bank As CSV ...",
+                                           "Import CSV Into Bank ...",
                                            "Set Memory Bank Description ...",
                                            "Delete ALL Channels In Bank ...",
                                            "Resize Bank ...",
@@ -309,21 +312,30 @@ TEST_F(ZelView, EmptySlotInVfoStateCanOnlyBeStoredInto) {
     vfoState();
     view->selectItem(1);
     std::unique_ptr<QMenu> menu(view->createContextMenu(nullptr));
-    EXPECT_EQ(enabledEntries(menu.get()), std::vector<QString>{"Store VFO Here ...\tF11"});
+    EXPECT_EQ(enabledEntries(menu.get()),
+              (std::vector<QString>{"Store VFO Here ...\tF11", "Write Memory Bank Into File ...",
+                                    "Export Bank As CSV ..."}));
 }
 
 TEST_F(ZelView, LaterEntriesEnableOnceTheirHandlerIsSet) {
-    showBankA();
+    view->setRowSource(ListMode::Database, [](const RowProgress&) {
+        ListRows rows(2);
+        for (auto& r : rows) {
+            r[0] = "145.500";
+        }
+        return rows;
+    });
+    show(ListMode::Database);
     view->selectItem(0);
-    EXPECT_FALSE(view->entryEnabled(ListEntry::WriteBankToFile));
+    EXPECT_FALSE(view->entryEnabled(ListEntry::TuneFromDatabase));
     int runs = 0;
-    view->setEntryHandler(ListEntry::WriteBankToFile, [&runs] { ++runs; });
-    EXPECT_TRUE(view->entryEnabled(ListEntry::WriteBankToFile));
-    view->runEntry(ListEntry::WriteBankToFile);
+    view->setEntryHandler(ListEntry::TuneFromDatabase, [&runs] { ++runs; });
+    EXPECT_TRUE(view->entryEnabled(ListEntry::TuneFromDatabase));
+    view->runEntry(ListEntry::TuneFromDatabase);
     EXPECT_EQ(runs, 1);
     view->selectItem(-1);
     view->clearSelection();
-    view->runEntry(ListEntry::WriteBankToFile);
+    view->runEntry(ListEntry::TuneFromDatabase);
     EXPECT_EQ(runs, 1);
 }
 

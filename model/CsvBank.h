@@ -1,0 +1,41 @@
+#pragma once
+
+// Memory banks as the generic CSV of frequency lists and other radio
+// programs: export of the used channels, import into a bank's channels.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/Records.h"
+
+namespace korvex::csv {
+
+inline constexpr std::string_view kHeader =
+    "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE";
+inline constexpr std::size_t kNameLength = 12;
+
+// Every used row (column 1 not EMPTY_FIELD), names turned into UTF-8.
+std::string exportBank(const std::vector<ChannelRecord>& rows);
+
+struct ImportResult {
+    // One entry per slot of the bank: the record to write there, marked "+".
+    std::vector<std::optional<ChannelRecord>> channels;
+    int placed = 0;
+    int unusable = 0;      // no frequency that the receiver can hold, or no room
+    int unknownModes = 0;  // written as NFM
+    bool hasFrequencyColumn = false;
+};
+
+ImportResult importBank(std::string_view text, char target, std::size_t bankSize);
+
+// CSV fields of one file, records split at separators outside quotes.
+std::vector<std::vector<std::string>> parseRecords(std::string_view text, char separator);
+// UTF-8 to Windows-1252; characters the code page lacks become "?", bytes
+// that are no UTF-8 are taken as Windows-1252 already.
+std::string utf8ToCp1252(std::string_view text);
+std::string cp1252ToUtf8(std::string_view text);
+
+}  // namespace korvex::csv

@@ -1,0 +1,129 @@
+// CSV banks and the clipboard record.
+#include <gtest/gtest.h>
+
+#include "link/MemoryCommands.h"
+#include "model/ClipboardRecord.h"
+#include "model/CsvBank.h"
+#include "model/Receiver.h"
+
+namespace korvex {
+namespace {
+
+ChannelRecord channel(std::string ch, std::string freq, std::string step, std::string autoMode,
+                      std::string mode, std::string att, std::string text) {
+    ChannelRecord r;
+    r.field = {ch, "0", freq, step, autoMode, mode, att, text};
+    return r;
+}
+
+TEST(CsvImport, HandWrittenFileWithReorderedColumnsSemicolonsQuotesAndBom) {
+    const std::string file =
+        "\xEF\xBB\xBF"
+        "Mode;TStep;Frequency;Name;Location;Comment;Duplex\r\n"
+        "FM;12.5;145.500000;\"Calling; main\";2;;\r\n"
+        "WFM;100;0088.5;\"Radio \"\"One\"\" FM long name\";0;ATT;\r\n"
+        "DV;6.3;446.00625;Caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD;;AUTO ATT;\r\n"
+        "USB;5;not a number;Bad;3;;\r\n"
+        "\r\n"
+        "cw;0.04;7.0305;;99;;\r\n";
+    const csv::ImportResult result = csv::importBank(file, 'b', 5);
+    ASSERT_TRUE(result.hasFrequencyColumn);
+    EXPECT_EQ(result.placed, 4);
+    EXPECT_EQ(result.unusable, 1) << "the row without a frequency";
+    EXPECT_EQ(result.unknownModes, 1) << "DV is written as NFM";
+    ASSERT_EQ(result.channels.size(), 5u);
+    const ChannelRecord& wfm = *result.channels[0];
+    EXPECT_EQ(wfm.field, (std::array<std::string, 8>{"b00", "+", "0088.500000", "100.000", "0",
+                                                     "WFM", "1", "Radio \"One\" "}));
+    // Location 2 taken as given; the rows without a fitting location fill
+    // the free channels in order.
+    EXPECT_EQ((*result.channels[2])[ChannelRecord::kText], "Calling; mai");
+    EXPECT_EQ((*result.channels[2])[ChannelRecord::kMode], "NFM");
+    EXPECT_EQ((*result.channels[2])[ChannelRecord::kStep], "012.500");
+    const ChannelRecord& dv = *result.channels[1];
+    EXPECT_EQ(dv[ChannelRecord::kFrequency], "0446.006250");
+    EXPECT_EQ(dv[ChannelRecord::kStep], "006.250");
+    EXPECT_EQ(dv[ChannelRecord::kMode], "NFM");
+    EXPECT_EQ(dv[ChannelRecord::kAutoMode], "1");
+    EXPECT_EQ(dv[ChannelRecord::kAttenuator], "1");
+    EXPECT_EQ(dv[ChannelRecord::kText], "Caf\xE9 \x80 ?");
+    const ChannelRecord& cw = *result.channels[3];
+    EXPECT_EQ(cw[ChannelRecord::kMode], "CW");
+    EXPECT_EQ(cw[ChannelRecord::kStep], "000.050");
+    EXPECT_FALSE(result.channels[4]);
+}
+
+TEST(CsvImport, WithoutFrequencyColumnOrRoomRowsAreCounted) {
+    EXPECT_FALSE(csv::importBank("Name,Mode\nx,FM\n", 'A', 10).hasFrequencyColumn);
+    const csv::ImportResult full = csv::importBank("Frequency\n145\n146\n147\n10000\n0\n", 'A', 2);
+    EXPECT_EQ(full.placed, 2);
+    EXPECT_EQ(full.unusable, 3) << "one without room, two outside the receiver's range";
+}
+
+TEST(CsvExport, ExportThenImportKeepsEveryFieldTheReceiverHolds) {
+    std::vector<ChannelRecord> rows = {
+        channel("A00", "0080.200000", "005.000", "0", "NFM", "0", "Marine \xE9   "),
+        ChannelRecord::emptySlot("A01"),
+        channel("A02", "1296.000000", "012.500", "1", "AM", "1", "Tower, \"x\""),
+        channel("A03", "0000.100000", "100.000", "0", "SFM", "0", ""),
+        channel("A04", "0145.006250", "006.250", "0", "WAM", "1", "Semi;colon"),
+    };
+    const std::string text = csv::exportBank(rows);
+    EXPECT_TRUE(text.starts_with(std::string(csv::kHeader) + "\r\n"));
+    EXPECT_NE(text.find("0,Marine \xC3\xA9,80.200000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,"
+                        "NFM,5.000,,,,,,,\r\n"),
+              std::string::npos)
+        << text;
+    const csv::ImportResult back = csv::importBank(text, 'A', 5);
+    EXPECT_EQ(back.placed, 4);
+    EXPECT_EQ(back.unusable, 0);
+    EXPECT_EQ(back.unknownModes, 0);
+    for (std::size_t n : {0u, 2u, 3u, 4u}) {
+        SCOPED_TRACE(n);
+        ASSERT_TRUE(back.channels[n]);
+        ChannelRecord expected = rows[n];
+        expected[ChannelRecord::kPass] = "+";
+        while (!expected[ChannelRecord::kText].empty() &&
+               expected[ChannelRecord::kText].back() == ' ') {
+            expected[ChannelRecord::kText].pop_back();
+        }
+        EXPECT_EQ(*back.channels[n], expected);
+    }
+    EXPECT_FALSE(back.channels[1]);
+}
+
+TEST(Clipboard, RecordCarriesTheRowAndTakesTheTargetChannel) {
+    const ChannelRecord row =
+        channel("A05", "0080.200000", "012.500", "1", "NFM", "0", "Harbour     ");
+    const std::string record = clip::makeRecord(row);
+    EXPECT_EQ(record, "Korvex:::A05\t0\t0080.200000\t012.500\t1\tNFM\t0\tHarbour     ");
+    const auto pasted = clip::parseRecord(record, "b07");
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ((*pasted)[ChannelRecord::kChannel], "b07");
+    EXPECT_EQ((*pasted)[ChannelRecord::kText], "Harbour     ");
+
+    CReceiver rx;
+    rx.selectBank('b');
+    rx.currentBank().assign(10, ChannelRecord::emptySlot("b00"));
+    // Auto mode is always written off.
+    EXPECT_EQ(cmd::pasteChannel(rx, "b07", *pasted),
+              "MXb07 RF0080200000 AU0 ST012500 MD1 AT0 TMHarbour     \rMRb07\r");
+}
+
+TEST(Clipboard, ForeignShortAndMalformedTextsAreNoRecord) {
+    EXPECT_FALSE(clip::parseRecord("145.500", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0080.2", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t80.2 QP\r\t012.500\t0\tNFM\t0\tx", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0080.200000\t012.500\t0\tNFM", "A00"))
+        << "no attenuator field";
+    // Numbers of another shape would reach the receiver with the wrong digit count.
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t145.5\t012.500\t0\tNFM\t0\tx", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0145.500000\t5\t0\tNFM\t0\tx", "A00"));
+    EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0145.500000\t005.000\t0\tNFM\tX\tx", "A00"));
+    // A record from a slot that reads empty cannot make a channel write.
+    EXPECT_FALSE(clip::parseRecord(clip::makeRecord(ChannelRecord::emptySlot("A05")), "A00"));
+}
+
+}  // namespace
+}  // namespace korvex
