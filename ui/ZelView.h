@@ -198,6 +198,9 @@ private:
     void runHandler(ListEntry entry);
     // Exchange helpers (ZelViewExchange.cpp).
     bool rowsInChannelOrder();
+    // The text of a memory or CSV file the operator picks to write into the
+    // shown bank; nullopt when refused, cancelled or unreadable (told).
+    std::optional<std::string> readExchangeFile(ExchangeFile kind);
     std::optional<std::filesystem::path> backupCurrentBank(char target);
     void confirmAndWrite(std::vector<ChannelRecord> preview, char target, const std::string& label,
                          const QString& notes);

@@ -114,18 +114,25 @@ void CZelView::writeBankToFile() {
     }
 }
 
-void CZelView::writeFileToBank() {
+std::optional<std::string> CZelView::readExchangeFile(ExchangeFile kind) {
     if (!rowsInChannelOrder() || !m_dialogs.fileName || itemCount() == 0) {
-        return;
+        return std::nullopt;
     }
-    const auto path = m_dialogs.fileName(this, ExchangeFile::Memory, false);
+    const auto path = m_dialogs.fileName(this, kind, false);
     if (!path) {
-        return;
+        return std::nullopt;
     }
-    const std::optional<std::string> text = readWholeFile(*path);
+    std::optional<std::string> text = readWholeFile(*path);
     if (!text) {
         tell(this, QStringLiteral("Input File could not be opened!"), QStringLiteral("Error"),
              PromptIcon::Error);
+    }
+    return text;
+}
+
+void CZelView::writeFileToBank() {
+    const std::optional<std::string> text = readExchangeFile(ExchangeFile::Memory);
+    if (!text) {
         return;
     }
     const char target = itemText(0, 0).front();
@@ -249,17 +256,8 @@ void CZelView::exportCsv() {
 }
 
 void CZelView::importCsv() {
-    if (!rowsInChannelOrder() || !m_dialogs.fileName || itemCount() == 0) {
-        return;
-    }
-    const auto path = m_dialogs.fileName(this, ExchangeFile::Csv, false);
-    if (!path) {
-        return;
-    }
-    const std::optional<std::string> text = readWholeFile(*path);
+    const std::optional<std::string> text = readExchangeFile(ExchangeFile::Csv);
     if (!text) {
-        tell(this, QStringLiteral("Input File could not be opened!"), QStringLiteral("Error"),
-             PromptIcon::Error);
         return;
     }
     const char target = itemText(0, 0).front();
