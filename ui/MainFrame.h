@@ -257,6 +257,8 @@ private:
     void registerLogCommands();
     // Find and Find Next on the list view.
     void registerFindCommands();
+    // Whether a database slot (1..3) is connected.
+    bool databaseSlotConnected(int slot) const;
     // The settings the log reads at every use follow the settings.
     void syncAudioSettings();
     // The save dialog of File New and Start Log; nothing on Cancel.
