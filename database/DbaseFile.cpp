@@ -245,9 +245,11 @@ DbaseReader::DbaseReader(std::unique_ptr<Handle> handle) : m_handle(std::move(ha
 
 std::unique_ptr<DbaseReader> DbaseReader::open(const std::filesystem::path& file,
                                                const DbaseLayout& layout, std::string& error) {
+    tShapelibMessage.clear();
     DBFHandle dbf = openWithHooks(file, "rb", nullptr);
     if (dbf == nullptr) {
-        error = "The file " + file.filename().string() + " cannot be opened.";
+        error = "The file " + file.filename().string() + " cannot be opened" +
+                (tShapelibMessage.empty() ? std::string(".") : ": " + tShapelibMessage);
         return nullptr;
     }
     if (!matchesLayout(dbf, layout)) {
