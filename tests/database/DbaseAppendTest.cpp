@@ -18,6 +18,7 @@ namespace {
 
 using db::AppendStep;
 using db::Value;
+using Bytes = std::string;
 
 db::DateTime date(int y, int m, int d) {
     db::DateTime t;
@@ -182,6 +183,32 @@ TEST_F(DbaseAppendTest, RefusedValuesNameTheirFieldAndChangeNothing) {
         rs->append({Value::ofText("7,5"), Value::ofText("ABCDEF"), Value::null(), Value::null()}));
     const auto rows = reread();
     EXPECT_EQ(rows[20], (std::vector<std::string>{"7.5", "ABCDEF", "", "", ""}));
+}
+
+TEST(DbaseAppendCodePageTest, TextIsStoredInTheTablesCodePage) {
+    TempFolder folder;
+    copyFixture(folder, "pyfreqs.dbf");
+    const auto file = folder.file("pyfreqs.dbf");
+    {
+        Bytes bytes = readBytes(file);
+        bytes[29] = 0x02;  // code page 850
+        writeBytes(file, bytes);
+    }
+    std::string error;
+    auto database = db::openDbase(folder.path(), false, error);
+    ASSERT_TRUE(database) << error;
+    auto rs = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
+    ASSERT_TRUE(rs);
+    ASSERT_FALSE(rs->append({Value::ofText("Zürich Bär")}));
+    const std::string bytes = readBytes(file);
+    EXPECT_EQ(bytes.substr(193 + 20 * 77 + 19, 10), "Z\x81rich B\x84r");
+    auto again = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(readAll(*again).back(), std::vector<std::string>{"Zürich Bär"});
+    // Windows-1252's € is no character of code page 850.
+    const auto refused = rs->append({Value::ofText("5 €")});
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->message.find("CP850"), std::string::npos) << refused->message;
 }
 
 TEST(DbaseAppendReadOnlyTest, ReadOnlyDatabaseRefuses) {
