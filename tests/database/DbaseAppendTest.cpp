@@ -3,6 +3,7 @@
 // records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <ctime>
 
@@ -283,6 +284,41 @@ TEST_F(DbaseAppendTest, KillBetweenRecordAndHeaderKeepsEveryEarlierRecord) {
     EXPECT_EQ(reread().size(), 21u);
     EXPECT_EQ(dumpedRecords(file), 21);
     EXPECT_EQ(readBytes(file).size(), 193u + 21u * 77u + 1u);
+}
+
+TEST_F(DbaseAppendTest, AppendsFromTwoProcessesAllLand) {
+    constexpr int kEach = 15;
+    std::vector<pid_t> children;
+    for (const char* who : {"left", "right"}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::string error;
+            auto own = db::openDbase(folder.path(), false, error);
+            auto set = own ? own->query("SELECT NAME FROM [pyfreqs.dbf]", error) : nullptr;
+            int failures = set ? 0 : 1;
+            for (int i = 0; set && i < kEach; ++i) {
+                failures +=
+                    set->append({Value::ofText(std::string(who) + std::to_string(i))}).has_value();
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto rows = reread();
+    ASSERT_EQ(rows.size(), 20u + 2 * kEach);
+    std::vector<std::string> names;
+    for (std::size_t i = 20; i < rows.size(); ++i) {
+        names.push_back(rows[i][2]);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+    EXPECT_EQ(dumpedRecords(file), 20 + 2 * kEach);
 }
 
 }  // namespace
