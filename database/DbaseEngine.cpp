@@ -146,6 +146,7 @@ private:
     // fresh reader lets next() go on to the appended record.
     void reopenAfterAppend() {
         std::string error;
+        const DbaseFileLock lock(m_file, false);
         auto layout = readDbaseLayout(m_file, error);
         if (!layout) {
             return;
@@ -200,6 +201,7 @@ public:
         }
         const std::string tableName = file->filename().string();
         std::string reason;
+        const DbaseFileLock lock(*file, false);
         auto layout = readDbaseLayout(*file, reason);
         if (!layout) {
             error = tableName + ": " + reason;

@@ -236,29 +236,6 @@ void restoreFile(const std::filesystem::path& file, std::string_view header, std
     ::close(fd);
 }
 
-// An advisory lock on a file for as long as it lives (none when the file
-// cannot be opened: the append then fails on its own).
-class FileLock {
-public:
-    explicit FileLock(const std::filesystem::path& file)
-        : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (m_fd >= 0) {
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~FileLock() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    int m_fd;
-};
-
 }  // namespace
 
 struct DbaseReader::Handle {
@@ -304,7 +281,7 @@ bool appendDbaseRecord(const std::filesystem::path& file, const DbaseLayout& lay
     const std::string name = file.filename().string();
     // Two appends of this program (two slots, two instances) take turns;
     // the layout and the count are read under the lock.
-    const FileLock lock(file);
+    const DbaseFileLock lock(file, true);
     const auto current = readDbaseLayout(file, error);
     if (!current) {
         return false;
@@ -376,6 +353,20 @@ bool appendDbaseRecord(const std::filesystem::path& file, const DbaseLayout& lay
         return false;
     }
     return true;
+}
+
+DbaseFileLock::DbaseFileLock(const std::filesystem::path& file, bool exclusive)
+    : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (m_fd >= 0) {
+        while (::flock(m_fd, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+DbaseFileLock::~DbaseFileLock() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
 }
 
 void setAppendFaultHookForTesting(AppendFaultHook hook) {
