@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ValueDump.h"
 #include "database/Engine.h"
 #include "settings/TempFolder.h"
 
@@ -159,6 +160,67 @@ TEST(ExcelEngineTest, FilesThatAreNoWorkbookGiveAnError) {
     std::string error;
     EXPECT_FALSE(openDatabase(kConnectExcel, folder.file("missing.xls"), true, error));
     EXPECT_NE(error.find("missing.xls"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+using korvex::test::dumpRecords;
+using korvex::test::fieldTypes;
+
+TEST(ExcelEngineTest, GuessesTypesFromTheFirstEightDataRows) {
+    auto db = openXls(kData / "typed.xls");
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->tableNames(), (std::vector<std::string>{"Types",
+                                                          "\xC3\x9C"
+                                                          "bersicht 2",
+                                                          "Empty"}));
+    auto records = run(*db, "SELECT * FROM [types]");
+    ASSERT_TRUE(records);
+    std::vector<std::string> names;
+    for (const Field& f : records->fields()) {
+        names.push_back(f.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"NUM", "WHEN", "MIXED", "F4", "LATE", "TEXTNUM"}));
+    // LATE has its only value after the eighth row; TEXTNUM holds digits as
+    // text cells.
+    EXPECT_EQ(fieldTypes(*records),
+              (std::vector<int>{kDouble, kDateTime, kText, kText, kText, kText}));
+    // Formatted but empty rows at the end are no records; the empty row
+    // between records is one.
+    EXPECT_EQ(records->recordCount(), 11u);
+    const auto rows = dumpRecords(*records);
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "#1|@2024-03-15 00:00:00|7|a|-|1",
+                        "#2.5|@2024-03-15 10:30:00|text|b|-|2",
+                        "-|@1899-12-30 14:05:00|145.5|-|-|-",
+                        "#-3|-|2024-03-15|d|-|-",
+                        "-|-|-|-|-|-",
+                        "#1000000|-|2024-03-15 10:30:00|f|-|-",
+                        "#0.1|-|-|-|-|-",
+                        "#8|-|-|-|-|-",
+                        "#123.5|@2024-01-02 00:00:00|-|-|42|-",
+                        "-|!junk|-|-|-|-",
+                        "-|@2023-03-15 06:00:00|-|-|-|-",
+                    }));
+}
+
+TEST(ExcelEngineTest, OtherSheetsByName) {
+    auto db = openXls(kData / "typed.xls");
+    ASSERT_TRUE(db);
+    auto second = run(*db,
+                      "SELECT 2024, stra\xC3\x9F"
+                      "e FROM [\xC3\x9C"
+                      "bersicht 2]");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(fieldTypes(*second), (std::vector<int>{kDouble, kText}));
+    EXPECT_EQ(dumpRecords(*second), std::vector<std::string>{"#1|K\xC3\xB6ln \xE2\x82\xAC"});
+    auto empty = run(*db, "SELECT * FROM [EMPTY]");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->fields().empty());
+    EXPECT_EQ(empty->recordCount(), 0u);
+    EXPECT_FALSE(empty->next());
 }
 
 }  // namespace

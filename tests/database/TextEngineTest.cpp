@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ValueDump.h"
 #include "database/CsvFile.h"
 #include "database/Engine.h"
 #include "settings/TempFolder.h"
@@ -40,52 +41,11 @@ protected:
         return records;
     }
 
-    // Every record's values as texts ("#" for a number, "@" for a date,
-    // "!" for a bad date, "-" for null), one string per record.
     static std::vector<std::string> dump(RecordSet& records) {
-        std::vector<std::string> rows;
-        while (records.next()) {
-            std::string row;
-            for (std::size_t i = 0; i < records.fields().size(); ++i) {
-                const Value v = records.value(i);
-                row += i > 0 ? "|" : "";
-                switch (v.kind) {
-                    case Value::Kind::Null:
-                        row += "-";
-                        break;
-                    case Value::Kind::Number: {
-                        char buffer[64];
-                        std::snprintf(buffer, sizeof buffer, "#%.10g", v.number);
-                        row += buffer;
-                        break;
-                    }
-                    case Value::Kind::Text:
-                        row += v.text;
-                        break;
-                    case Value::Kind::Date: {
-                        char buffer[64];
-                        std::snprintf(buffer, sizeof buffer, "@%04d-%02d-%02d %02d:%02d:%02d",
-                                      v.date.year, v.date.month, v.date.day, v.date.hour,
-                                      v.date.minute, v.date.second);
-                        row += buffer;
-                        break;
-                    }
-                    case Value::Kind::BadDate:
-                        row += "!" + v.text;
-                        break;
-                }
-            }
-            rows.push_back(row);
-        }
-        return rows;
+        return korvex::test::dumpRecords(records);
     }
-
     static std::vector<int> types(const RecordSet& records) {
-        std::vector<int> out;
-        for (const Field& f : records.fields()) {
-            out.push_back(f.type);
-        }
-        return out;
+        return korvex::test::fieldTypes(records);
     }
 
     TempFolder folder;
