@@ -38,10 +38,11 @@ void CMainFrame::registerDatabaseCommands() {
     using C = CommandId;
     const std::array<C, db::kSlotCount> commands = {C::ConnectDb1, C::ConnectDb2, C::ConnectDb3};
     for (int slot = 1; slot <= db::kSlotCount; ++slot) {
-        setCommandHandler(commands[static_cast<std::size_t>(slot - 1)],
-                          {[this, slot] { m_databases->connectSlot(slot); },
-                           {},
-                           [this, slot] { return m_databases->databaseSlots().activeSlot() == slot; }});
+        setCommandHandler(
+            commands[static_cast<std::size_t>(slot - 1)],
+            {[this, slot] { m_databases->connectSlot(slot); },
+             {},
+             [this, slot] { return m_databases->databaseSlots().activeSlot() == slot; }});
     }
     // During a sweep the list is not what the window shows.
     setCommandHandler(
