@@ -111,7 +111,7 @@ ListRows CFrameDatabases::databaseRows() {
     // another database) reads the table; one that a change of the log causes
     // shows the rows read last.
     const bool keep = std::exchange(m_keepRows, false);
-    if (keep || (!m_queryDue && m_view->itemCount() > 0)) {
+    if (m_filling || keep || (!m_queryDue && m_view->itemCount() > 0)) {
         return m_rows;
     }
     m_queryDue = false;
@@ -123,7 +123,10 @@ ListRows CFrameDatabases::databaseRows() {
         return slotStatusRows(m_slots);
     }
     PleaseWaitWatcher watcher(m_view);
+    m_filling = true;
     m_rows = readDatabaseRows(*db, watcher, CZelView::kMaxDatabaseRows);
+    m_filling = false;
+    m_queryDue = false;
     // The list shares the log's change flag: what it asked for is shown.
     m_ctx.doc->entriesChanged = false;
     return m_rows;

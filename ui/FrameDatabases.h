@@ -76,6 +76,9 @@ private:
     ListRows m_rows;
     bool m_queryDue = true;
     bool m_keepRows = false;
+    // The progress window lets timers run: a refill they ask for meanwhile
+    // must not start the table again under the running fill.
+    bool m_filling = false;
 };
 
 }  // namespace korvex

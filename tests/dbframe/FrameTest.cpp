@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 
 #include "tests/dbframe/DbFrameFixture.h"
@@ -96,6 +97,34 @@ TEST_F(FrameDbTest, ABigTableShowsFifteenThousandRowsAndClearsTheChangeFlag) {
     showDatabase();
     EXPECT_EQ(view().itemCount(), 15000);
     EXPECT_FALSE(frame->document().entriesChanged);
+}
+
+TEST_F(FrameDbTest, ARefillAskedForDuringTheFillDoesNotRestartTheTable) {
+    folder.configure(1, folder.copy("big.dbf"), "dBASE III;", kFreqFields);
+    trigger(CommandId::ConnectDb1);
+    // Runs inside the fill, when the progress window lets events through:
+    // the log reports a change and the display update refills the list.
+    bool nested = false;
+    QTimer::singleShot(0, [&] {
+        nested = true;
+        frame->document().entriesChanged = true;
+        panel().actions().refreshList(kDatabasePosition);
+        panel().updateFromModel();
+    });
+    showDatabase();
+    ASSERT_TRUE(nested);
+    ASSERT_EQ(view().itemCount(), 15000);
+    std::vector<std::string> during;
+    for (int r = 0; r < view().itemCount(); ++r) {
+        during.push_back(view().itemText(r, 0));
+    }
+    // The same rows as a fill on its own gives: read once, from the first record.
+    panel().actions().refreshList(kDatabasePosition);
+    ASSERT_EQ(view().itemCount(), 15000);
+    for (int r = 0; r < view().itemCount(); r += 997) {
+        EXPECT_EQ(during[static_cast<std::size_t>(r)], view().itemText(r, 0)) << r;
+    }
+    EXPECT_EQ(during.back(), view().itemText(14999, 0));
 }
 
 TEST_F(FrameDbTest, RefreshReadsTheTableAgainButALogChangeDoesNot) {
