@@ -115,9 +115,11 @@ private:
 // ---- the text and lookup rules, for the list, the set-up preview and tests ----
 
 // A field's value as the list shows it (UTF-8, trimmed): FREQ numbers "%4.6f"
-// (kHz "%7.3f"), FREQ text read as a number with "," as ".", other numbers
-// "%f", dates "%Y-%m-%d %H:%M" / "%Y-%m-%d" / "%H:%M", "?date?" for a bad
-// date, "?!?" for an unsupported type, "" for null or empty.
+// (kHz "%7.3f"), FREQ text read as a number with "," as "." (a text that does
+// not start with a number stays as it is), other numbers "%f", dates
+// "%Y-%m-%d %H:%M" / "%Y-%m-%d" / "%H:%M" (a date counts in 1901..2999, a
+// time when it is not 00:00; "" with neither), "?date?" for a bad date, "?!?"
+// for an unsupported type, "" for null or empty. Never depends on the locale.
 std::string recordText(const Value& value, int type, std::size_t role, bool inKhz);
 // The set-up preview's text: numbers "% 4.6f", "?!?" for unsupported types,
 // otherwise as recordText() for a role other than FREQ.
