@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <shapefil.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace korvex::db {
@@ -235,6 +236,29 @@ void restoreFile(const std::filesystem::path& file, std::string_view header, std
     ::close(fd);
 }
 
+// An advisory lock on a file for as long as it lives (none when the file
+// cannot be opened: the append then fails on its own).
+class FileLock {
+public:
+    explicit FileLock(const std::filesystem::path& file)
+        : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~FileLock() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int m_fd;
+};
+
 }  // namespace
 
 struct DbaseReader::Handle {
@@ -245,9 +269,11 @@ DbaseReader::DbaseReader(std::unique_ptr<Handle> handle) : m_handle(std::move(ha
 
 std::unique_ptr<DbaseReader> DbaseReader::open(const std::filesystem::path& file,
                                                const DbaseLayout& layout, std::string& error) {
+    tShapelibMessage.clear();
     DBFHandle dbf = openWithHooks(file, "rb", nullptr);
     if (dbf == nullptr) {
-        error = "The file " + file.filename().string() + " cannot be opened.";
+        error = "The file " + file.filename().string() + " cannot be opened" +
+                (tShapelibMessage.empty() ? std::string(".") : ": " + tShapelibMessage);
         return nullptr;
     }
     if (!matchesLayout(dbf, layout)) {
@@ -276,6 +302,9 @@ std::string_view DbaseReader::record(int index) {
 bool appendDbaseRecord(const std::filesystem::path& file, const DbaseLayout& layout,
                        std::string_view record, std::string& error) {
     const std::string name = file.filename().string();
+    // Two appends of this program (two slots, two instances) take turns;
+    // the layout and the count are read under the lock.
+    const FileLock lock(file);
     const auto current = readDbaseLayout(file, error);
     if (!current) {
         return false;
@@ -307,8 +336,13 @@ bool appendDbaseRecord(const std::filesystem::path& file, const DbaseLayout& lay
         }
         return false;
     }
-    bool ok = matchesLayout(handle, *current) &&
-              DBFWriteTuple(handle, count, const_cast<char*>(record.data())) != 0;
+    if (!matchesLayout(handle, *current)) {
+        hooked->failed = true;
+        DBFClose(handle);
+        error = "The table " + name + " was changed by another program. Connect to it again.";
+        return false;
+    }
+    bool ok = DBFWriteTuple(handle, count, const_cast<char*>(record.data())) != 0;
     const AppendFaultHook hook = gFaultHook.load();
     if (ok && hook != nullptr && !hook(AppendStep::WriteRecord)) {
         hooked->failed = true;

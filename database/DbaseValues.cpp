@@ -130,7 +130,7 @@ int dbaseFieldType(char letter) {
         case 'I':
             return kLong;
         default:
-            return kUnsupportedType;
+            return kUnknownDbaseType;
     }
 }
 

@@ -14,7 +14,7 @@
 namespace korvex::db {
 
 // The type code of field types this engine does not know.
-inline constexpr int kUnsupportedType = 0;
+inline constexpr int kUnknownDbaseType = 0;
 
 // C text, N and F double, D date/time, L boolean, M memo, I long.
 int dbaseFieldType(char letter);

@@ -3,6 +3,7 @@
 // records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <ctime>
 
@@ -18,6 +19,7 @@ namespace {
 
 using db::AppendStep;
 using db::Value;
+using Bytes = std::string;
 
 db::DateTime date(int y, int m, int d) {
     db::DateTime t;
@@ -184,6 +186,32 @@ TEST_F(DbaseAppendTest, RefusedValuesNameTheirFieldAndChangeNothing) {
     EXPECT_EQ(rows[20], (std::vector<std::string>{"7.5", "ABCDEF", "", "", ""}));
 }
 
+TEST(DbaseAppendCodePageTest, TextIsStoredInTheTablesCodePage) {
+    TempFolder folder;
+    copyFixture(folder, "pyfreqs.dbf");
+    const auto file = folder.file("pyfreqs.dbf");
+    {
+        Bytes bytes = readBytes(file);
+        bytes[29] = 0x02;  // code page 850
+        writeBytes(file, bytes);
+    }
+    std::string error;
+    auto database = db::openDbase(folder.path(), false, error);
+    ASSERT_TRUE(database) << error;
+    auto rs = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
+    ASSERT_TRUE(rs);
+    ASSERT_FALSE(rs->append({Value::ofText("Zürich Bär")}));
+    const std::string bytes = readBytes(file);
+    EXPECT_EQ(bytes.substr(193 + 20 * 77 + 19, 10), "Z\x81rich B\x84r");
+    auto again = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(readAll(*again).back(), std::vector<std::string>{"Zürich Bär"});
+    // Windows-1252's € is no character of code page 850.
+    const auto refused = rs->append({Value::ofText("5 €")});
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->message.find("CP850"), std::string::npos) << refused->message;
+}
+
 TEST(DbaseAppendReadOnlyTest, ReadOnlyDatabaseRefuses) {
     TempFolder folder;
     copyFixture(folder, "pyfreqs.dbf");
@@ -256,6 +284,41 @@ TEST_F(DbaseAppendTest, KillBetweenRecordAndHeaderKeepsEveryEarlierRecord) {
     EXPECT_EQ(reread().size(), 21u);
     EXPECT_EQ(dumpedRecords(file), 21);
     EXPECT_EQ(readBytes(file).size(), 193u + 21u * 77u + 1u);
+}
+
+TEST_F(DbaseAppendTest, AppendsFromTwoProcessesAllLand) {
+    constexpr int kEach = 15;
+    std::vector<pid_t> children;
+    for (const char* who : {"left", "right"}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::string error;
+            auto own = db::openDbase(folder.path(), false, error);
+            auto set = own ? own->query("SELECT NAME FROM [pyfreqs.dbf]", error) : nullptr;
+            int failures = set ? 0 : 1;
+            for (int i = 0; set && i < kEach; ++i) {
+                failures +=
+                    set->append({Value::ofText(std::string(who) + std::to_string(i))}).has_value();
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto rows = reread();
+    ASSERT_EQ(rows.size(), 20u + 2 * kEach);
+    std::vector<std::string> names;
+    for (std::size_t i = 20; i < rows.size(); ++i) {
+        names.push_back(rows[i][2]);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+    EXPECT_EQ(dumpedRecords(file), 20 + 2 * kEach);
 }
 
 }  // namespace
