@@ -65,6 +65,9 @@ std::size_t readAll(RecordSet& records) {
     return rows;
 }
 
+// FreeXL reads past its own buffers on some of these files; the engine reads
+// workbooks in a child process, so that becomes an error text here (the
+// sanitizer build prints the child's report and goes on).
 TEST(SheetRandomInput, DamagedWorkbooksGiveRecordsOrAnError) {
     TempFolder folder;
     std::mt19937 rng(20261209);
@@ -72,7 +75,7 @@ TEST(SheetRandomInput, DamagedWorkbooksGiveRecordsOrAnError) {
     for (const char* name : {"freqs.xls", "freqs_khz.xls", "typed.xls"}) {
         const std::string original = readBytes(kData / name);
         ASSERT_FALSE(original.empty()) << name;
-        for (int round = 0; round < 200; ++round) {
+        for (int round = 0; round < 120; ++round) {
             const auto file = folder.file("damaged.xls");
             writeBytes(file, damaged(rng, original, binary, round % 4 != 0));
             std::string error;
@@ -108,7 +111,7 @@ TEST(SheetRandomInput, DamagedCsvFilesReadAndAppendWholeOrNotAtAll) {
         "FREQ,NAME\n1,K\xF6ln\n2,\"x\"\n",
     };
     for (const std::string& original : originals) {
-        for (int round = 0; round < 300; ++round) {
+        for (int round = 0; round < 200; ++round) {
             const std::string bytes = damaged(rng, original, text);
             writeBytes(folder.file("t.csv"), bytes);
             std::string error;
