@@ -80,6 +80,22 @@ TEST_F(FrameDbTest, TheActiveSlotIsDisconnectedOnlyAfterTheQuestion) {
     EXPECT_GT(view().itemCount(), 3);
 }
 
+TEST_F(FrameDbTest, TheThreeKindsOfTableListTheSameFrequencies) {
+    folder.configure(1, folder.copy("freqs.dbf"), "dBASE III;", kFreqFields);
+    folder.configure(2, folder.copy("freqs.xls"), "Excel 5.0;", kFreqFields, true, false, "freqs");
+    folder.configure(3, folder.copy("freqs.csv"), "Text;", kFreqFields);
+    showDatabase();
+    for (const CommandId id :
+         {CommandId::ConnectDb1, CommandId::ConnectDb2, CommandId::ConnectDb3}) {
+        trigger(id);
+        ASSERT_EQ(view().itemCount(), 20) << static_cast<int>(id);
+        EXPECT_EQ(view().itemText(4, 0), "145.762500");
+        EXPECT_EQ(view().itemText(4, 1), "NFM");
+        EXPECT_EQ(view().itemText(4, 2), "Repeater DB0XX");
+    }
+    EXPECT_TRUE(prompts.empty()) << prompts[0].text.toStdString();
+}
+
 TEST_F(FrameDbTest, AnUnconfiguredSlotSaysHowToSetItUp) {
     trigger(CommandId::ConnectDb3);
     ASSERT_EQ(prompts.size(), 1u);
