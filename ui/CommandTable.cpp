@@ -15,9 +15,9 @@ constexpr std::array<std::string_view, 6> kMenus = {"&File",     "&Edit", "V&iew
 constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
     {C::FileNew, "&File", "&New", "Ctrl+N", "create a new logfile", "New log file", "newlog"},
     {C::FileOpen, "&File", "&Open...", "Ctrl+O", "open an existing logfile", "Open log file", "openlog"},
-    {C::ConnectDb1, "&File", "Connect to DB&1", "", "connect to database 1", "Connect to database 1", "db1", false, true},
-    {C::ConnectDb2, "&File", "Connect to DB&2", "", "connect to database 2", "Connect to database 2", "db2"},
-    {C::ConnectDb3, "&File", "Connect to DB&3", "", "connect to database 3", "Connect to database 3", "db3"},
+    {C::ConnectDb1, "&File", "Connect to DB&1", "", "connect to database 1", "Connect to database 1", "db1", true, true},
+    {C::ConnectDb2, "&File", "Connect to DB&2", "", "connect to database 2", "Connect to database 2", "db2", true},
+    {C::ConnectDb3, "&File", "Connect to DB&3", "", "connect to database 3", "Connect to database 3", "db3", true},
     {C::FileExit, "&File", "E&xit", "", "exit application", "", "", false, true},
     {C::EditCopy, "&Edit", "Copy ", "Ctrl+C", "copy selected channel to clipboard", "", ""},
     {C::EditCut, "&Edit", "Cut ", "Ctrl+X", "copy selected channel to clipboard and delete it (cut)", "", ""},

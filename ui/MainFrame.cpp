@@ -18,6 +18,7 @@
 #include "log/LogControl.h"
 #include "mrqSnd.h"
 #include "ui/Cp1252.h"
+#include "ui/FrameDatabases.h"
 #include "ui/HelpFiles.h"
 #include "ui/KeyboardLocks.h"
 #include "ui/ListFind.h"
@@ -58,6 +59,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     registerScopeCommands();
     createAccelerators();
     setTuningPanel(createTuningPanel());
+    registerDatabaseCommands();
 
     m_port = new QtSerialPort(this);
     connect(m_port, &QtSerialPort::bytesArrived, this, [this] {
@@ -357,6 +359,7 @@ void CMainFrame::shutdown() {
     if (m_settings.saveOnExit) {
         saveSettings();
     }
+    m_databases->closeAll();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -33,6 +33,7 @@ class QToolBar;
 
 namespace korvex {
 
+class CFrameDatabases;
 class CListFind;
 class CListFindView;
 class CLogActions;
@@ -100,6 +101,7 @@ public:
     CLogActions& logActions() { return *m_logActions; }
     CLogControl& logControl() { return *m_logControl; }
     CListFind& listFind() { return *m_find; }
+    CFrameDatabases& databases() { return *m_databases; }
     SoundControl& sound() { return *m_sound; }
     // Tests replace the sound library and the log's file dialogs.
     void setSoundControl(std::unique_ptr<SoundControl> sound);
@@ -259,6 +261,12 @@ private:
     void registerFindCommands();
     // Whether a database slot (1..3) is connected.
     bool databaseSlotConnected(int slot) const;
+    // The frequency databases: their rows and entries in the list view, and
+    // the frame's commands for them.
+    void createDatabases(CZelView* view);
+    void registerDatabaseCommands();
+    // "dbconf.ini" lies beside "Korv.ini"; a complete one is written when missing.
+    void useDatabaseFolder(const std::filesystem::path& folder);
     // The settings the log reads at every use follow the settings.
     void syncAudioSettings();
     // The save dialog of File New and Start Log; nothing on Cancel.
@@ -284,6 +292,7 @@ private:
     std::unique_ptr<CLogControl> m_logControl;
     std::unique_ptr<CListFindView> m_findView;
     std::unique_ptr<CListFind> m_find;
+    std::unique_ptr<CFrameDatabases> m_databases;
     LogFileDialogs m_logFileDialogs;
     PollFields m_poll;
     PollCycle m_cycle;

@@ -43,6 +43,7 @@ void CMainFrame::loadSettings() {
     const std::filesystem::path exeDir(QCoreApplication::applicationDirPath().toStdString());
     const std::filesystem::path folder = chooseSettingsFolder(configDir, exeDir);
     m_settingsPath = ensureSettingsFile(folder);
+    useDatabaseFolder(folder);
     m_settings = korvex::loadSettings(m_settingsPath);
     applySettings();
 }

@@ -1,6 +1,7 @@
 #include "link/MemoryCommands.h"
 #include "log/LogActions.h"
 #include "log/LogControl.h"
+#include "ui/FrameDatabases.h"
 #include "ui/LogViewRows.h"
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
@@ -30,8 +31,10 @@ QWidget* CMainFrame::createListView() {
     };
     context.memoryWriteStarted = [this] { m_poll.memWriteActive = true; };
     context.backupFolder = [this] { return m_settingsPath.parent_path() / "backups"; };
+    context.databaseAcceptsEntries = [this] { return m_databases->acceptsEntries(); };
     auto* view = new CZelView(context);
     bindExchange(view);
+    createDatabases(view);
 
     m_listHooks.recallChannel = [view] { view->recallSelected(); };
     m_listHooks.storeVfoHere = [view] { view->storeVfoHere(); };

@@ -121,6 +121,11 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
         CommandId::HelpShortcuts,
         CommandId::HelpLicense,
         CommandId::HelpAbout,
+        // The frequency databases'.
+        CommandId::ConnectDb1,
+        CommandId::ConnectDb2,
+        CommandId::ConnectDb3,
+        CommandId::EditJump,
         // The log's: Stop Log and Stop Recording wait for a log or a recording.
         CommandId::FileNew,
         CommandId::FileOpen,

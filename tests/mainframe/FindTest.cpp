@@ -238,11 +238,12 @@ TEST_F(FrameFindTest, DisabledWhileTheBandscopeSweeps) {
     frame->updateCommandStates();
     EXPECT_TRUE(frame->action(CommandId::EditFind)->isEnabled());
     EXPECT_TRUE(frame->action(CommandId::EditFindNext)->isEnabled());
-    EXPECT_FALSE(frame->action(CommandId::EditJump)->isEnabled());
+    EXPECT_TRUE(frame->action(CommandId::EditJump)->isEnabled());
     frame->receiver().bandscopeRunning = true;
     frame->updateCommandStates();
     EXPECT_FALSE(frame->action(CommandId::EditFind)->isEnabled());
     EXPECT_FALSE(frame->action(CommandId::EditFindNext)->isEnabled());
+    EXPECT_FALSE(frame->action(CommandId::EditJump)->isEnabled());
 }
 
 }  // namespace

@@ -1,0 +1,98 @@
+// End to end under an X server with real keys: the program connects DB1
+// from the File menu, shows DATABASE, Ctrl+J jumps to the row of the VFO's
+// frequency and the context menu, opened and used from the keyboard, tunes
+// the receiver to it. A screenshot of the list stays in the build folder.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "database/DbSlotConfig.h"
+#include "tests/support/XvfbProgramTest.h"
+
+namespace korvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class DbXvfbTest : public XvfbProgramTest {
+protected:
+    void screenshot(const std::string& name) {
+        run({IMPORT_PATH, "-window", "root", std::string(SCREENSHOT_DIR) + "/" + name});
+    }
+    std::size_t wireCount() const {
+        std::size_t n = 0;
+        std::istringstream in(readFile(dir + "/sim.log"));
+        for (std::string line; std::getline(in, line);) {
+            ++n;
+        }
+        return n;
+    }
+    bool sentAfter(std::size_t from, const std::string& word) const {
+        std::istringstream in(readFile(dir + "/sim.log"));
+        std::size_t n = 0;
+        for (std::string line; std::getline(in, line); ++n) {
+            if (n >= from && line.size() > word.size() &&
+                line.compare(line.size() - word.size() - 1, std::string::npos, "\t" + word) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(DbXvfbTest, ConnectJumpAndTuneFromTheKeyboard) {
+    const std::filesystem::path table = std::filesystem::path(dir) / "freqs.dbf";
+    std::filesystem::copy_file(std::filesystem::path(KORVEX_DB_DATA) / "freqs.dbf", table);
+    const std::filesystem::path ini = std::filesystem::path(dir) / "dbconf.ini";
+    ASSERT_TRUE(db::ensureDbConf(ini));
+    db::DbSlotConfig config;
+    config.slot = 1;
+    config.file = table.string();
+    config.type = "dBASE III;";
+    config.fields = {"FREQ", "MODE", "NAME"};
+    config.readOnly = false;
+    ASSERT_TRUE(db::writeSlotSetup(ini, config));
+    std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
+
+    ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
+    ASSERT_TRUE(
+        waitFor([&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
+    const std::string simOut = readFile(dir + "/sim.out");
+    ASSERT_TRUE(korvex.start({KORVEX_PATH, "--port", simOut.substr(0, simOut.find('\n')),
+                              "--no-splash", "--config-dir", dir},
+                             {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir},
+                             dir + "/korvex.out"));
+    ASSERT_TRUE(
+        waitFor([&] { return readFile(dir + "/sim.log").find("\tLB") != std::string::npos; }, 30s))
+        << readFile(dir + "/korvex.out");
+    ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
+
+    key("alt+f", 500ms);
+    key("1", 1000ms);  // "Connect to DB&1"
+    // F6 goes to the list selector; End opens it and goes to DATABASE.
+    for (const char* k : {"F6", "End", "End", "Return"}) {
+        key(k);
+    }
+    std::this_thread::sleep_for(1500ms);  // the NL reply refills the view
+    // The simulator's VFO stands on 145.5 MHz: Jump selects that row (the
+    // fourth of the unsorted table), and the menu's "T&une From Database"
+    // sends it.
+    key("ctrl+j", 500ms);
+    screenshot("database-view.png");
+    const std::size_t before = wireCount();
+    key("alt+c", 700ms);
+    key("u", 1000ms);
+    EXPECT_TRUE(waitFor([&] { return sentAfter(before, "MD1"); }, 10s))
+        << readFile(dir + "/korvex.out");
+    EXPECT_TRUE(sentAfter(before, "RF0145500000"));
+
+    korvex.kill(SIGTERM);
+    EXPECT_EQ(korvex.wait(10s), 0);
+}
+
+}  // namespace
+}  // namespace korvex::test
