@@ -340,7 +340,7 @@ TEST_F(DatabaseSetupDialogTest, FileWithoutTheSlotsSectionChangesNothingAndSaysN
     const std::string withoutDb3 = full.substr(0, full.find("[DB3]"));
     writeBytes(ini, withoutDb3);
     auto dialog = makeDialog();
-    pickAndConnect(*dialog, 3, copyTable("freqs.dbf", "freqs.dbf"));
+    pickAndConnect(*dialog, 3, copyTable("freqs.csv", "freqs.csv"));
     dialog->roleField(0)->setText("FREQ");
     dialog->writeButton()->click();
     EXPECT_TRUE(prompts.empty());
@@ -371,11 +371,13 @@ TEST_F(DatabaseSetupDialogTest, ClearSetupEmptiesTheSlotAndItsWidthsOnly) {
 }
 
 TEST_F(DatabaseSetupDialogTest, CancelWritesNothing) {
-    const std::string dbf = copyTable("freqs.dbf", "freqs.dbf");
-    configureSlot(1, dbf, "", {"FREQ"}, true, false);
+    const std::string csv = copyTable("freqs.csv", "freqs.csv");
+    configureSlot(1, csv, "", {"FREQ"}, true, false);
     const std::string before = readBytes(ini);
     auto dialog = makeDialog();
-    pickAndConnect(*dialog, 1, dbf);
+    pickAndConnect(*dialog, 1, csv);
+    ASSERT_EQ(dialog->previewList()->rowCount(), 5);
+    EXPECT_EQ(dialog->previewList()->item(2, 0)->text().trimmed(), "124.850000");
     dialog->roleField(1)->setText("MODE");
     dialog->cancelButton()->click();
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
