@@ -102,6 +102,9 @@ QGroupBox* CDatabaseSetupDialog::buildMappingStep() {
     m_preview->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_preview->setSelectionMode(QAbstractItemView::SingleSelection);
     m_preview->verticalHeader()->hide();
+    // One line per record, as a report list shows it.
+    m_preview->setWordWrap(false);
+    m_preview->verticalHeader()->setDefaultSectionSize(m_preview->fontMetrics().height() + 6);
     m_preview->horizontalHeader()->setSectionsClickable(true);
     m_preview->horizontalHeader()->setHighlightSections(false);
     m_preview->setAccessibleName(QStringLiteral("table preview"));
