@@ -42,14 +42,21 @@ public:
 
     // Reads the slot (1..3) from dbconf.ini, opens its table and moves to the
     // first record. False with a message when the file or the database cannot
-    // be opened; false without one when the query fails or finds no record.
+    // be opened or the query fails (a mapped field the table lacks); false
+    // without one when the table holds no record.
     bool connect(const std::filesystem::path& iniPath, int slot, std::optional<DbMessage>& message);
+    // connect() from the query on: selects the slot's mapped fields in an
+    // already opened database, which the connection then owns.
+    bool attach(const std::filesystem::path& iniPath, const DbSlotConfig& config,
+                std::unique_ptr<Database> database, std::optional<DbMessage>& message);
     // Closes the record set and the database.
     void close();
 
     // The nine texts of a record; with `advance` the next record is read
-    // first (the first read after connect() reads the first record). False
-    // at the end or when not connected.
+    // first (the first read after connect() reads the first record). Without
+    // it the records start over at the first, the query running again unless
+    // connect() has just run it, so that a refill shows the table as it is
+    // now. False at the end or when not connected.
     bool readRecord(bool advance, RecordTexts& texts);
 
     // Writes `columnWidths` to the slot's "cw" keys (only keys present in the
@@ -95,10 +102,14 @@ private:
     bool m_inKhz = false;
     bool m_readOnly = true;
     bool m_connected = false;
-    bool m_atFirst = false;  // connect() has moved to the first record, not yet read
+    bool m_fresh = false;     // the query has just moved to the first record, not yet read
+    bool m_onRecord = false;  // the record set stands on a record
     std::string m_query;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<RecordSet> m_records;
+
+    bool runQuery(std::string& error);
+    void readTexts(RecordTexts& texts) const;
 };
 
 // ---- the text and lookup rules, for the list, the set-up preview and tests ----

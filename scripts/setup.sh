@@ -10,6 +10,7 @@ packages=(
   libshp-dev libfreexl-dev shapelib
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libhamlib-utils
+  locales
   clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool imagemagick sox libsox-fmt-all socat
   fonts-dejavu-core

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "database/DbDao.h"
 #include "link/Commands.h"
 #include "link/GroupCommands.h"
 #include "link/MemoryCommands.h"
@@ -71,6 +72,11 @@ std::vector<Builder> builders() {
         {"frequencyCommand",
          {"145.5"},
          [mhz](const Args& a) { return frequencyCommand(a[0], mhz, false); }},
+        // A database row's FREQ and MOD texts: only the parsed number and a
+        // mode name from the fixed table reach the wire.
+        {"tuneCommands",
+         {"145.5", "AM VOICE"},
+         [](const Args& a) { return db::tuneCommands(a[0], a[1], false, false); }},
         {"searchStart", {"A"}, [](const Args& a) { return searchStart(a[0]); }},
         {"stepSet", {"012500"}, [](const Args& a) { return stepSet(a[0]); }},
         {"modeSet", {"NFM"}, [](const Args& a) { return modeSet(a[0]); }},
