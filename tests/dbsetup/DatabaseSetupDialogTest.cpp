@@ -469,6 +469,34 @@ TEST_F(DatabaseSetupDialogTest, EveryButtonHasItsOwnMnemonic) {
     EXPECT_EQ(owners.size(), 3u + 2u + 1u + 9u + 2u + 2u - 1u);
 }
 
+TEST_F(DatabaseSetupDialogTest, TabReachesEveryControl) {
+    auto dialog = makeDialog();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    pickAndConnect(*dialog, 1, copyTable("freqs.xls", "freqs.xls"));
+    dialog->sheetList()->setCurrentIndex(0);
+    dialog->connectButton()->click();
+    ASSERT_TRUE(dialog->writeButton()->isEnabled());
+    std::vector<QWidget*> wanted = {
+        dialog->selectFileButton(), dialog->clearSetupButton(), dialog->pathField(),
+        dialog->sheetList(),        dialog->connectButton(),    dialog->previewList(),
+        dialog->readOnlyBox(),      dialog->khzBox(),           dialog->writeButton(),
+        dialog->cancelButton(),     dialog->slotButton(1),      dialog->roleButton(0)};
+    for (std::size_t role = 0; role < db::kRoleCount; ++role) {
+        wanted.push_back(dialog->roleField(role));
+    }
+    dialog->slotButton(1)->setFocus();
+    std::set<QWidget*> reached;
+    for (int i = 0; i < 60 && QApplication::focusWidget() != nullptr; ++i) {
+        reached.insert(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (QWidget* widget : wanted) {
+        EXPECT_TRUE(reached.count(widget))
+            << widget->metaObject()->className() << " " << widget->accessibleName().toStdString();
+    }
+}
+
 TEST_F(DatabaseSetupDialogTest, ReturnOnAPreviewCellMapsItsColumnAndWritesNothing) {
     auto dialog = makeDialog();
     pickAndConnect(*dialog, 2, copyTable("freqs.dbf", "freqs.dbf"));

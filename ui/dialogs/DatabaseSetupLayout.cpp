@@ -104,6 +104,8 @@ QGroupBox* CDatabaseSetupDialog::buildMappingStep() {
     m_preview->verticalHeader()->hide();
     // One line per record, as a report list shows it.
     m_preview->setWordWrap(false);
+    // Tab leaves the preview for the next step instead of walking its cells.
+    m_preview->setTabKeyNavigation(false);
     m_preview->verticalHeader()->setDefaultSectionSize(m_preview->fontMetrics().height() + 6);
     m_preview->horizontalHeader()->setSectionsClickable(true);
     m_preview->horizontalHeader()->setHighlightSections(false);
