@@ -213,6 +213,8 @@ public slots:
     void onTimer();
     void openSerialSettings();
     void openMiscSettings();
+    // "D&atabase Settings ...": the set-up of the database slots in dbconf.ini.
+    void openDatabaseSettings();
     // SIGINT and SIGTERM: the close sequence in any state; an open modal
     // dialog or message box is dismissed first, so its own loop returns.
     void closeOnSignal();

@@ -156,6 +156,7 @@ void CMainFrame::registerBuiltInCommands() {
                        [this] { return !statusBar()->isHidden(); }});
     setCommandHandler(C::SettingsMisc, {[this] { openMiscSettings(); }, {}, {}});
     setCommandHandler(C::SettingsSerial, {[this] { openSerialSettings(); }, {}, {}});
+    setCommandHandler(C::SettingsDatabase, {[this] { openDatabaseSettings(); }, {}, {}});
     setCommandHandler(C::SettingsRigctl,
                       {[this] { toggleRigctl(); }, {}, [this] { return m_rigctl->isListening(); }});
     setCommandHandler(C::SaveSettingsNow, {[this] {
