@@ -102,7 +102,9 @@ TEST_F(CommandTableTest, ToolBarButtonsFollowTheLayoutWithGaps) {
     EXPECT_EQ(std::count_if(layout.begin(), layout.end(), [](auto s) { return s.separator; }), 7);
 }
 
-TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
+// At start, with no log, no recording and no receiver state yet, only the
+// commands that wait for one of those are disabled.
+TEST_F(CommandTableTest, OnlyCommandsWaitingForStateAreDisabledAtStart) {
     const std::set<CommandId> working = {
         CommandId::FileExit,
         CommandId::ViewList,
@@ -126,6 +128,7 @@ TEST_F(CommandTableTest, CommandsOfPartsNotYetBuiltAreDisabled) {
         CommandId::ConnectDb2,
         CommandId::ConnectDb3,
         CommandId::EditJump,
+        CommandId::SettingsDatabase,
         // The log's: Stop Log and Stop Recording wait for a log or a recording.
         CommandId::FileNew,
         CommandId::FileOpen,
