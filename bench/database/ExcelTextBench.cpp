@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/database/BigCsv.h"
 #include "database/Engine.h"
 
 namespace {
@@ -53,38 +54,8 @@ void BM_ExcelOpenQueryRead15000(benchmark::State& state) {
 }
 BENCHMARK(BM_ExcelOpenQueryRead15000)->Unit(benchmark::kMillisecond);
 
-// A folder holding big.csv: 20,000 rows of FREQ, MODE, NAME as a frequency
-// list exported from a spreadsheet would have them.
-class CsvFolder {
-public:
-    CsvFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "korvex-csv-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            m_path = pattern;
-        }
-        std::ofstream out(m_path / "big.csv", std::ios::binary);
-        out << "FREQ,MODE,NAME\r\n";
-        static const char* const kModes[] = {"NFM", "WFM", "AM", "USB", "LSB", "CW", "SFM"};
-        char line[96];
-        for (int i = 0; i < 20000; ++i) {
-            std::snprintf(line, sizeof line, "%.5f,%s,\"Station %05d, Ch %d\"\r\n",
-                          25.0 + (i * 7919 % 1975000) * 0.001, kModes[i % 7], i, i % 100);
-            out << line;
-        }
-    }
-    ~CsvFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 void BM_CsvOpenQueryRead15000(benchmark::State& state) {
-    const CsvFolder folder;
+    const korvex::bench::BigCsvFolder folder;
     run(state, korvex::db::kConnectText, folder.path(), "SELECT FREQ,MODE,NAME FROM [big.csv]");
 }
 BENCHMARK(BM_CsvOpenQueryRead15000)->Unit(benchmark::kMillisecond);
