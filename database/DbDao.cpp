@@ -43,6 +43,19 @@ std::optional<int> probeFile(const std::filesystem::path& file) {
     return std::nullopt;
 }
 
+// kHz as a text: three decimals at most, no trailing zeros ("145500",
+// "7055.5").
+std::string kilohertzText(double kilohertz) {
+    std::string text = formatFixed(kilohertz, 3);
+    while (text.back() == '0') {
+        text.pop_back();
+    }
+    if (text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
+}
+
 // The value "Add Database Entry" stores for one role's text, or the reason
 // it cannot. Numbers take "," or "." as the point; a date in none of the
 // three forms leaves the field empty.
@@ -77,6 +90,21 @@ std::optional<std::string> entryValue(const std::string& entered, int type, bool
         }
         value = Value::ofDate(*date);
         return std::nullopt;
+    }
+    if (khzFreq) {
+        // A kHz table that keeps its frequencies as text gets the entry's
+        // MHz as kHz too, or the record would name a frequency 1000 times
+        // too low. A text that is no number goes in as entered.
+        std::string text = trimmed(entered);
+        for (char& c : text) {
+            if (c == ',') {
+                c = '.';
+            }
+        }
+        if (const auto number = wholeNumber(text)) {
+            value = Value::ofText(kilohertzText(*number * 1000.0));
+            return std::nullopt;
+        }
     }
     value = Value::ofText(csv::cp1252ToUtf8(entered));
     return std::nullopt;

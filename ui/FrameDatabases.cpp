@@ -190,14 +190,27 @@ void CFrameDatabases::storeColumnWidths() {
                      QStringLiteral("Error"), PromptIcon::Error);
         return;
     }
-    // The kept columns take the new widths; the rows stay as they are.
+    // The kept columns take the new widths; the rows stay as they are, in
+    // the order a header click may have sorted them, so the selection still
+    // marks the same record.
     const int selected = m_view->selectedRow();
+    m_rows = shownRows();
     m_keepRows = true;
     m_view->setDatabaseLayout(databaseLayout(*db));
     m_view->refill();
     if (selected >= 0) {
         m_view->selectItem(selected);
     }
+}
+
+ListRows CFrameDatabases::shownRows() const {
+    ListRows rows(static_cast<std::size_t>(m_view->itemCount()));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < kListColumnCount; ++c) {
+            rows[r][c] = m_view->itemText(static_cast<int>(r), static_cast<int>(c));
+        }
+    }
+    return rows;
 }
 
 bool CFrameDatabases::acceptsEntries() const {

@@ -67,6 +67,8 @@ private:
     // and, while the list shows them, the rows are read anew.
     void activeChanged();
     ListRows databaseRows();
+    // The rows as the list shows them now, sorted or not.
+    ListRows shownRows() const;
     bool showsDatabase() const;
 
     Context m_ctx;

@@ -173,6 +173,34 @@ TEST(DbDao, AddRecordConvertsEachTypeAndScalesKhz) {
     EXPECT_EQ(a.table->rows.size(), 5u);
 }
 
+TEST(DbDao, AKhzTableWithTextFrequenciesStoresTheEntryInKhz) {
+    FakeTable table;
+    table.fields = {{"FREQ", kText}, {"MODE", kText}};
+    table.rows = {{Value::ofText("7055,5"), Value::ofText("lsb")}};
+    Attached a;
+    DbSlotConfig config = slotConfig("/d/stations.dbf", {"FREQ", "MODE"});
+    config.inKhz = true;
+    attach(a, config, table);
+    ASSERT_TRUE(a.connected);
+
+    EXPECT_FALSE(a.dao.addRecord({"145,500000", "NFM", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(a.table->rows.back()[0].text, "145500");
+    EXPECT_FALSE(a.dao.addRecord({"7.0555", "", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(a.table->rows.back()[0].text, "7055.5");
+    EXPECT_FALSE(a.dao.addRecord({"unknown", "", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(a.table->rows.back()[0].text, "unknown");
+    // The list reads the stored text back as the kHz it is.
+    EXPECT_EQ(recordText(Value::ofText("145500"), kText, 0, true), "145500.000");
+
+    // Other text roles, and a MHz table's text FREQ, keep what was entered.
+    Attached mhz;
+    config.inKhz = false;
+    attach(mhz, config, table);
+    EXPECT_FALSE(mhz.dao.addRecord({"145,5", "nfm", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(mhz.table->rows.back()[0].text, "145,5");
+    EXPECT_EQ(mhz.table->rows.back()[1].text, "nfm");
+}
+
 TEST(DbDao, AddRecordRefusesWhatItCannotStoreAndNamesTheRole) {
     Attached a;
     attach(a, slotConfig("/d/stations.dbf", {"FREQ", "MODE", "HEARD"}), stations());

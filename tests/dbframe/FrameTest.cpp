@@ -259,6 +259,22 @@ TEST_F(FrameDbTest, StoreColumnWidthsWritesTheShownWidthsInEightPointPixels) {
     EXPECT_EQ(view().columnWidth(2), scaledWidth(80, view().font()));
 }
 
+TEST_F(FrameDbTest, StoreColumnWidthsKeepsASortedListAndItsSelectedRecord) {
+    folder.configure(1, folder.copy("freqs.dbf"), "dBASE III;", kFreqFields);
+    trigger(CommandId::ConnectDb1);
+    showDatabase();
+    view().sortByColumn(0);
+    const int row = findRow(view(), "3.560500");
+    ASSERT_GE(row, 0);
+    view().selectItem(row);
+    const std::string first = view().itemText(0, 0);
+    view().runEntry(ListEntry::StoreColumnWidths);
+    EXPECT_EQ(view().itemText(0, 0), first);
+    ASSERT_EQ(view().selectedRow(), row);
+    EXPECT_EQ(view().itemText(row, 0), "3.560500");
+    EXPECT_EQ(view().itemText(row, 1), "CW");
+}
+
 TEST_F(FrameDbTest, TheCloseSequenceClosesTheConnections) {
     folder.configure(1, folder.copy("freqs.dbf"), "dBASE III;", kFreqFields);
     folder.configure(2, folder.copy("pyfreqs.dbf"), "dBASE III;", kFreqFields);
