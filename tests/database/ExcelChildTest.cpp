@@ -10,8 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -29,25 +30,40 @@ void noteSignal(int) {
     [[maybe_unused]] const ssize_t n = ::write(gHandlerOut, &c, 1);
 }
 
-std::string readText(const std::string& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// Reads a small /proc file into `out` without allocating: the thread that
+// watches the child must hold no allocator lock when the reader forks, or the
+// child of an allocator that does not guard fork() waits for it for ever.
+std::size_t readSmall(const char* file, char* out, std::size_t size) {
+    const int fd = ::open(file, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return 0;
+    }
+    const ssize_t n = ::read(fd, out, size - 1);
+    ::close(fd);
+    const std::size_t got = n > 0 ? static_cast<std::size_t>(n) : 0;
+    out[got] = '\0';
+    return got;
 }
 
 // The first child of this process's main thread, 0 while there is none.
-pid_t firstChild() {
-    const std::string self = std::to_string(::getpid());
-    std::istringstream children(readText("/proc/" + self + "/task/" + self + "/children"));
-    pid_t child = 0;
-    children >> child;
-    return child;
+pid_t firstChild(const char* childrenFile) {
+    char text[64];
+    readSmall(childrenFile, text, sizeof text);
+    return static_cast<pid_t>(std::strtol(text, nullptr, 10));
+}
+
+bool waitsForAWriter(pid_t child) {
+    char file[64];
+    std::snprintf(file, sizeof file, "/proc/%d/wchan", static_cast<int>(child));
+    char text[64];
+    readSmall(file, text, sizeof text);
+    return std::strcmp(text, "wait_for_partner") == 0;
 }
 
 TEST(ExcelChildTest, SignalEndsTheReaderWithoutTheProgramsHandler) {
     const std::string self = std::to_string(::getpid());
-    if (::access(("/proc/" + self + "/task/" + self + "/children").c_str(), R_OK) != 0) {
+    const std::string childrenFile = "/proc/" + self + "/task/" + self + "/children";
+    if (::access(childrenFile.c_str(), R_OK) != 0) {
         GTEST_SKIP() << "this kernel does not list a process's children";
     }
     korvex::test::TempFolder folder;
@@ -69,9 +85,8 @@ TEST(ExcelChildTest, SignalEndsTheReaderWithoutTheProgramsHandler) {
     bool signalled = false;
     std::thread signaller([&] {
         for (int tries = 0; tries < 3000 && !signalled; ++tries) {
-            const pid_t child = firstChild();
-            if (child != 0 &&
-                readText("/proc/" + std::to_string(child) + "/wchan") == "wait_for_partner") {
+            const pid_t child = firstChild(childrenFile.c_str());
+            if (child != 0 && waitsForAWriter(child)) {
                 ::kill(child, SIGINT);
                 signalled = true;
             } else {
@@ -94,7 +109,7 @@ TEST(ExcelChildTest, SignalEndsTheReaderWithoutTheProgramsHandler) {
     EXPECT_FALSE(error.empty());
     char c = 0;
     EXPECT_EQ(::read(handlerPipe[0], &c, 1), -1) << "the program's handler ran in the child";
-    EXPECT_EQ(firstChild(), 0) << "the child was not collected";
+    EXPECT_EQ(firstChild(childrenFile.c_str()), 0) << "the child was not collected";
     ::close(handlerPipe[0]);
     ::close(handlerPipe[1]);
     gHandlerOut = -1;
