@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <freexl.h>
+#include <iconv.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -259,25 +261,30 @@ bool readSheet(Reader& in, XlsSheet& sheet) {
     return true;
 }
 
-// Runs readInThisProcess() in a child and collects its bytes. False when the
-// child failed, crashed or hung.
-bool readInChild(const std::filesystem::path& file, std::string& bytes) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        return false;
+// The child of a fork(): a copy of a program that may run other threads. It
+// must never return into the program's code (an exception included), never
+// run the program's signal handlers or exit handlers, and never outlive the
+// program or its own time limit.
+[[noreturn]] void runChild(const std::filesystem::path& file, int out, pid_t parent) {
+    struct sigaction dflt {};
+    dflt.sa_handler = SIG_DFL;
+    sigemptyset(&dflt.sa_mask);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGCHLD}) {
+        ::sigaction(sig, &dflt, nullptr);
     }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return false;
+    sigset_t all;
+    sigemptyset(&all);
+    ::sigprocmask(SIG_SETMASK, &all, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) {
+        ::_exit(1);
     }
-    if (child == 0) {
-        ::close(fds[0]);
-        const std::string out = readInThisProcess(file);
-        std::string_view rest = out;
+    ::alarm(static_cast<unsigned>(kReadTimeout.count()) + 5);
+    try {
+        const std::string bytes = readInThisProcess(file);
+        std::string_view rest = bytes;
         while (!rest.empty()) {
-            const ssize_t n = ::write(fds[1], rest.data(), rest.size());
+            const ssize_t n = ::write(out, rest.data(), rest.size());
             if (n < 0 && errno == EINTR) {
                 continue;
             }
@@ -286,7 +293,41 @@ bool readInChild(const std::filesystem::path& file, std::string& bytes) {
             }
             rest.remove_prefix(static_cast<std::size_t>(n));
         }
-        ::_exit(0);
+    } catch (...) {
+        ::_exit(1);
+    }
+    ::_exit(0);
+}
+
+// glibc loads a character converter's module with dlopen() on first use.
+// fork() does not carry the dynamic loader's lock into the child, so a
+// thread loading a library at the moment of the fork would leave a child
+// that loads a converter waiting until it is killed. Converters this process
+// holds open stay loaded, and the child finds FreeXL's usual one without
+// loading anything.
+void keepConverterLoaded() {
+    static const iconv_t kept = ::iconv_open("UTF-8", "CP1252");
+    static_cast<void>(kept);
+}
+
+// Runs readInThisProcess() in a child and collects its bytes. False when the
+// child failed, crashed or hung.
+bool readInChild(const std::filesystem::path& file, std::string& bytes) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        return false;
+    }
+    keepConverterLoaded();
+    const pid_t parent = ::getpid();
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return false;
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        runChild(file, fds[1], parent);
     }
     ::close(fds[1]);
     const auto deadline = std::chrono::steady_clock::now() + kReadTimeout;

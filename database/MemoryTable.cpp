@@ -16,11 +16,17 @@ std::optional<std::vector<std::size_t>> selectFields(const std::vector<Field>& f
         return selected;
     }
     for (const std::string& name : query.fields) {
+        // A name is found without regard to case, but a file may hold two
+        // fields whose names differ only in case: the exact one wins.
         std::size_t found = fields.size();
-        for (std::size_t i = 0; i < fields.size(); ++i) {
+        for (std::size_t i = 0; i < fields.size() && found == fields.size(); ++i) {
+            if (fields[i].name == name) {
+                found = i;
+            }
+        }
+        for (std::size_t i = 0; i < fields.size() && found == fields.size(); ++i) {
             if (equalsNoCase(fields[i].name, name)) {
                 found = i;
-                break;
             }
         }
         if (found == fields.size()) {

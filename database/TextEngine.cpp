@@ -205,11 +205,16 @@ public:
             error = "The query \"" + std::string(sql) + "\" is not understood.";
             return nullptr;
         }
+        // Without regard to case, but "A.CSV" and "a.csv" may both be in
+        // the folder: the exact name wins.
+        const std::vector<std::string> names = tableNames();
         std::string tableName;
-        for (const std::string& name : tableNames()) {
-            if (equalsNoCase(name, parsed->table)) {
-                tableName = name;
-                break;
+        if (std::find(names.begin(), names.end(), parsed->table) != names.end()) {
+            tableName = parsed->table;
+        }
+        for (std::size_t i = 0; i < names.size() && tableName.empty(); ++i) {
+            if (equalsNoCase(names[i], parsed->table)) {
+                tableName = names[i];
             }
         }
         if (tableName.empty()) {

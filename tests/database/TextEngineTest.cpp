@@ -161,6 +161,25 @@ TEST_F(TextEngineTest, TablesAndErrors) {
     EXPECT_EQ(single->tableNames(), std::vector<std::string>{"b.csv"});
 }
 
+// Names are found without regard to case, yet Linux lets two files, and a
+// CSV header two fields, differ only in case: the exact name is the one meant.
+TEST_F(TextEngineTest, ExactNameWinsOverOneDifferingInCase) {
+    writeBytes(folder.file("A.CSV"), "X\nupper\n");
+    writeBytes(folder.file("a.csv"), "X\nlower\n");
+    auto lower = query("SELECT * FROM [a.csv]");
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(dump(*lower), std::vector<std::string>{"lower"});
+    auto upper = query("SELECT * FROM [A.CSV]");
+    ASSERT_TRUE(upper);
+    EXPECT_EQ(dump(*upper), std::vector<std::string>{"upper"});
+
+    auto fields = table("names.csv", "Name,NAME,freq\nfirst,second,1\n");
+    ASSERT_TRUE(fields);
+    auto records = query("SELECT NAME,Name,FREQ FROM [names.csv]");
+    ASSERT_TRUE(records);
+    EXPECT_EQ(dump(*records), std::vector<std::string>{"second|first|#1"});
+}
+
 TEST_F(TextEngineTest, AppendKeepsTheFilesStyle) {
     struct Case {
         const char* name;
