@@ -45,11 +45,6 @@ bool isLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int daysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 // "HH:MM" or "HH:MM:SS" exactly.
 bool parseTime(std::string_view s, DateTime& out) {
     if (s.size() != 5 && s.size() != 8) {
@@ -80,6 +75,11 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
+}
+
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 std::optional<double> parseNumber(std::string_view text) {

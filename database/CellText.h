@@ -21,6 +21,9 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 // infinities and for NaN.
 std::optional<double> parseNumber(std::string_view text);
 
+// Days of a month (1..12) in the Gregorian calendar.
+int daysInMonth(int year, int month);
+
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM" or "YYYY-MM-DD HH:MM:SS" (blanks around
 // ignored), a real calendar date with a valid time. With `timeAlone`, also
 // "HH:MM:SS" or "HH:MM", placed on 1899-12-30.

@@ -1,5 +1,7 @@
 #include "database/DbDao.h"
 
+#include "database/CellText.h"
+
 #include <cerrno>
 #include <string>
 #include <utility>
@@ -71,7 +73,7 @@ std::optional<std::string> entryValue(const std::string& entered, int type, bool
         if (text.empty()) {
             return std::nullopt;
         }
-        const auto number = wholeNumber(text);
+        const auto number = parseNumber(text);
         if (!number) {
             return "\"" + csv::cp1252ToUtf8(entered) + "\" is no number.";
         }
@@ -101,7 +103,7 @@ std::optional<std::string> entryValue(const std::string& entered, int type, bool
                 c = '.';
             }
         }
-        if (const auto number = wholeNumber(text)) {
+        if (const auto number = parseNumber(text)) {
             value = Value::ofText(kilohertzText(*number * 1000.0));
             return std::nullopt;
         }

@@ -1,5 +1,7 @@
 #include "database/DbTextRules.h"
 
+#include "database/CellText.h"
+
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -90,31 +92,12 @@ std::optional<double> leadingNumber(std::string_view text) {
     return value;
 }
 
-std::optional<double> wholeNumber(std::string_view text) {
-    if (!startsLikeNumber(text)) {
-        return std::nullopt;
-    }
-    if (text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 bool isValidDateTime(const DateTime& d) {
     if (d.month < 1 || d.month > 12 || d.day < 1) {
         return false;
     }
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0;
-    const int days = kDays[d.month - 1] + (d.month == 2 && leap ? 1 : 0);
-    return d.day <= days && d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 &&
-           d.second >= 0 && d.second <= 59;
+    return d.day <= daysInMonth(d.year, d.month) && d.hour >= 0 && d.hour <= 23 && d.minute >= 0 &&
+           d.minute <= 59 && d.second >= 0 && d.second <= 59;
 }
 
 std::optional<DateTime> entryDateForm(std::string_view text) {

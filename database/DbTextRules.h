@@ -24,10 +24,6 @@ std::string formatFixed(double number, int precision, int width = 0);
 // does not start with one.
 std::optional<double> leadingNumber(std::string_view text);
 
-// The whole text as a finite decimal number ("." as the point, an optional
-// sign); nothing for any other text.
-std::optional<double> wholeNumber(std::string_view text);
-
 // A real calendar date (month 1..12, day within the month, leap years) and
 // a real time of day.
 bool isValidDateTime(const DateTime& d);

@@ -1,5 +1,7 @@
 #include "database/DbaseValues.h"
 
+#include "database/CellText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -33,12 +35,6 @@ bool allDigits(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-int daysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 bool isValidDate(int year, int month, int day) {
     return year >= 0 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
            day <= daysInMonth(year, month);
@@ -46,25 +42,12 @@ bool isValidDate(int year, int month, int day) {
 
 // A decimal number as dBASE stores it ("  -12.5", "1,5" from some writers);
 // nullopt for anything else.
-std::optional<double> parseNumber(std::string_view s) {
-    s = trim(s);
-    if (!s.empty() && s.front() == '+') {
-        s.remove_prefix(1);
-    }
-    if (s.empty()) {
-        return std::nullopt;
-    }
-    std::string text(s);
+std::optional<double> dbaseNumber(std::string_view s) {
+    std::string text(trim(s));
     if (text.find('.') == std::string::npos) {
         std::replace(text.begin(), text.end(), ',', '.');
     }
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return parseNumber(text);
 }
 
 std::string shortest(double value) {
@@ -143,7 +126,7 @@ Value decodeDbaseField(const DbaseFieldLayout& field, std::string_view raw,
         }
         case 'N':
         case 'F': {
-            const auto number = parseNumber(raw);
+            const auto number = dbaseNumber(raw);
             return number ? Value::ofNumber(*number) : Value::null();
         }
         case 'D': {
@@ -241,7 +224,7 @@ std::optional<std::string> encodeDbaseField(const DbaseFieldLayout& field, std::
                 return encodeNumber(field, name, value.number, error);
             }
             if (value.kind == Value::Kind::Text) {
-                if (const auto number = parseNumber(value.text)) {
+                if (const auto number = dbaseNumber(value.text)) {
                     return encodeNumber(field, name, *number, error);
                 }
             }
