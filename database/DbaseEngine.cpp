@@ -191,7 +191,7 @@ public:
     std::unique_ptr<RecordSet> query(std::string_view sql, std::string& error) override {
         const auto q = parseQuery(sql);
         if (!q) {
-            error = "The query \"" + std::string(sql) + "\" cannot be read.";
+            error = "The query \"" + std::string(sql) + "\" is not understood.";
             return nullptr;
         }
         const auto file = findTable(q->table);
