@@ -33,13 +33,6 @@ public:
     // `unset`, plus `extraEnv` ("NAME=value" each).
     bool start(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
                const std::string& stdoutPath, const std::vector<std::string>& unset = {}) {
-        m_exited = false;
-        m_status = -1;
-        std::vector<char*> argv;
-        for (const auto& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
@@ -49,6 +42,19 @@ public:
             }
         }
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        return startWithEnvironment(args, env, stdoutPath);
+    }
+
+    // The child gets exactly `env` ("NAME=value" each), nothing of the caller's.
+    bool startWithEnvironment(const std::vector<std::string>& args, std::vector<std::string> env,
+                              const std::string& stdoutPath) {
+        m_exited = false;
+        m_status = -1;
+        std::vector<char*> argv;
+        for (const auto& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
         std::vector<char*> envp;
         for (auto& e : env) {
             envp.push_back(e.data());

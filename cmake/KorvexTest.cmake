@@ -1,0 +1,166 @@
+# korvex_test: builds one test program and registers its tests by kind.
+#
+#   korvex_test(<target> KIND <UNIT|OFFSCREEN|E2E|XVFB>
+#               SOURCES <file>...
+#               [LIBRARIES <target>...] [DEFINITIONS <NAME=value>...]
+#               [INCLUDES <dir>...] [LABELS <label>...] [TIMEOUT <seconds>]
+#               [ENVIRONMENT <NAME=value>...] [OWN_MAIN] [PLAIN] [PROGRAM] [TSAN])
+#
+# Kinds:
+#   UNIT       plain C++ with GoogleTest's own main (label "unit").
+#   OFFSCREEN  Qt widgets on the offscreen platform (label "widgets"); the
+#              program gets tests/support/QtTestMain.cpp.
+#   E2E        as OFFSCREEN, plus the simulator tool ar8600-sim, whose path is
+#              AR8600_SIM_PATH (label "e2e"); PLAIN for a test program without
+#              Qt, PROGRAM for one that runs the real program (KORVEX_PATH).
+#              Left out when the simulator or the program is.
+#   XVFB       the real program under a private X server that each test case
+#              starts itself (tests/support/XvfbDisplay.h); KORVEX_PATH,
+#              AR8600_SIM_PATH, XVFB_PATH, XDOTOOL_PATH, IMPORT_PATH and
+#              SCREENSHOT_DIR are defined (labels "e2e" and "xvfb"). Left out
+#              when Xvfb, xdotool, ImageMagick's import or the program is.
+# OWN_MAIN: the sources bring their own main().
+# Every kind finds the headers under the source tree's root, so tests include
+# "tests/support/...", "link/..." alike, and sets a time-out per test case
+# (TIMEOUT overrides it). Each test case runs with HOME, XDG_CONFIG_HOME and
+# XDG_RUNTIME_DIR in a folder of the program's own under the build tree, so
+# nothing of the caller's settings is read or written; ENVIRONMENT adds
+# variables to that, every one of them set (the list is applied after the test
+# discovery, where a ;-list would be cut at its first semicolon).
+#
+# TSAN marks the programs of the ThreadSanitizer run (label "tsan"); in a
+# KORVEX_TSAN build the others are still defined but neither built by default
+# nor registered. The target "tsan_tests" builds the marked ones.
+#
+# The new target's name is left in KORVEX_TEST_TARGET (empty when the kind's
+# tools are missing), for a folder that adds more to it.
+function(korvex_test target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;PLAIN;PROGRAM;TSAN" "KIND;TIMEOUT"
+                        "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;LABELS;ENVIRONMENT")
+  set(KORVEX_TEST_TARGET "" PARENT_SCOPE)
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "korvex_test(${target}): unknown arguments ${arg_UNPARSED_ARGUMENTS}")
+  endif()
+  string(TOUPPER "${arg_KIND}" kind)
+
+  set(labels ${arg_LABELS})
+  set(definitions ${arg_DEFINITIONS})
+  set(libraries ${arg_LIBRARIES})
+  set(sources ${arg_SOURCES})
+  set(depends "")
+  if(kind STREQUAL "UNIT" OR (kind STREQUAL "E2E" AND arg_PLAIN))
+    if(arg_OWN_MAIN)
+      list(APPEND libraries GTest::gtest)
+    else()
+      list(APPEND libraries GTest::gtest_main)
+    endif()
+  elseif(kind STREQUAL "OFFSCREEN" OR kind STREQUAL "E2E")
+    find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
+    list(APPEND libraries Qt6::Widgets Qt6::Test GTest::gtest)
+    if(NOT arg_OWN_MAIN)
+      list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+    endif()
+  endif()
+  if(kind STREQUAL "UNIT")
+    list(APPEND labels unit)
+    set(timeout 60)
+  elseif(kind STREQUAL "OFFSCREEN")
+    list(APPEND labels widgets)
+    set(timeout 60)
+  elseif(kind STREQUAL "E2E")
+    if(NOT TARGET ar8600-sim OR (arg_PROGRAM AND NOT TARGET korvex))
+      return()
+    endif()
+    list(APPEND labels e2e)
+    set(timeout 120)
+    list(APPEND definitions AR8600_SIM_PATH="$<TARGET_FILE:ar8600-sim>")
+    list(APPEND depends ar8600-sim)
+    if(arg_PROGRAM)
+      list(APPEND definitions KORVEX_PATH="$<TARGET_FILE:korvex>"
+                              LSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+      list(APPEND depends korvex)
+    endif()
+  elseif(kind STREQUAL "XVFB")
+    find_program(KORVEX_XVFB Xvfb)
+    find_program(KORVEX_XDOTOOL xdotool)
+    find_program(KORVEX_IMPORT import)
+    if(NOT TARGET korvex OR NOT TARGET ar8600-sim OR NOT KORVEX_XVFB OR NOT KORVEX_XDOTOOL
+       OR NOT KORVEX_IMPORT)
+      return()
+    endif()
+    list(APPEND labels e2e xvfb)
+    set(timeout 180)
+    if(arg_OWN_MAIN)
+      list(APPEND libraries GTest::gtest)
+    else()
+      list(APPEND libraries GTest::gtest_main)
+    endif()
+    list(APPEND definitions
+      KORVEX_PATH="$<TARGET_FILE:korvex>"
+      AR8600_SIM_PATH="$<TARGET_FILE:ar8600-sim>"
+      XVFB_PATH="${KORVEX_XVFB}"
+      XDOTOOL_PATH="${KORVEX_XDOTOOL}"
+      IMPORT_PATH="${KORVEX_IMPORT}"
+      LSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/tests/lsan.supp"
+      SCREENSHOT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
+    list(APPEND depends korvex ar8600-sim)
+  else()
+    message(FATAL_ERROR "korvex_test(${target}): KIND is UNIT, OFFSCREEN, E2E or XVFB")
+  endif()
+  if(arg_TIMEOUT)
+    set(timeout ${arg_TIMEOUT})
+  endif()
+  if(arg_TSAN)
+    list(APPEND labels tsan)
+  endif()
+  set(registered TRUE)
+  if(KORVEX_TSAN AND NOT arg_TSAN)
+    set(registered FALSE)
+  endif()
+
+  if(registered)
+    add_executable(${target} ${sources})
+  else()
+    add_executable(${target} EXCLUDE_FROM_ALL ${sources})
+  endif()
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${arg_INCLUDES})
+  target_compile_definitions(${target} PRIVATE ${definitions})
+  target_link_libraries(${target} PRIVATE ${libraries})
+  if(depends)
+    add_dependencies(${target} ${depends})
+  endif()
+  set(KORVEX_TEST_TARGET ${target} PARENT_SCOPE)
+  if(arg_TSAN)
+    if(NOT TARGET tsan_tests)
+      add_custom_target(tsan_tests)
+    endif()
+    add_dependencies(tsan_tests ${target})
+  endif()
+  if(NOT registered)
+    return()
+  endif()
+
+  # The program's own home, settings and runtime folders; the runtime folder
+  # must be private to its owner.
+  set(home ${CMAKE_CURRENT_BINARY_DIR}/${target}-home)
+  file(MAKE_DIRECTORY ${home}/config ${home}/runtime)
+  file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  set(environment HOME=${home} XDG_CONFIG_HOME=${home}/config XDG_RUNTIME_DIR=${home}/runtime)
+  if(kind STREQUAL "OFFSCREEN" OR kind STREQUAL "E2E")
+    list(APPEND environment QT_QPA_PLATFORM=offscreen)
+  endif()
+  list(APPEND environment ${arg_ENVIRONMENT})
+
+  # Labels, time-out and environment are set after the discovery, from a file
+  # of their own: given to gtest_discover_tests, a ;-list is cut into words.
+  gtest_discover_tests(${target} TEST_LIST ${target}_TESTS DISCOVERY_TIMEOUT 60)
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${target}-properties.cmake)
+  file(WRITE ${properties_file}
+    "if(${target}_TESTS)\n"
+    "  set_tests_properties(\${${target}_TESTS} PROPERTIES\n"
+    "    LABELS [==[${labels}]==]\n"
+    "    TIMEOUT ${timeout}\n"
+    "    ENVIRONMENT [==[${environment}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
+endfunction()
