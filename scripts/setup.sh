@@ -14,6 +14,7 @@ packages=(
   clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool imagemagick sox libsox-fmt-all socat
   fonts-dejavu-core
+  dpkg-dev lintian desktop-file-utils appstream man-db groff-base
 )
 
 missing=()

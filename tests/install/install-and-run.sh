@@ -22,9 +22,9 @@ version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LD_LIBRARY_PAT
     fail "korvex --version failed in $prefix"
 [ "$version" = "korvex 1.4.1.0" ] || fail "korvex --version printed '$version'"
 
-[ -f "$prefix/$libdir/libmrqSnd.so" ] || fail "no $libdir/libmrqSnd.so"
-"$readelf" -d "$prefix/bin/korvex" | grep -E '(RUNPATH|RPATH).*\$ORIGIN/\.\./'"$libdir"'\]' >/dev/null ||
-    fail "korvex has no run path \$ORIGIN/../$libdir"
+[ -f "$prefix/$libdir/korvex/libmrqSnd.so" ] || fail "no $libdir/korvex/libmrqSnd.so"
+"$readelf" -d "$prefix/bin/korvex" | grep -E '(RUNPATH|RPATH).*\$ORIGIN/\.\./'"$libdir"'/korvex\]' >/dev/null ||
+    fail "korvex has no run path \$ORIGIN/../$libdir/korvex"
 for file in Help/korvhlp.pdf Help/shortcuts.txt license.txt; do
     [ -f "$prefix/share/korvex/$file" ] || fail "no share/korvex/$file"
 done

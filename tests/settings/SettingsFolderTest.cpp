@@ -62,6 +62,24 @@ TEST_F(SettingsFolderTest, ReadOnlyExecutableFolderHoldingKorvIniIsNotUsed) {
     EXPECT_EQ(readBytes(xdg / "Korv.ini"), "[COMMON]\nmark2=0\n");
 }
 
+// An installed program (data in ../share/korvex) keeps its settings in the
+// user's folder even where it may write beside itself, as root may in
+// /usr/bin; prepared files there still seed it. The build tree, whose help
+// files lie beside the program, keeps them beside the program.
+TEST_F(SettingsFolderTest, InstalledProgramFolderIsNotUsedEvenWhenWritable) {
+    const auto exe = m_root.path() / "usr" / "bin";
+    std::filesystem::create_directories(exe);
+    std::filesystem::create_directories(m_root.path() / "usr" / "share" / "korvex");
+    writeBytes(exe / "Korv.ini", "[COMMON]\nmark2=1\n");
+    const auto xdg = m_root.path() / "xdg" / "korvex";
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), xdg);
+    EXPECT_EQ(readBytes(xdg / "Korv.ini"), "[COMMON]\nmark2=1\n");
+    EXPECT_FALSE(std::filesystem::exists(exe / "dbconf.ini"));
+
+    std::filesystem::create_directory(exe / "Help");
+    EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), exe);
+}
+
 TEST_F(SettingsFolderTest, ReadOnlyMeansTheProcessCannotWriteThere) {
     const auto exe = m_root.file("bin");
     std::filesystem::create_directory(exe);

@@ -89,6 +89,15 @@ void seedFrom(const std::filesystem::path& programFolder, const std::filesystem:
     }
 }
 
+// An installed program's folder (/usr/bin, or bin/ of any prefix): its data
+// lies in ../share/korvex, and the build tree's help files are not beside
+// it. The settings never go there, not even for root, who may write there.
+bool isInstalledProgramFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    return std::filesystem::is_directory(folder / ".." / "share" / "korvex", ec) &&
+           !std::filesystem::exists(folder / "Help", ec);
+}
+
 }  // namespace
 
 bool isWritableFolder(const std::filesystem::path& folder) {
@@ -115,7 +124,8 @@ std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::
     // Every save writes a temporary file beside "Korv.ini" and renames it,
     // so a folder that cannot be written is no settings folder even when it
     // holds the file.
-    if (!executableDir.empty() && environment.folderWritable(executableDir)) {
+    if (!executableDir.empty() && !isInstalledProgramFolder(executableDir) &&
+        environment.folderWritable(executableDir)) {
         return executableDir;
     }
     std::filesystem::path base;

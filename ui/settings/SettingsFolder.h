@@ -26,9 +26,10 @@ struct ConfigEnvironment {
 ConfigEnvironment currentConfigEnvironment();
 
 // The folder that holds "Korv.ini" and "dbconf.ini": `configDir` when given;
-// else `executableDir` when it is writable; else $XDG_CONFIG_HOME/korvex (an
+// else `executableDir` when it is writable and not an installed program's
+// folder (one with ../share/korvex); else $XDG_CONFIG_HOME/korvex (an
 // absolute $XDG_CONFIG_HOME only, as the XDG rules say; by default
-// ~/.config/korvex), which takes a copy of the files a read-only
+// ~/.config/korvex), which takes a copy of the files an unused
 // `executableDir` holds when it has none of its own. A chosen folder that is
 // missing is created.
 std::filesystem::path chooseSettingsFolder(const std::optional<std::filesystem::path>& configDir,
