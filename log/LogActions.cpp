@@ -151,21 +151,38 @@ std::optional<std::size_t> CLogActions::entryIndex(const LogEntry& row, int rowI
     return found;
 }
 
-void CLogActions::entriesRewritten() {
+bool CLogActions::rewriteLog() {
     if (!m_doc.saveLog(m_settings.logFilePath)) {
         m_host.showLogMessage(
             fileError("Unable to write the log file", m_settings.logFilePath, errno), "Error");
+        return false;
     }
+    // Lines that waited for the file are in it now.
+    m_host.logNotice(LogNotice{LogNotice::LogFile, false, {}});
+    return true;
+}
+
+void CLogActions::entriesRewritten() {
     m_rx.listChanged = true;
     m_queue.append(cmd::noiseLimiterQuery());
 }
 
 bool CLogActions::deleteAudio(const LogEntry& row, int rowIndex) {
     const auto index = entryIndex(row, rowIndex);
-    if (!index || !deleteAudioFile(row)) {
+    if (!index) {
         return false;
     }
     m_doc.setAudioFile(*index, EMPTY_FIELD);
+    if (!rewriteLog()) {
+        m_doc.setAudioFile(*index, row.audioFile);
+        return false;
+    }
+    if (!deleteAudioFile(row)) {
+        // The file stays, so its entry names it again.
+        m_doc.setAudioFile(*index, row.audioFile);
+        rewriteLog();
+        return false;
+    }
     entriesRewritten();
     return true;
 }
@@ -175,10 +192,19 @@ bool CLogActions::deleteEntry(const LogEntry& row, int rowIndex) {
         return false;
     }
     const auto index = entryIndex(row, rowIndex);
-    if (!index || !deleteAudioFile(row)) {
+    if (!index) {
         return false;
     }
     m_doc.removeEntry(*index);
+    if (!rewriteLog()) {
+        m_doc.insertEntry(*index, row);
+        return false;
+    }
+    if (!deleteAudioFile(row)) {
+        m_doc.insertEntry(*index, row);
+        rewriteLog();
+        return false;
+    }
     entriesRewritten();
     return true;
 }
@@ -189,10 +215,29 @@ bool CLogActions::deleteAll() {
         return false;
     }
     const std::vector<LogEntry> entries = m_doc.entries();
+    m_doc.setEntries({});
+    if (!rewriteLog()) {
+        m_doc.setEntries(entries);
+        return false;
+    }
+    // Entries whose file cannot be deleted come back, in their order.
+    std::vector<bool> kept(entries.size(), false);
+    bool anyKept = false;
     for (std::size_t n = entries.size(); n-- > 0;) {
-        if (deleteAudioFile(entries[n])) {
-            m_doc.removeEntry(n);
+        if (!deleteAudioFile(entries[n])) {
+            kept[n] = true;
+            anyKept = true;
         }
+    }
+    if (anyKept) {
+        std::vector<LogEntry> remaining;
+        for (std::size_t n = 0; n < entries.size(); ++n) {
+            if (kept[n]) {
+                remaining.push_back(entries[n]);
+            }
+        }
+        m_doc.setEntries(std::move(remaining));
+        rewriteLog();
     }
     entriesRewritten();
     return true;

@@ -36,7 +36,9 @@ public:
     // ---- the log view's actions on a row (its six texts, its index) ----
     void play(const LogEntry& row, int rowIndex);
     void stopPlaying();
-    // The three deletes; each returns true when the entries changed.
+    // The three deletes; each returns true when the entries changed. Each
+    // rewrites the log file first and deletes WAV files only once the file
+    // no longer names them; a failed rewrite changes nothing.
     bool deleteAudio(const LogEntry& row, int rowIndex);
     bool deleteEntry(const LogEntry& row, int rowIndex);
     // Asks first; then removes every entry whose WAV file could be deleted
@@ -52,6 +54,8 @@ private:
     // and cannot be deleted. Names that could leave the log's folder and
     // entries without audio delete nothing.
     bool deleteAudioFile(const LogEntry& entry);
+    // Rewrites the log file; false, after the message, when it cannot be.
+    bool rewriteLog();
     // The document index of a shown row: the row index while the row still
     // shows that entry, else the first equal entry.
     std::optional<std::size_t> entryIndex(const LogEntry& row, int rowIndex) const;

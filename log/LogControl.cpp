@@ -1,8 +1,11 @@
 #include "log/LogControl.h"
 
+#include <utility>
+
 #include "link/CommandQueue.h"
 #include "link/Commands.h"
 #include "log/LogFile.h"
+#include "log/LogFileWrite.h"
 #include "log/LogHost.h"
 #include "log/SoundControl.h"
 #include "log/ZelDoc.h"
@@ -38,6 +41,7 @@ void CLogControl::startLog(const LogRunSettings& run) {
     context.sound = &m_sound;
     context.clock = &m_clock;
     context.message = m_threadMessage;
+    context.notice = m_threadNotice;
     m_thread = std::make_unique<CLogThread>(std::move(context), run);
     m_thread->start();
 }
@@ -73,12 +77,24 @@ void CLogControl::recordNow(const std::string& logFilePath) {
         logDirectory(logFilePath) + "m" + localTimeText(m_clock.now(), "%y%m%d_%H%M%S.wav");
     if (m_sound.startRec(m_audio.sampleRate.load(), m_audio.bitsPerSample.load(), path) == 0) {
         m_host.showLogMessage("Already recording or wrong parameters!", "Info");
+        return;
     }
+    m_manualPath = path;
 }
 
 void CLogControl::stopRecording() {
     if (m_sound.stopRec() == 0) {
         m_host.showLogMessage("Not Recording!", "Info");
+        return;
+    }
+    if (m_manualPath.empty()) {
+        return;
+    }
+    const std::string path = std::exchange(m_manualPath, {});
+    if (usableRecording(path)) {
+        m_host.logNotice(LogNotice{LogNotice::Recording, false, {}});
+    } else {
+        m_host.logNotice(LogNotice{LogNotice::Recording, true, "No usable recording:\n" + path});
     }
 }
 

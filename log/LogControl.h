@@ -27,6 +27,11 @@ public:
     void setThreadMessage(std::function<void(const std::string&)> message) {
         m_threadMessage = std::move(message);
     }
+    // The thread's notices about the log file and the recordings, called on
+    // the log thread; the window passes them to its own thread.
+    void setThreadNotice(std::function<void(const LogNotice&)> notice) {
+        m_threadNotice = std::move(notice);
+    }
 
     // Start Log once a log file is chosen: "LC1", then the thread. Nothing
     // while a log thread exists.
@@ -45,7 +50,8 @@ public:
 
     // Record Now into the log's folder; a message when refused.
     void recordNow(const std::string& logFilePath);
-    // Stop Recording; a message when nothing was recording.
+    // Stop Recording; a message when nothing was recording. A recording
+    // that holds no samples is told to the window.
     void stopRecording();
 
     // ---- enabling ----
@@ -64,6 +70,8 @@ private:
     LogClock& m_clock;
     LogHost& m_host;
     std::function<void(const std::string&)> m_threadMessage;
+    std::function<void(const LogNotice&)> m_threadNotice;
+    std::string m_manualPath;  // of the last Record Now
     std::unique_ptr<CLogThread> m_thread;
 };
 

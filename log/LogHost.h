@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "log/LogNotice.h"
+
 namespace korvex {
 
 // What the log's commands need from the window; called on its thread only.
@@ -15,6 +17,8 @@ public:
     // Starts the external player on a file, without a shell; false when it
     // could not be started.
     virtual bool startExternalPlayer(const std::string& player, const std::string& file) = 0;
+    // What became of the log file's lines or a recording.
+    virtual void logNotice(const LogNotice& notice) = 0;
 };
 
 }  // namespace korvex

@@ -1,12 +1,17 @@
 #include "log/LogThread.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <utility>
 
 #include "link/CommandQueue.h"
 #include "link/Commands.h"
 #include "log/LogFile.h"
+#include "log/LogFileWrite.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
 
@@ -16,6 +21,8 @@ namespace {
 
 constexpr int kSlicesPerSecond = 5;
 constexpr const char* kNoMoreMemory = "No more memory for Log-entries.";
+// RIFF header, "fmt " chunk and "data" header of the library's WAV files.
+constexpr std::size_t kWaveHeaderSize = 46;
 
 }  // namespace
 
@@ -117,12 +124,21 @@ void CLogThread::messageLoop() {
 }
 
 void CLogThread::openLogFile() {
-    std::ofstream file(m_settings.logFilePath, std::ios::binary | std::ios::app);
-    m_logFileOpen = file.is_open();
+    if (const int error = probeLogFile(m_settings.logFilePath); error != 0) {
+        notify(LogNotice::LogFile, "Unable to open the log file\n" + m_settings.logFilePath + "\n" +
+                                       std::strerror(error) +
+                                       "\nEntries stay in the list until it can be written.");
+    }
 }
 
-void CLogThread::closeLogFile() {
-    m_logFileOpen = false;
+// Every line opens the file by name, so nothing stays open to be closed.
+void CLogThread::closeLogFile() {}
+
+void CLogThread::notify(LogNotice::Kind kind, std::string failure) {
+    if (m_ctx.notice) {
+        const bool failed = !failure.empty();
+        m_ctx.notice(LogNotice{kind, failed, std::move(failure)});
+    }
 }
 
 void CLogThread::squelchLoop() {
@@ -230,6 +246,28 @@ void CLogThread::beginEntry() {
     }
 }
 
+std::string CLogThread::checkedAudioFile() {
+    if (m_audioFile.empty() || m_audioFile.front() == EMPTY_BYTE || m_audioFile.front() == '-') {
+        return m_audioFile;
+    }
+    const std::string path = m_logDirectory + m_audioFile;
+    if (usableRecording(path)) {
+        notify(LogNotice::Recording, {});
+        return m_audioFile;
+    }
+    // A file that took not even the header's samples is of no use to play;
+    // what else is there (a file the recording did not make) stays.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_size <= static_cast<off_t>(kWaveHeaderSize)) {
+        ::unlink(path.c_str());
+    }
+    notify(LogNotice::Recording, "No usable recording for the log entry of " +
+                                     localTimeText(m_startTime, "%Y-%m-%d %H:%M:%S") + ":\n" +
+                                     path);
+    return "-" + m_audioFile;
+}
+
 void CLogThread::endEntry() {
     const std::time_t endTime = m_ctx.clock->now();
     if (m_settings.recordAudio) {
@@ -241,13 +279,19 @@ void CLogThread::endEntry() {
     entry.duration = durationText(static_cast<std::int64_t>(endTime - m_startTime));
     entry.frequency = m_frequency;
     entry.level = m_level;
-    entry.audioFile = m_audioFile;
+    entry.audioFile = m_settings.recordAudio ? checkedAudioFile() : m_audioFile;
     // Each line reaches the file at once, so a crash loses nothing.
-    const AppendResult appended =
-        m_ctx.doc->appendAndWrite(entry, m_logFileOpen ? m_settings.logFilePath : std::string());
-    if (appended == AppendResult::OutOfMemory && m_ctx.message) {
+    const AppendOutcome appended = m_ctx.doc->appendAndWrite(entry, m_settings.logFilePath);
+    if (appended.entry == AppendResult::OutOfMemory && m_ctx.message) {
         m_ctx.message(kNoMoreMemory);
     }
+    std::string failure;
+    if (appended.fileError != 0) {
+        failure = "Unable to write the log file\n" + m_settings.logFilePath + "\n" +
+                  std::strerror(appended.fileError) +
+                  "\nEntries waiting for the file: " + std::to_string(appended.unwrittenLines);
+    }
+    notify(LogNotice::LogFile, std::move(failure));
     m_ctx.queue->append(cmd::noiseLimiterQuery());
     m_audioFile = std::string(EMPTY_FIELD);
 }

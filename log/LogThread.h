@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "log/LogEntry.h"
+#include "log/LogNotice.h"
 #include "log/SoundControl.h"
 
 namespace korvex {
@@ -54,6 +55,10 @@ struct LogThreadContext {
     LogClock* clock = nullptr;
     // A message for a box on the window's thread; called on the log thread.
     std::function<void(const std::string&)> message;
+    // What became of the log file's lines and the entries' recordings;
+    // called on the log thread after every entry (and when the file cannot
+    // be opened at the start).
+    std::function<void(const LogNotice&)> notice;
 };
 
 // One run of the activity log: a thread that turns the parser's squelch
@@ -87,8 +92,8 @@ public:
     bool running() const { return m_running; }
 
     // ---- the parts the thread runs; tests call them on their own thread ----
-    // Opens the log file for appending, creating it when missing; when that
-    // fails the run writes nothing to it.
+    // Checks that the log file can be appended to, creating it when
+    // missing; when it cannot, says so at once. Every entry tries again.
     void openLogFile();
     // The squelch loop; returns when running is cleared.
     void squelchLoop();
@@ -105,6 +110,11 @@ private:
     void messageLoop();
     void beginEntry();
     void endEntry();
+    // The audio name an entry keeps: its own when its file holds samples;
+    // else "-" and the name (no usable recording), the empty file removed.
+    std::string checkedAudioFile();
+    // Tells the window of a failure (its text) or a success (no text).
+    void notify(LogNotice::Kind kind, std::string failure);
 
     LogThreadContext m_ctx;
     LogRunSettings m_settings;
@@ -117,8 +127,6 @@ private:
     std::mutex m_messageMutex;
     std::condition_variable m_messageReady;
     std::deque<int> m_messages;
-
-    bool m_logFileOpen = false;
 
     // The entry in progress.
     std::time_t m_startTime = 0;

@@ -36,6 +36,14 @@ struct ScopeLevels {
 // What an append did with its entry.
 enum class AppendResult { Appended, Ignored, OutOfMemory };
 
+// What appendAndWrite did: with the entry in the document, and with its line
+// (and the lines still waiting before it) in the log file.
+struct AppendOutcome {
+    AppendResult entry = AppendResult::Ignored;
+    int fileError = 0;               // 0 when the lines reached the file
+    std::size_t unwrittenLines = 0;  // lines waiting for the next append or rewrite
+};
+
 // The program's one document: the activity log's entries and the
 // bandscope's sweep data, shared by the list view and the bandscope view.
 // The entries are appended by the log thread while the window reads and
@@ -58,21 +66,28 @@ public:
     // the entry is lost and appends stay disabled until the next resetLog.
     AppendResult appendEntry(const LogEntry& entry);
     // appendEntry, then the entry's CR LF line appended to the log file
-    // (nothing when the path is empty or the file cannot be opened). Both
-    // happen under the file lock that a rewrite takes too, so a rewrite
-    // neither loses nor doubles an entry; the file is opened by name for
-    // each line, so a line never goes to a file a rewrite has replaced.
-    AppendResult appendAndWrite(const LogEntry& entry, const std::string& logFilePath);
+    // (nothing when the path is empty). Both happen under the file lock that
+    // a rewrite takes too, so a rewrite neither loses nor doubles an entry;
+    // the file is opened by name for each line, so a line never goes to a
+    // file a rewrite has replaced. A line that cannot be written (full disk,
+    // read-only file, folder gone) waits, and goes to the file before the
+    // next line that can be, or with the next rewrite; the file never keeps
+    // part of a line.
+    AppendOutcome appendAndWrite(const LogEntry& entry, const std::string& logFilePath);
+    // The lines that could not be appended yet.
+    std::size_t unwrittenLines() const;
     bool appendEnabled() const;
     // Replaces the entries with a log file's entries; false, with the
     // entries unchanged, when the file cannot be read.
     bool readLogFile(const std::filesystem::path& file);
-    // Replaces the file with every entry, one LF-ended line each. The file is
+    // Replaces the file with every entry, one line each, ended as most lines
+    // of the file it replaces are (CR LF for a new file). The file is
     // written beside itself and renamed over the old one, so a failed write
-    // leaves the old file whole. False when it could not be written.
-    bool writeLogFile(const std::filesystem::path& file) const;
+    // leaves the old file whole. False when it could not be written; once it
+    // is, no line waits any longer.
+    bool writeLogFile(const std::filesystem::path& file);
     // writeLogFile on the log's path.
-    bool saveLog(const std::string& logFilePath) const { return writeLogFile(logFilePath); }
+    bool saveLog(const std::string& logFilePath) { return writeLogFile(logFilePath); }
 
     std::size_t entryCount() const;
     std::vector<LogEntry> entries() const;
@@ -80,6 +95,10 @@ public:
     // not call back into the document.
     void visitEntries(const std::function<void(const std::vector<LogEntry>&)>& visit) const;
     bool removeEntry(std::size_t index);
+    // Puts an entry back at an index (at the end when past it).
+    bool insertEntry(std::size_t index, const LogEntry& entry);
+    // Replaces every entry.
+    void setEntries(std::vector<LogEntry> entries);
     bool setAudioFile(std::size_t index, std::string_view name);
     std::size_t entryCapacity() const;
 
@@ -144,6 +163,8 @@ private:
     mutable std::mutex m_fileMutex;  // taken before m_entryMutex
     mutable std::mutex m_entryMutex;
     std::vector<LogEntry> m_entries;
+    // Lines the log file did not take yet, oldest first; under m_fileMutex.
+    std::vector<LogEntry> m_unwritten;
     bool m_appendEnabled = true;
     std::string m_title = kNoLogTitle;
 

@@ -1,15 +1,20 @@
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <iterator>
 #include <new>
 
 #include "log/LogFile.h"
+#include "log/LogFileWrite.h"
 #include "log/ZelDoc.h"
 #include "ui/settings/AtomicFile.h"
 
 namespace korvex {
 
 bool CZelDoc::resetLog() {
+    {
+        std::lock_guard fileLock(m_fileMutex);
+        m_unwritten.clear();
+    }
     std::lock_guard lock(m_entryMutex);
     m_entries.clear();
     m_appendEnabled = true;
@@ -44,14 +49,37 @@ AppendResult CZelDoc::appendEntry(const LogEntry& entry) {
     return AppendResult::Appended;
 }
 
-AppendResult CZelDoc::appendAndWrite(const LogEntry& entry, const std::string& logFilePath) {
+AppendOutcome CZelDoc::appendAndWrite(const LogEntry& entry, const std::string& logFilePath) {
     std::lock_guard fileLock(m_fileMutex);
-    const AppendResult result = appendEntry(entry);
-    if (!logFilePath.empty()) {
-        std::ofstream out(logFilePath, std::ios::binary | std::ios::app);
-        out << formatLogLine(entry, "\r\n");
+    AppendOutcome outcome;
+    outcome.entry = appendEntry(entry);
+    if (logFilePath.empty()) {
+        return outcome;
     }
-    return result;
+    try {
+        std::string text;
+        for (const LogEntry& waiting : m_unwritten) {
+            text += formatLogLine(waiting, "\r\n");
+        }
+        text += formatLogLine(entry, "\r\n");
+        outcome.fileError = appendLogText(logFilePath, text);
+        if (outcome.fileError == 0) {
+            m_unwritten.clear();
+        } else {
+            m_unwritten.push_back(entry);
+        }
+    } catch (const std::bad_alloc&) {
+        // The entry is in the document (or already reported lost there);
+        // its line waits for the next rewrite.
+        outcome.fileError = ENOMEM;
+    }
+    outcome.unwrittenLines = m_unwritten.size();
+    return outcome;
+}
+
+std::size_t CZelDoc::unwrittenLines() const {
+    std::lock_guard fileLock(m_fileMutex);
+    return m_unwritten.size();
 }
 
 bool CZelDoc::appendEnabled() const {
@@ -63,6 +91,11 @@ bool CZelDoc::readLogFile(const std::filesystem::path& file) {
     auto read = readLogEntries(file);
     if (!read) {
         return false;
+    }
+    {
+        // Lines that waited for the file the document held go with it.
+        std::lock_guard fileLock(m_fileMutex);
+        m_unwritten.clear();
     }
     std::lock_guard lock(m_entryMutex);
     m_entries.clear();
@@ -78,17 +111,25 @@ bool CZelDoc::readLogFile(const std::filesystem::path& file) {
     return true;
 }
 
-bool CZelDoc::writeLogFile(const std::filesystem::path& file) const {
+bool CZelDoc::writeLogFile(const std::filesystem::path& file) {
     std::lock_guard fileLock(m_fileMutex);
+    const std::string_view lineEnd = logLineEndOf(file.string());
     std::string text;
-    {
+    try {
         std::lock_guard lock(m_entryMutex);
         text.reserve(m_entries.size() * 64);
         for (const LogEntry& entry : m_entries) {
-            text += formatLogLine(entry, "\n");
+            text += formatLogLine(entry, lineEnd);
         }
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return false;
     }
-    return writeFileAtomically(file, text);
+    if (!writeFileAtomically(file, text)) {
+        return false;
+    }
+    m_unwritten.clear();
+    return true;
 }
 
 std::size_t CZelDoc::entryCount() const {
@@ -122,6 +163,23 @@ bool CZelDoc::setAudioFile(std::size_t index, std::string_view name) {
     }
     m_entries[index].audioFile.assign(name);
     return true;
+}
+
+bool CZelDoc::insertEntry(std::size_t index, const LogEntry& entry) {
+    std::lock_guard lock(m_entryMutex);
+    try {
+        m_entries.insert(
+            m_entries.begin() + static_cast<std::ptrdiff_t>(std::min(index, m_entries.size())),
+            entry);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void CZelDoc::setEntries(std::vector<LogEntry> entries) {
+    std::lock_guard lock(m_entryMutex);
+    m_entries = std::move(entries);
 }
 
 std::size_t CZelDoc::entryCapacity() const {

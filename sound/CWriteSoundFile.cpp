@@ -18,9 +18,9 @@ void CWriteSoundFile::run() {
         switch (message.id) {
             case kOpenWaveFile:
                 if (auto* block = std::get_if<std::unique_ptr<FileOpenBlock>>(&message.param)) {
-                    // A file that cannot be created leaves the writer without
-                    // one: later blocks are dropped silently. A file that was
-                    // created but fails to take what is written is reported.
+                    // A file that cannot be created is reported and leaves
+                    // the writer without one: later blocks are dropped. A
+                    // file that fails to take what is written is reported.
                     m_file.open((*block)->path, (*block)->format);
                 }
                 break;

@@ -1,6 +1,6 @@
 // The file-writer thread: creates the WAV file, appends the captured buffers
-// and fixes the chunk sizes when told to close. A file that fails to write or
-// to close is reported once for each.
+// and keeps the chunk sizes current. A file that cannot be created, fails to
+// write or fails to close is reported once for each.
 #pragma once
 
 #include "MessageQueue.h"

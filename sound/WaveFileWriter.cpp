@@ -60,6 +60,8 @@ bool WaveFileWriter::open(const std::string& path, const WaveFormat& format) {
     close();
     m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_fd < 0) {
+        const int error = errno;
+        m_errors.push_back(failureText("creating", path, error));
         return false;
     }
     m_path = path;
@@ -67,6 +69,7 @@ bool WaveFileWriter::open(const std::string& path, const WaveFormat& format) {
     m_failed = false;
     m_dataBytes = 0;
     m_bytesWritten = 0;
+    m_sizesUpdatable = true;
 
     std::uint8_t header[kHeaderSize] = {};
     std::memcpy(header + 0, "RIFF", 4);
@@ -76,7 +79,7 @@ bool WaveFileWriter::open(const std::string& path, const WaveFormat& format) {
     const auto record = encodeWaveFormat(format);
     std::memcpy(header + 20, record.data(), record.size());
     std::memcpy(header + 38, "data", 4);
-    // The RIFF and data sizes stay 0 until close().
+    // The RIFF and data sizes are 0 until the first block.
     if (const int err = writeAll(header, sizeof header); err != 0) {
         writeFailed(err);
         return true;
@@ -122,6 +125,20 @@ void WaveFileWriter::append(const std::uint8_t* data, std::size_t size) {
         return;
     }
     m_dataBytes += size;
+    updateSizes();
+}
+
+void WaveFileWriter::updateSizes() {
+    if (!m_headerWritten || !m_sizesUpdatable) {
+        return;
+    }
+    // The sizes of what the file holds now, so that a process killed before
+    // close() leaves a file that plays up to its last block. A file that
+    // cannot seek (a pipe) keeps its zeros; close() reports that once.
+    if (writeSizeAt(m_fd, 4, static_cast<std::uint32_t>(kHeaderSize - 8 + m_dataBytes)) != 0 ||
+        writeSizeAt(m_fd, 42, static_cast<std::uint32_t>(m_dataBytes)) != 0) {
+        m_sizesUpdatable = false;
+    }
 }
 
 void WaveFileWriter::close() {

@@ -190,6 +190,10 @@ public:
     void showLogMessage(const std::string& text, const std::string& caption) override;
     bool confirmLog(const std::string& text, const std::string& caption) override;
     bool startExternalPlayer(const std::string& player, const std::string& file) override;
+    // A failure of the log file or of a recording is boxed once, then kept
+    // in the status bar until the next success of its kind.
+    void logNotice(const LogNotice& notice) override;
+    void showLogAlerts();
 
     // ---- the activity log's commands ----
     void newLogFile();
@@ -313,6 +317,8 @@ private:
     PanelHooks m_panelHooks;
     ListViewHooks m_listHooks;
     std::function<bool()> m_recordingProbe;
+    CFailureNotice m_logFileNotice;
+    CFailureNotice m_recordingNotice;
     std::shared_ptr<FileOpener> m_opener;
 
     QToolBar* m_toolBar = nullptr;

@@ -53,10 +53,21 @@ std::optional<QString> runLogDialog(QWidget* parent, const QString& initial, boo
 }
 
 // The sound library calls this on its own threads: the text is copied and
-// shown by the window's thread.
+// shown by the window's thread. A recording's failures can repeat with every
+// log entry while nobody watches, so they go through the window's notice.
 void soundError(const char* text, void* context) {
     auto* frame = static_cast<CMainFrame*>(context);
-    const QString message = QString::fromLocal8Bit(text != nullptr ? text : "");
+    const std::string bytes = text != nullptr ? text : "";
+    if (isRecordingError(bytes)) {
+        QMetaObject::invokeMethod(
+            frame,
+            [frame, bytes] {
+                frame->logNotice(LogNotice{LogNotice::Recording, true, bytes});
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    const QString message = QString::fromLocal8Bit(bytes.c_str());
     QMetaObject::invokeMethod(
         frame, [frame, message] { QMessageBox::critical(frame, QStringLiteral("Error"), message); },
         Qt::QueuedConnection);
@@ -101,6 +112,16 @@ void CMainFrame::setSoundControl(std::unique_ptr<SoundControl> sound) {
             [self, message] {
                 if (self) {
                     QMessageBox::critical(self, QStringLiteral("Error"), message);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    m_logControl->setThreadNotice([self](const LogNotice& notice) {
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, notice] {
+                if (self) {
+                    self->logNotice(notice);
                 }
             },
             Qt::QueuedConnection);
@@ -219,6 +240,30 @@ void CMainFrame::showLogMessage(const std::string& text, const std::string& capt
     } else {
         QMessageBox::information(this, qs(caption), t);
     }
+}
+
+void CMainFrame::logNotice(const LogNotice& notice) {
+    CFailureNotice& kind = notice.kind == LogNotice::LogFile ? m_logFileNotice : m_recordingNotice;
+    if (!notice.failed) {
+        kind.succeed();
+        showLogAlerts();
+        return;
+    }
+    const bool first = kind.fail(notice.text);
+    showLogAlerts();
+    if (first) {
+        QMessageBox::critical(this, QStringLiteral("Error"), qs(notice.text));
+    }
+}
+
+void CMainFrame::showLogAlerts() {
+    QStringList texts;
+    for (const CFailureNotice* kind : {&m_logFileNotice, &m_recordingNotice}) {
+        if (kind->failing()) {
+            texts << qs(kind->statusText());
+        }
+    }
+    m_panes->setAlert(texts.join(QStringLiteral("\n")));
 }
 
 bool CMainFrame::confirmLog(const std::string& text, const std::string& caption) {

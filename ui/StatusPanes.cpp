@@ -28,6 +28,24 @@ CStatusPanes::CStatusPanes(QStatusBar* bar) : QObject(bar) {
         }
         m_labels[static_cast<std::size_t>(i)] = label;
     }
+    m_alertLabel = new QLabel(bar);
+    m_alertLabel->setObjectName(QStringLiteral("statusAlert"));
+    m_alertLabel->setTextFormat(Qt::PlainText);
+    m_alertLabel->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
+    m_alertLabel->hide();
+    bar->insertPermanentWidget(0, m_alertLabel);
+}
+
+void CStatusPanes::setAlert(const QString& text) {
+    if (text == m_alert) {
+        return;
+    }
+    m_alert = text;
+    QString shown = text;
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_alertLabel->setText(shown);
+    m_alertLabel->setToolTip(text);
+    m_alertLabel->setVisible(!text.isEmpty());
 }
 
 void CStatusPanes::setMessage(const QString& text) {

@@ -29,10 +29,17 @@ public:
     void setText(Pane pane, const QString& text);
     QString text(Pane pane) const;
     void setPaneEnabled(Pane pane, bool enabled);
+    // A failure that lasts (a log file that takes no lines, recordings that
+    // hold nothing): shown beside the fixed panes until it is cleared with
+    // an empty text, whatever the message pane shows meanwhile.
+    void setAlert(const QString& text);
+    QString alert() const { return m_alert; }
     bool paneEnabled(Pane pane) const;
 
 private:
     std::array<QLabel*, PaneCount> m_labels{};
+    QLabel* m_alertLabel = nullptr;
+    QString m_alert;
     void showInMessagePane(const QString& text);
 
     QString m_message;

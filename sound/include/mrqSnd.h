@@ -14,7 +14,9 @@
 extern "C" {
 #endif
 
-// Starts recording from the capture device into a new WAV file at path.
+// Starts recording from the capture device into a new WAV file at path. The
+// file's header follows the samples written, so a process killed while it
+// records leaves a file that plays up to then.
 // Returns 1 when started; 0 when rate is not 11025, 22050 or 44100, bits is
 // not 8 or 16, path is null or 260 characters or longer, or a recording runs.
 MRQSND_API int StartRec(int rate, int bits, const char* path);
@@ -40,8 +42,9 @@ MRQSND_API int IsRecording(void);
 MRQSND_API int IsPlaying(void);
 
 // Receives the library's error texts: "WAVEIN:%x:%s", "WAVEOUT:%x:%s", the
-// messages about files it cannot play, and "Error writing WAVE file PATH:
-// REASON" / "Error closing WAVE file PATH: REASON" about a recording's file
+// messages about files it cannot play, and "Error creating WAVE file PATH:
+// REASON" / "Error writing WAVE file PATH: REASON" / "Error closing WAVE
+// file PATH: REASON" about a recording's file
 // (a failure, or a stall, is reported once, not per buffer). It is called on
 // one of the library's threads, one call at a time: it must return promptly,
 // must not call StartRec, StopRec, StartPlay or StopPlay (they may be waiting

@@ -84,7 +84,8 @@ TEST_F(LogActionsTest, DeleteAudioOfAGoneFileClearsTheNameAndRewritesTheFile) {
     const LogEntry e = addEntry("gone.wav", false);
     EXPECT_TRUE(actions.deleteAudio(e, 0));
     EXPECT_EQ(doc.entries()[0].audioFile, EMPTY_FIELD);
-    EXPECT_EQ(logText(), "2004-03-15\t14:02:31\t00:00:12\t145.5\t123\t\xB0\xB0\xB0\n");
+    EXPECT_EQ(logText(), "2004-03-15\t14:02:31\t00:00:12\t145.5\t123\t\xB0\xB0\xB0\r\n")
+        << "a new file takes the line end of the appends";
     EXPECT_TRUE(rx.listChanged);
     EXPECT_EQ(queue.text(), "NL\r");
     EXPECT_TRUE(host.messages.empty());

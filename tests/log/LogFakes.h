@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ public:
             return 0;
         }
         recording = true;
+        if (recordInto) {
+            recordInto(path);
+        }
         return 1;
     }
     int stopRec() override {
@@ -52,6 +56,35 @@ public:
     std::atomic<bool> playing{false};
     bool refuseRec = false;
     bool refusePlay = false;
+    // What a started recording leaves at its path: a short WAV file of
+    // samples unless a test says otherwise.
+    std::function<void(const std::string&)> recordInto = [](const std::string& path) {
+        writeWav(path, 2000);
+    };
+
+    // A WAV file of `dataBytes` samples as the library writes it.
+    static void writeWav(const std::string& path, std::uint32_t dataBytes) {
+        std::string bytes = "RIFF....WAVEfmt ";
+        const auto put32 = [&bytes](std::uint32_t v) {
+            for (int i = 0; i < 4; ++i) {
+                bytes += static_cast<char>(v >> (8 * i));
+            }
+        };
+        bytes.replace(4, 4, std::string(4, '\0'));
+        put32(18);
+        bytes += std::string("\x01\x00\x01\x00", 4);
+        put32(11025);
+        put32(11025);
+        bytes += std::string("\x01\x00\x08\x00\x00\x00", 6);
+        bytes += "data";
+        put32(dataBytes);
+        bytes += std::string(dataBytes, '\x80');
+        const std::uint32_t riff = static_cast<std::uint32_t>(bytes.size() - 8);
+        for (int i = 0; i < 4; ++i) {
+            bytes[static_cast<std::size_t>(4 + i)] = static_cast<char>(riff >> (8 * i));
+        }
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
     std::vector<std::string> calls;
 };
 
@@ -88,11 +121,13 @@ public:
         players.push_back(player + " " + file);
         return playerStarts;
     }
+    void logNotice(const LogNotice& notice) override { notices.push_back(notice); }
 
     bool answerYes = true;
     bool playerStarts = true;
     std::vector<std::string> messages;
     std::vector<std::string> players;
+    std::vector<LogNotice> notices;
 };
 
 }  // namespace korvex::test

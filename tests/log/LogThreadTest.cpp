@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -20,6 +21,8 @@
 
 namespace korvex::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::time_t kStart = 1079359351;  // 2004-03-15 14:02:31 UTC
 
@@ -46,6 +49,7 @@ protected:
         c.sound = &sound;
         c.clock = &clock;
         c.message = [this](const std::string& text) { messages.push_back(text); };
+        c.notice = [this](const LogNotice& notice) { notices.push_back(notice); };
         return c;
     }
 
@@ -80,6 +84,7 @@ protected:
     FakeClock clock{kStart};
     LogRunSettings settings{2, 2, false, ""};
     std::vector<std::string> messages;
+    std::vector<LogNotice> notices;
 };
 
 TEST_F(LogThreadTest, AnOpenSquelchHeldForTheEntryDelayMakesOneEntry) {
@@ -182,7 +187,9 @@ TEST_F(LogThreadTest, ARewriteDuringARunKeepsTheLinesThatFollowIt) {
     thread.closeLogFile();
     ASSERT_EQ(doc.entryCount(), 2u);
     EXPECT_EQ(parseLogText(logText()), doc.entries());
-    EXPECT_EQ(logText().find("\r\n"), logText().size() - 2) << "LF from the rewrite, then CR LF";
+    const std::string text = logText();
+    EXPECT_EQ(text.find("\r\n"), text.find('\n') - 1) << "the rewrite keeps the CR LF";
+    EXPECT_EQ(text.rfind("\r\n"), text.size() - 2);
 }
 
 TEST_F(LogThreadTest, ALogPathWithoutAFolderNamesFilesAfterItsFirstDot) {
@@ -194,12 +201,87 @@ TEST_F(LogThreadTest, ALogPathWithoutAFolderNamesFilesAfterItsFirstDot) {
     EXPECT_EQ(other.audioFileName(kStart), "night040315_140231.wav");
 }
 
-TEST_F(LogThreadTest, AnUnopenableLogFileStillMakesEntries) {
+TEST_F(LogThreadTest, AnUnopenableLogFileIsToldAtOnceAndStillMakesEntries) {
     settings.logFilePath = (folder.path() / "no-such-folder" / "air.log").string();
     CLogThread thread(context(), settings);
     runLoop(thread, {{200, 1}, {5200, 0}}, 10'000);
     EXPECT_EQ(doc.entryCount(), 1u);
     EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0].kind, LogNotice::LogFile);
+    EXPECT_TRUE(notices[0].failed);
+    EXPECT_EQ(notices[0].text.rfind("Unable to open the log file\n" + settings.logFilePath, 0), 0u)
+        << notices[0].text;
+    EXPECT_TRUE(notices[1].failed) << "the entry's line could not be written";
+    EXPECT_EQ(doc.unwrittenLines(), 1u);
+}
+
+// The log's folder is gone for the first entry and back for the second: the
+// first line is written before the second, and the window hears both.
+TEST_F(LogThreadTest, ALineThatCouldNotBeWrittenFollowsWithTheNextEntry) {
+    const fs::path sub = folder.path() / "sub";
+    settings.logFilePath = (sub / "air.log").string();
+    CLogThread thread(context(), settings);
+    std::map<std::int64_t, int> reports{{200, 1}, {5200, 0}, {10'200, 1}, {15'200, 0}};
+    clock.onSleep = [&](std::int64_t ms) {
+        if (const auto it = reports.find(ms); it != reports.end()) {
+            rx.squelchEvents.push(it->second);
+        }
+        if (ms == 9000) {
+            fs::create_directory(sub);
+        }
+        if (ms >= 20'000) {
+            thread.setRunning(false);
+        }
+    };
+    thread.setRunning(true);
+    thread.openLogFile();
+    thread.squelchLoop();
+    thread.closeLogFile();
+    ASSERT_EQ(doc.entryCount(), 2u);
+    EXPECT_EQ(parseLogText(logText()), doc.entries());
+    ASSERT_EQ(notices.size(), 3u);
+    EXPECT_TRUE(notices[1].failed);
+    EXPECT_NE(notices[1].text.find("No such file or directory"), std::string::npos);
+    EXPECT_FALSE(notices[2].failed);
+}
+
+// A recording that left no samples (a full disk, a folder gone) is not
+// offered for playing: its entry says so with a "-" before the name, and an
+// empty file is not left behind.
+TEST_F(LogThreadTest, AnEntryWithoutAUsableRecordingIsMarked) {
+    settings.recordAudio = true;
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> recordInto;
+        bool fileRemains;
+    };
+    const Case cases[] = {
+        {"empty file", [](const std::string& path) { writeBytes(path, ""); }, false},
+        {"header only", [](const std::string& path) { FakeSound::writeWav(path, 0); }, false},
+        {"no file", [](const std::string&) {}, false},
+        {"samples", [](const std::string& path) { FakeSound::writeWav(path, 2000); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        doc.resetLog();
+        notices.clear();
+        clock.elapsedMs = 0;
+        sound.recordInto = c.recordInto;
+        CLogThread thread(context(), settings);
+        runLoop(thread, {{200, 1}, {5200, 0}}, 10'000);
+        ASSERT_EQ(doc.entryCount(), 1u);
+        const std::string name = "air040315_140234.wav";
+        EXPECT_EQ(doc.entries()[0].audioFile, c.fileRemains ? name : "-" + name);
+        EXPECT_EQ(doc.entries()[0].hasAudio(), c.fileRemains);
+        EXPECT_EQ(fs::exists(folder.path() / name), c.fileRemains);
+        ASSERT_FALSE(notices.empty());
+        const LogNotice& recording = notices[notices.size() - 2];
+        EXPECT_EQ(recording.kind, LogNotice::Recording);
+        EXPECT_EQ(recording.failed, !c.fileRemains);
+        fs::remove(folder.path() / name);
+        fs::remove(settings.logFilePath);
+    }
 }
 
 TEST(DurationTextTest, KeepsTheHoursOfTheDayOnly) {

@@ -46,7 +46,7 @@ TEST(ZelDocLogTest, TheThousandAndFirstAppendGrowsTheListWithoutLoss) {
     EXPECT_GE(doc.entryCapacity(), 2000u) << "room doubles";
 }
 
-TEST(ZelDocLogTest, RewritesWithLfAndReadsBackWhatItWrote) {
+TEST(ZelDocLogTest, RewritesKeepTheFilesLineEndAndReadBackWhatTheyWrote) {
     TempFolder folder;
     const auto file = folder.path() / "air.log";
     CZelDoc doc;
@@ -55,8 +55,15 @@ TEST(ZelDocLogTest, RewritesWithLfAndReadsBackWhatItWrote) {
     doc.appendEntry(entryNumber(2));
     ASSERT_TRUE(doc.writeLogFile(file));
     EXPECT_EQ(fileText(file),
+              "2004-03-15\t14:02:31\t00:00:12\t1\t123\tx.wav\r\n"
+              "2004-03-15\t14:02:31\t00:00:12\t2\t123\tx.wav\r\n")
+        << "a new file takes the appends' CR LF";
+    writeBytes(file, "title\n");
+    ASSERT_TRUE(doc.writeLogFile(file));
+    EXPECT_EQ(fileText(file),
               "2004-03-15\t14:02:31\t00:00:12\t1\t123\tx.wav\n"
-              "2004-03-15\t14:02:31\t00:00:12\t2\t123\tx.wav\n");
+              "2004-03-15\t14:02:31\t00:00:12\t2\t123\tx.wav\n")
+        << "a file of LF lines keeps them";
 
     CZelDoc other;
     other.resetLog();

@@ -7,7 +7,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -16,8 +19,10 @@
 #include "log/LogFile.h"
 #include "tests/support/Process.h"
 #include "tests/support/PumpUntil.h"
+#include "tests/support/SmallTmpfs.h"
 #include "ui/ListKind.h"
 #include "ui/MainFrame.h"
+#include "ui/StatusPanes.h"
 #include "ui/ZelView.h"
 #include "ui/ZelViewMenu.h"
 
@@ -39,7 +44,8 @@ protected:
         char tmpl[] = "/tmp/korvex-logflow-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
-        std::ofstream(dir + "/band.txt") << kBand;
+        logDir = dir;
+        std::ofstream(dir + "/band.txt") << band();
         // No sound card here: ALSA's null devices, whatever the caller has.
         ::setenv("MRQSND_CAPTURE_DEVICE", "null", 1);
         ::setenv("MRQSND_PLAYBACK_DEVICE", "null", 1);
@@ -76,10 +82,12 @@ protected:
         fs::remove_all(dir);
     }
 
-    std::string logPath() const { return dir + "/air.log"; }
+    virtual std::string band() const { return kBand; }
+    std::string logPath() const { return logDir + "/air.log"; }
     CZelView* view() { return qobject_cast<CZelView*>(frame->listView()); }
 
     std::string dir;
+    std::string logDir;
     Process sim;
     std::unique_ptr<CMainFrame> frame;
 };
@@ -125,9 +133,99 @@ TEST_F(LogWireTest, AScannedBandBecomesEntriesWithRecordingsThatPlayAndDelete) {
     frame->listHooks().deleteLogEntry();
     EXPECT_FALSE(fs::exists(dir + "/" + entries[1].audioFile));
     EXPECT_TRUE(fs::exists(dir + "/" + entries[0].audioFile));
-    EXPECT_EQ(readFile(logPath()), formatLogLine(entries[0], "\n"));
+    EXPECT_EQ(readFile(logPath()), formatLogLine(entries[0], "\r\n")) << "line ends kept";
     ASSERT_TRUE(pumpUntil([&] { return view()->itemCount() == 1; }, 5000))
         << "the NL reply refills the view";
+}
+
+// Closes every message box as it comes up and keeps its text.
+class BoxCloser {
+public:
+    BoxCloser() {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->reject();
+            }
+        });
+        m_timer.start(50);
+    }
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+// Three transmissions: the first two while the log's disk is full, the last
+// after space came back.
+class LogFullDiskWireTest : public LogWireTest {
+protected:
+    std::string band() const override {
+        return "# start_ms frequency_hz level duration_ms\n"
+               "14000  145612500 120 5000\n"
+               "26000  446006250 150 5000\n"
+               "38000  145612500 130 5000\n";
+    }
+};
+
+TEST_F(LogFullDiskWireTest, AFullDiskIsToldOnceKeepsTheEntriesAndMarksTheirRecordings) {
+    logDir = dir + "/disk";
+    fs::create_directory(logDir);
+    SmallTmpfs disk(logDir, 64 * 1024);
+    if (!disk.ok()) {
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    }
+    disk.fill("filler");
+    BoxCloser boxes;
+    frame->startLog();
+    ASSERT_TRUE(frame->receiver().logActive);
+    frame->appendCommands(cmd::memoryScanStart());
+    ASSERT_TRUE(pumpUntil([&] { return frame->document().entryCount() == 2; }, 45'000))
+        << readFile(dir + "/sim.log");
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            return frame->statusPanes().alert().contains(
+                QStringLiteral("Entries waiting for the file: 2"));
+        },
+        5000))
+        << frame->statusPanes().alert().toStdString();
+    EXPECT_EQ(boxes.texts.size(), 2) << boxes.texts.join(" | ").toStdString();
+    EXPECT_EQ(readFile(logPath()), "") << "nothing, and no part of a line";
+    const QString alert = frame->statusPanes().alert();
+    EXPECT_TRUE(alert.contains(QStringLiteral("Unable to write the log file")))
+        << alert.toStdString();
+    EXPECT_TRUE(alert.contains(QStringLiteral("No usable recording"))) << alert.toStdString();
+
+    fs::remove(logDir + "/filler");
+    ASSERT_TRUE(pumpUntil([&] { return frame->document().entryCount() == 3; }, 30'000))
+        << readFile(dir + "/sim.log");
+    frame->stopLog();
+    ASSERT_TRUE(pumpUntil([&] { return !frame->logControl().threadExists(); }, 5000));
+    QTest::qWait(200);
+
+    // One box for the log file and one for the recordings, however many
+    // entries failed; the status bar said it until it was over.
+    ASSERT_EQ(boxes.texts.size(), 2) << boxes.texts.join(" | ").toStdString();
+    EXPECT_TRUE(boxes.texts.join(" ").contains(QStringLiteral("No space left on device")));
+    EXPECT_EQ(frame->statusPanes().alert(), QString());
+
+    const auto entries = frame->document().entries();
+    EXPECT_EQ(parseLogText(readFile(logPath())), entries) << "every entry, in order";
+    EXPECT_EQ(entries[0].audioFile.rfind("-air", 0), 0u) << entries[0].audioFile;
+    EXPECT_EQ(entries[1].audioFile.rfind("-air", 0), 0u) << entries[1].audioFile;
+    ASSERT_TRUE(entries[2].hasAudio());
+    std::vector<std::string> files;
+    for (const auto& file : fs::directory_iterator(logDir)) {
+        files.push_back(file.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"air.log", entries[2].audioFile}))
+        << "no empty recordings left behind";
+
+    view()->switchLayout(ListMode::LogView);
+    view()->refill();
+    ASSERT_EQ(view()->itemCount(), 3);
+    EXPECT_EQ(view()->itemText(0, 5).substr(0, 1), "-");
 }
 
 }  // namespace

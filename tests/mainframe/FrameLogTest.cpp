@@ -118,6 +118,34 @@ TEST_F(FrameLogTest, RecordNowTwiceSaysSoAndStopRecordingFollowsTheLibrary) {
     EXPECT_EQ(second->text, QStringLiteral("Not Recording!"));
 }
 
+// Recordings that hold nothing, one after the other while nobody watches:
+// one box, then the status bar only, until a recording holds samples again.
+TEST_F(FrameLogTest, RecordingsWithoutSamplesAreBoxedOnceAndShownUntilOneWorks) {
+    frame->settings().logFilePath = logPath("air.log").toStdString();
+    sound->recordInto = [](const std::string&) {};
+    const auto recordAndStop = [&] {
+        frame->logControl().recordNow(frame->settings().logFilePath);
+        frame->logControl().stopRecording();
+    };
+    auto box = captureNextModal();
+    recordAndStop();
+    EXPECT_TRUE(box->seen);
+    EXPECT_EQ(box->text.left(21), QStringLiteral("No usable recording:\n"));
+    EXPECT_EQ(frame->statusPanes().alert(), box->text);
+
+    auto noBox = captureNextModal();
+    recordAndStop();
+    recordAndStop();
+    QTest::qWait(100);
+    EXPECT_FALSE(noBox->seen);
+    EXPECT_TRUE(frame->statusPanes().alert().startsWith(QStringLiteral("No usable recording")));
+
+    sound->recordInto = [](const std::string& path) { FakeSound::writeWav(path, 2000); };
+    recordAndStop();
+    EXPECT_EQ(frame->statusPanes().alert(), QString());
+    noBox.reset();
+}
+
 TEST_F(FrameLogTest, OpenFillsTheLogViewWithoutTakingTheFocus) {
     writeText(logPath("air.log").toStdString(),
               "My airband log\n"

@@ -10,6 +10,7 @@
 
 #include "SoundTestSupport.h"
 #include "mrqSnd.h"
+#include "support/SmallTmpfs.h"
 
 using namespace soundtest;
 using std::chrono::milliseconds;
@@ -194,14 +195,17 @@ INSTANTIATE_TEST_SUITE_P(AroundTheLimit, PathLength,
                          ::testing::Values(PathCase{258, 1}, PathCase{259, 1}, PathCase{260, 0},
                                            PathCase{261, 0}, PathCase{600, 0}));
 
-TEST_F(RecordTest, UncreatableFileRecordsWithoutMessage) {
+// A recording into a folder that is gone runs on without a file and says
+// so once.
+TEST_F(RecordTest, UncreatableFileIsReportedOnce) {
     const std::string path = scratch.file("missing-folder/rec.wav");
     ASSERT_EQ(StartRec(11025, 16, path.c_str()), 1);
-    std::this_thread::sleep_for(milliseconds(100));
+    std::this_thread::sleep_for(milliseconds(300));
     EXPECT_EQ(IsRecording(), 1);
     EXPECT_EQ(StopRec(), 1);
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_TRUE(errors.texts().empty());
+    EXPECT_EQ(errors.texts(), std::vector<std::string>{"Error creating WAVE file " + path +
+                                                       ": No such file or directory"});
 }
 
 // Files may not grow past limit bytes while the object lives; writing past
@@ -285,6 +289,32 @@ TEST_F(RecordTest, StalledWriterIsReportedOnceAndItsBacklogBounded) {
     // recorded between the release and StopRec.
     const std::size_t bytesPerSecond = 44100 * 2;
     EXPECT_LE(written.size() - 46, reader.capacity() + 5 * bytesPerSecond);
+}
+
+// A disk that fills up during the recording: one report, and the header
+// claims the whole blocks that reached the disk.
+TEST_F(RecordTest, FullDiskIsReportedOnceAndTheHeaderMatchesTheFile) {
+    const std::filesystem::path folder = scratch.path() / "disk";
+    std::filesystem::create_directory(folder);
+    korvex::test::SmallTmpfs disk(folder, 64 * 1024);
+    if (!disk.ok()) {
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    }
+    // Three pages stay free: the header and six blocks of 2000 bytes.
+    writeFile((folder / "room").string(), Bytes(3 * 4096, 0));
+    disk.fill("filler");
+    std::filesystem::remove(folder / "room");
+    const std::string path = (folder / "full.wav").string();
+    ASSERT_EQ(StartRec(11025, 16, path.c_str()), 1);
+    EXPECT_TRUE(errors.waitForCount(1, milliseconds(10000)));
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(StopRec(), 1);
+    EXPECT_EQ(errors.texts(), std::vector<std::string>{"Error writing WAVE file " + path +
+                                                       ": No space left on device"});
+    const Bytes file = readFile(path);
+    EXPECT_EQ(file.size(), 46u + 12000u);
+    EXPECT_EQ(le32(file, 42), 12000u);
+    EXPECT_EQ(le32(file, 4), file.size() - 8);
 }
 
 TEST_F(RecordTest, FileThatTakesNothingIsReportedOnce) {

@@ -3,6 +3,7 @@
 //
 //   record PATH  records into PATH and plays a missing file, drops the
 //                library and ends without stopping either.
+//   hold PATH    records into PATH and waits to be killed.
 //   stuck FIFO   records into a new FIFO that nobody opens, so the writer
 //                is stuck in its open past StopRec's wait; drops the
 //                library, then opens and reads the FIFO, which lets the
@@ -55,6 +56,15 @@ int recordAndEnd(const std::string& path) {
     return 0;
 }
 
+int recordUntilKilled(const std::string& path) {
+    Library library;
+    if (!library.load() || library.startRec(11025, 16, path.c_str()) != 1) {
+        return 2;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(60));
+    return 3;
+}
+
 int stuckWriter(const std::string& path) {
     Library library;
     if (mkfifo(path.c_str(), 0600) != 0 || !library.load() ||
@@ -89,6 +99,9 @@ int main(int argc, char** argv) {
     const std::string scenario = argv[1];
     if (scenario == "record") {
         return recordAndEnd(argv[2]);
+    }
+    if (scenario == "hold") {
+        return recordUntilKilled(argv[2]);
     }
     if (scenario == "stuck") {
         return stuckWriter(argv[2]);

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <string>
+#include <thread>
 
 #include "SoundTestSupport.h"
+#include "support/Process.h"
 
 using namespace soundtest;
 
@@ -26,6 +30,27 @@ TEST(UnloadTest, ProcessEndCompletesTheRecording) {
     ASSERT_GT(file.size(), 46u);
     EXPECT_EQ(le32(file, 4), file.size() - 8);
     EXPECT_EQ(le32(file, 42), file.size() - 46);
+    EXPECT_EQ(le32(file, 42) % 2000, 0u);
+}
+
+// A recording killed with its process plays up to about then: the header's
+// sizes follow the samples on disk.
+TEST(UnloadTest, RecordingKilledWithItsProcessHasCurrentSizes) {
+    ScratchDir scratch;
+    const std::string path = scratch.file("killed.wav");
+    korvex::test::Process child;
+    ASSERT_TRUE(child.start({MRQSND_UNLOAD_HELPER, "hold", path}, {}, scratch.file("out.txt")));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+    child.kill(SIGKILL);
+
+    const Bytes file = readFile(path);
+    ASSERT_GT(file.size(), 46u);
+    const std::size_t onDisk = file.size() - 46;
+    const std::size_t secondOfSamples = 11025 * 2;
+    EXPECT_GT(le32(file, 42), 0u);
+    EXPECT_LE(le32(file, 42), onDisk);
+    EXPECT_GE(le32(file, 42) + secondOfSamples, onDisk);
+    EXPECT_EQ(le32(file, 4), le32(file, 42) + 38);
     EXPECT_EQ(le32(file, 42) % 2000, 0u);
 }
 

@@ -1,0 +1,106 @@
+// Appending to the log file, the line end of a rewrite and the check of an
+// entry's recording, on real files.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+#include "log/LogFakes.h"
+#include "log/LogFileWrite.h"
+#include "settings/TempFolder.h"
+
+namespace korvex::test {
+namespace {
+
+const std::string kLine = "2026-12-02\t15:18:30\t00:00:04\t145.5\t123\t\xB0\xB0\xB0\r\n";
+
+// Files may not grow past limit bytes while the object lives; a write past it
+// fails part way, as on a disk that fills up.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+TEST(LogAppendTest, AWriteThatFailsPartWayLeavesNoFragment) {
+    TempFolder folder;
+    const std::string log = folder.file("air.log").string();
+    writeBytes(log, kLine);
+    {
+        FileSizeLimit limit(kLine.size() + 9);
+        EXPECT_EQ(appendLogText(log, kLine), EFBIG);
+    }
+    EXPECT_EQ(readBytes(log), kLine);
+    EXPECT_EQ(appendLogText(log, kLine), 0);
+    EXPECT_EQ(readBytes(log), kLine + kLine);
+}
+
+TEST(LogAppendTest, ALineTornByAKillIsEndedBeforeTheNextOne) {
+    TempFolder folder;
+    const std::string log = folder.file("air.log").string();
+    writeBytes(log, kLine + "2026-12-0");
+    EXPECT_EQ(appendLogText(log, kLine), 0);
+    EXPECT_EQ(readBytes(log), kLine + "2026-12-0\r\n" + kLine);
+}
+
+TEST(LogAppendTest, FailuresAreReturnedNotSwallowed) {
+    TempFolder folder;
+    EXPECT_EQ(appendLogText("/dev/full", kLine), ENOSPC);
+    EXPECT_EQ(appendLogText(folder.file("gone/air.log").string(), kLine), ENOENT);
+    EXPECT_EQ(probeLogFile(folder.file("gone/air.log").string()), ENOENT);
+    EXPECT_EQ(probeLogFile(folder.file("new.log").string()), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder.file("new.log"))) << "created when missing";
+}
+
+TEST(LogLineEndTest, ARewriteKeepsTheLineEndMostLinesHave) {
+    TempFolder folder;
+    const std::string log = folder.file("air.log").string();
+    EXPECT_EQ(logLineEndOf(log), "\r\n") << "a missing file takes the appends' line end";
+    const struct {
+        const char* text;
+        const char* lineEnd;
+    } cases[] = {
+        {"", "\r\n"},          {"a\nb\n", "\n"},     {"a\r\nb\r\n", "\r\n"},
+        {"a\nb\nc\r\n", "\n"}, {"a\nb\r\n", "\r\n"}, {"title without line end", "\r\n"},
+    };
+    for (const auto& c : cases) {
+        writeBytes(log, c.text);
+        EXPECT_EQ(logLineEndOf(log), c.lineEnd) << c.text;
+    }
+}
+
+TEST(UsableRecordingTest, OnlyAFileWithSamplesAsItsHeaderSaysIsUsable) {
+    TempFolder folder;
+    const std::string wav = folder.file("a.wav").string();
+    EXPECT_FALSE(usableRecording(wav)) << "missing";
+    writeBytes(wav, "");
+    EXPECT_FALSE(usableRecording(wav)) << "empty";
+    FakeSound::writeWav(wav, 0);
+    EXPECT_FALSE(usableRecording(wav)) << "header only";
+    FakeSound::writeWav(wav, 2000);
+    EXPECT_TRUE(usableRecording(wav));
+    std::filesystem::resize_file(wav, 46 + 1000);
+    EXPECT_FALSE(usableRecording(wav)) << "fewer samples than the header claims";
+    writeBytes(wav, std::string(100, 'x'));
+    EXPECT_FALSE(usableRecording(wav)) << "not a WAV file";
+    EXPECT_FALSE(usableRecording(folder.path().string())) << "a folder";
+}
+
+}  // namespace
+}  // namespace korvex::test
