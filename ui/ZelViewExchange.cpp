@@ -206,10 +206,11 @@ void CZelView::confirmAndWrite(std::vector<ChannelRecord> preview, char target,
     if (m_ctx.host != nullptr) {
         m_ctx.host->showStatus("writing memory file to scanner, please wait...");
     }
+    const std::string commands = cmd::memoryFileWrite(recordsOf(m_model->rows()), target, label);
     if (m_ctx.memoryWriteStarted) {
-        m_ctx.memoryWriteStarted();
+        m_ctx.memoryWriteStarted(commands, true);
     }
-    queue(cmd::memoryFileWrite(recordsOf(m_model->rows()), target, label));
+    queue(commands);
     if (m_ctx.bankNamesChanged) {
         m_ctx.bankNamesChanged();
     }
@@ -377,7 +378,11 @@ void CZelView::pasteIntoSelected() {
         return;
     }
     rx.listChanged = true;
-    queue(write + cmd::noiseLimiterQuery());
+    const std::string commands = write + cmd::noiseLimiterQuery();
+    if (m_ctx.memoryWriteStarted) {
+        m_ctx.memoryWriteStarted(commands, false);
+    }
+    queue(commands);
 }
 
 }  // namespace korvex
