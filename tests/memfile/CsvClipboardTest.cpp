@@ -92,6 +92,26 @@ TEST(CsvExport, ExportThenImportKeepsEveryFieldTheReceiverHolds) {
     EXPECT_FALSE(back.channels[1]);
 }
 
+TEST(Clipboard, EveryFieldIsHeldToItsColumnBeforeACommandIsBuilt) {
+    const std::string huge(10 * 1024 * 1024, 'x');
+    const auto withText =
+        clip::parseRecord("Korvex:::A05\t1\t0080.200000\t012.500\t0\tNFM\t0\t" + huge, "b07");
+    ASSERT_TRUE(withText);
+    EXPECT_EQ((*withText)[ChannelRecord::kText], std::string(12, 'x'));
+    CReceiver rx;
+    rx.selectBank('b');
+    rx.currentBank().assign(10, ChannelRecord::emptySlot("b00"));
+    EXPECT_EQ(cmd::pasteChannel(rx, "b07", *withText),
+              "MXb07 RF0080200000 AU0 ST012500 MD1 AT0 TMxxxxxxxxxxxx\rMRb07\r");
+    // A longer field of any other column is no copied row.
+    EXPECT_FALSE(clip::parseRecord(
+        "Korvex:::A05\t1\t0080.200000\t012.500\t0\t" + huge + "\t0\tname", "b07"));
+    EXPECT_FALSE(clip::parseRecord(
+        "Korvex:::A05\t" + huge + "\t0080.200000\t012.500\t0\tNFM\t0\tname", "b07"));
+    EXPECT_FALSE(
+        clip::parseRecord("Korvex:::A05\t1\t0080.2000001\t012.500\t0\tNFM\t0\tname", "b07"));
+}
+
 TEST(Clipboard, RecordCarriesTheRowAndTakesTheTargetChannel) {
     const ChannelRecord row =
         channel("A05", "0080.200000", "012.500", "1", "NFM", "0", "Harbour     ");
