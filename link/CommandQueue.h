@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -38,6 +39,23 @@ public:
     std::string text() const {
         std::lock_guard lock(m_mutex);
         return m_text;
+    }
+    // Removes the given commands, each once and in their order, wherever
+    // they stand between the others; commands queued in between stay.
+    void removeInOrder(const std::vector<std::string>& commands) {
+        std::lock_guard lock(m_mutex);
+        std::size_t from = 0;
+        for (const std::string& command : commands) {
+            std::size_t at = from;
+            while (at < m_text.size() && m_text.compare(at, command.size(), command) != 0) {
+                const std::size_t cr = m_text.find('\r', at);
+                at = cr == std::string::npos ? m_text.size() : cr + 1;
+            }
+            if (at < m_text.size() && !command.empty()) {
+                m_text.erase(at, command.size());
+                from = at;
+            }
+        }
     }
     // Cuts the first command, its CR included, off the front. Without a CR
     // in the queue it returns nothing and leaves the queue as it is.

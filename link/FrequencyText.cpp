@@ -73,4 +73,9 @@ std::string frequencyText(std::string_view text, FrequencyUnit unit, bool mark2)
     return "RF" + intPart + fraction;
 }
 
+std::string heldFrequency(std::string_view mhz, bool mark2) {
+    const std::string rf = frequencyText(mhz, FrequencyUnit::MHz, mark2);
+    return rf.empty() ? rf : rf.substr(2, 4) + "." + rf.substr(6);
+}
+
 }  // namespace korvex

@@ -18,4 +18,8 @@ inline constexpr int kFrequencyLimitMark2MHz = 3000;
 // is not a valid frequency.
 std::string frequencyText(std::string_view text, FrequencyUnit unit, bool mark2);
 
+// A frequency from a file ("0145.500000", MHz) as the receiver holds it, by
+// the rules of frequencyText: "" when it cannot hold it.
+std::string heldFrequency(std::string_view mhz, bool mark2);
+
 }  // namespace korvex

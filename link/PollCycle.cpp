@@ -87,6 +87,11 @@ void PollCycle::tick() {
         tickIdle();
     }
     updateIndicators();
+    // A stopped channel write is told here, outside the handling of received
+    // bytes; taken first, so the ticks under the box do not show it again.
+    if (std::string report = m_fields.memoryWrite.takeReport(); !report.empty()) {
+        m_host.showMessage(report, "Error", MessageKind::Error);
+    }
 }
 
 void PollCycle::tickWait() {
@@ -96,6 +101,12 @@ void PollCycle::tickWait() {
     }
     ++m_fields.retryCount;
     const std::string& last = m_fields.lastCommand;
+    const bool askedAgain = !givesUpSilently(last) && !contains(last, "MA") && last.size() < 4;
+    if (m_fields.retryCount <= kMaxTimeouts && !askedAgain && m_fields.memoryWrite.awaits(last)) {
+        // A channel write is never sent twice: the write stops here, and the
+        // time-out goes on below as for any other command.
+        stopMemoryWrite(m_fields, m_host, MemoryWrite::Failure::NoAnswer, last);
+    }
     if (m_fields.retryCount > kMaxTimeouts) {
         m_rx.linkState = LinkState::Err;
     } else if (givesUpSilently(last)) {
@@ -120,6 +131,7 @@ void PollCycle::tickError() {
     if (const auto cr = command.find('\r'); cr != std::string::npos) {
         command.erase(cr, 1);
     }
+    stopMemoryWrite(m_fields, m_host, MemoryWrite::Failure::LinkError, m_fields.lastCommand);
     m_host.showStatus("Info: error on command\n>" + command + "< occured.");
     m_fields.commandQueue.clear();
     if (m_observer) {
@@ -161,6 +173,7 @@ bool PollCycle::sendNext() {
     if (!command) {
         // Emptied before the box: every poll tick while the modal box is up
         // would otherwise find the same command and stack another box.
+        stopMemoryWrite(m_fields, m_host, MemoryWrite::Failure::LinkError, m_fields.lastCommand);
         m_fields.commandQueue.clear();
         m_host.showMessage("DEBUG: Send Serial: no CR or single char. Command Queue deleted.",
                            "Error", MessageKind::Error);
@@ -168,6 +181,11 @@ bool PollCycle::sendNext() {
     }
     const bool linkFree = m_rx.linkState == LinkState::Idle || m_rx.linkState == LinkState::Retry;
     if (m_port == nullptr || !m_port->isOpen() || !linkFree) {
+        // A channel write whose command is lost here cannot be complete.
+        if (m_fields.memoryWrite.active() && command->front() != '\r') {
+            m_fields.memoryWrite.sent(*command);
+            stopMemoryWrite(m_fields, m_host, MemoryWrite::Failure::LinkError, *command);
+        }
         return false;
     }
     m_rx.linkState = LinkState::Wait;
@@ -179,6 +197,7 @@ bool PollCycle::sendNext() {
         m_trace->written(*command);
     }
     m_port->write(*command);
+    m_fields.memoryWrite.sent(*command);
     if (command->compare(0, 2, "QP") == 0) {
         m_fields.receiverPoweredOff = !m_fields.receiverPoweredOff;
     } else {
@@ -198,8 +217,11 @@ void PollCycle::receive(std::string_view bytes) {
     if (m_lineBuilder) {
         m_lineBuilder(bytes);
     }
-    if (waiting && m_rx.linkState != LinkState::Wait && m_observer) {
-        m_observer(m_fields.lastCommand, true);
+    if (waiting && m_rx.linkState != LinkState::Wait) {
+        m_fields.memoryWrite.answered(m_fields.lastCommand);
+        if (m_observer) {
+            m_observer(m_fields.lastCommand, true);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "link/CommandQueue.h"
+#include "link/MemoryWrite.h"
 
 namespace korvex {
 
@@ -20,6 +21,8 @@ struct PollFields {
     bool refreshPending = false;
     int refreshDelay = 0;
     bool memWriteActive = false;  // set by the memory-file writer
+    // The channel write going on (memory file, CSV import, paste), if any.
+    MemoryWrite memoryWrite;
     // A level report has changed the model: the next tick shows it, once,
     // without leaving its place in the send, wait and retry cycle.
     bool displayRefreshWanted = false;

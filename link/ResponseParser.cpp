@@ -60,6 +60,14 @@ bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
+// The receiver's answer to a command it does not know or cannot carry out.
+bool isRefusal(std::string_view line) {
+    while (!line.empty() && line.back() == ' ') {
+        line.remove_suffix(1);
+    }
+    return line == "?";
+}
+
 // The ten digits after the first "RF" that follows a blank.
 std::string_view frequencyAfterBlank(std::string_view line) {
     const std::size_t pos = line.find(" RF");
@@ -197,7 +205,13 @@ bool ResponseParser::parseLine() {
         return true;
     }
 
-    if (m_poll.memWriteActive && m_poll.commandQueue.empty()) {
+    // The receiver's "?" to a command of a channel write stops the write
+    // before anything could call it done.
+    if (page == PageResult::NotPaged && isRefusal(line) && m_poll.memoryWrite.awaits(sent)) {
+        stopMemoryWrite(m_poll, m_host, MemoryWrite::Failure::Refused, sent);
+    }
+
+    if (m_poll.memWriteActive && m_poll.commandQueue.empty() && !isRefusal(line)) {
         m_host.showStatus(std::string(kMemWriteDone));
         m_poll.memWriteActive = false;
         m_host.refreshView();

@@ -42,20 +42,32 @@ std::optional<ChannelRecord> parseRecord(std::string_view text, std::string_view
     if (rest.size() <= kShortestIgnored || rest.size() < 3 || target.size() != 3) {
         return std::nullopt;
     }
-    std::string replaced = std::string(target) + std::string(rest.substr(3));
+    // The first three characters are the channel, replaced by the target
+    // (set below). Every field is held to its column's width before it is
+    // kept: the text is cut to what the receiver keeps, a longer field of
+    // any other column is no record a copy could have made. So a huge field
+    // never becomes a command.
     ChannelRecord record;
     std::size_t field = 0;
-    std::string_view remaining = replaced;
+    std::string_view remaining = rest.substr(3);
     while (field < ChannelRecord::kFieldCount) {
         const std::size_t tab = remaining.find('\t');
-        if (field + 1 == ChannelRecord::kFieldCount || tab == std::string_view::npos) {
-            record[field] = std::string(remaining.substr(0, tab));
-            ++field;
+        const bool last = field + 1 == ChannelRecord::kFieldCount || tab == std::string_view::npos;
+        const std::string_view value = remaining.substr(0, tab);
+        const std::size_t width = ChannelRecord::kWidths[field];
+        if (field == ChannelRecord::kText) {
+            record[field] = std::string(value.substr(0, width));
+        } else if (field != ChannelRecord::kChannel) {
+            if (value.size() > width) {
+                return std::nullopt;
+            }
+            record[field] = std::string(value);
+        }
+        ++field;
+        if (last) {
             break;
         }
-        record[field] = std::string(remaining.substr(0, tab));
         remaining.remove_prefix(tab + 1);
-        ++field;
     }
     if (field < ChannelRecord::kFieldCount - 1) {
         return std::nullopt;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -100,24 +99,36 @@ std::optional<std::string> frequencyField(std::string_view text) {
     return ten.substr(0, 4) + "." + ten.substr(4);
 }
 
-// The step code nearest to a step in kHz, with its point: "012.500".
-std::string stepField(std::string_view text) {
-    const std::string value(trimmed(text));
-    char* end = nullptr;
-    const double khz = std::strtod(value.c_str(), &end);
-    std::string_view best = "012500";
-    if (end != value.c_str() && std::isfinite(khz)) {
-        double bestDistance = 1e300;
-        for (const std::string_view code : kStepCodes) {
-            const double codeKhz = std::strtod(std::string(code).c_str(), nullptr) / 1000.0;
-            const double distance = std::fabs(codeKhz - khz);
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                best = code;
-            }
+// The step code of a step in kHz, with its point: "012.500" for "12.5";
+// 12.5 kHz when the cell is empty, nullopt for a step the receiver does not
+// know (it has only the steps of kStepCodes).
+std::optional<std::string> stepField(std::string_view text) {
+    text = trimmed(text);
+    std::string code = "012500";
+    if (!text.empty()) {
+        const std::size_t point = text.find('.');
+        const std::string_view whole = text.substr(0, point);
+        std::string_view fraction =
+            point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+        // Trailing zeros say nothing ("12.500" is 12.5 kHz); past them, a
+        // step finer than 1 Hz is none the receiver has.
+        while (fraction.size() > 3 && fraction.back() == '0') {
+            fraction.remove_suffix(1);
+        }
+        const auto digits = [](std::string_view s) {
+            return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (whole.size() > 3 || fraction.size() > 3 || (whole.empty() && fraction.empty()) ||
+            !digits(whole) || !digits(fraction)) {
+            return std::nullopt;
+        }
+        code = std::string(3 - whole.size(), '0') + std::string(whole) + std::string(fraction) +
+               std::string(3 - fraction.size(), '0');
+        if (std::find(kStepCodes.begin(), kStepCodes.end(), code) == kStepCodes.end()) {
+            return std::nullopt;
         }
     }
-    return std::string(best.substr(0, 3)) + "." + std::string(best.substr(3));
+    return code.substr(0, 3) + "." + code.substr(3);
 }
 
 // The mode as the receiver knows it; nullopt for a mode written as NFM.
@@ -339,7 +350,8 @@ std::string exportBank(const std::vector<ChannelRecord>& rows) {
     return out;
 }
 
-ImportResult importBank(std::string_view text, char target, std::size_t bankSize) {
+ImportResult importBank(std::string_view text, char target, std::size_t bankSize,
+                        const FrequencyRule& frequencyRule) {
     ImportResult result;
     bankSize = std::min<std::size_t>(bankSize, 100);  // two-digit channel numbers
     result.channels.resize(bankSize);
@@ -385,15 +397,19 @@ ImportResult importBank(std::string_view text, char target, std::size_t bankSize
     std::vector<Pending> pending;
     for (std::size_t r = 1; r < records.size(); ++r) {
         const auto& record = records[r];
-        const auto frequency = frequencyField(cell(record, Frequency));
-        if (!frequency) {
+        std::optional<std::string> frequency = frequencyField(cell(record, Frequency));
+        if (frequency && frequencyRule) {
+            frequency = frequencyRule(*frequency);
+        }
+        const std::optional<std::string> step = stepField(cell(record, Step));
+        if (!frequency || !step) {
             ++result.unusable;
             continue;
         }
         Pending p;
         p.record[ChannelRecord::kPass] = "+";
         p.record[ChannelRecord::kFrequency] = *frequency;
-        p.record[ChannelRecord::kStep] = stepField(cell(record, Step));
+        p.record[ChannelRecord::kStep] = *step;
         const std::string_view comment = cell(record, Comment);
         p.record[ChannelRecord::kAutoMode] = hasWord(comment, "AUTO") ? "1" : "0";
         const auto mode = modeField(cell(record, Mode));

@@ -3,6 +3,7 @@
 // Memory banks as the generic CSV of frequency lists and other radio
 // programs: export of the used channels, import into a bank's channels.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +16,7 @@ namespace korvex::csv {
 inline constexpr std::string_view kHeader =
     "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
     "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE";
-inline constexpr std::size_t kNameLength = 12;
+inline constexpr std::size_t kNameLength = ChannelRecord::kTextLength;
 
 // Every used row (column 1 not EMPTY_FIELD), names turned into UTF-8.
 std::string exportBank(const std::vector<ChannelRecord>& rows);
@@ -24,12 +25,19 @@ struct ImportResult {
     // One entry per slot of the bank: the record to write there, marked "+".
     std::vector<std::optional<ChannelRecord>> channels;
     int placed = 0;
-    int unusable = 0;      // no frequency that the receiver can hold, or no room
+    int unusable = 0;      // no frequency or step that the receiver can hold, or no room
     int unknownModes = 0;  // written as NFM
     bool hasFrequencyColumn = false;
 };
 
-ImportResult importBank(std::string_view text, char target, std::size_t bankSize);
+// The frequency ("dddd.dddddd", MHz) as the receiver will hold it, or
+// nullopt for one it cannot: the caller's tuning rules.
+using FrequencyRule = std::function<std::optional<std::string>(std::string_view frequency)>;
+
+// A row is used only with a frequency the rule accepts (without a rule, any
+// from 1 Hz to 9999.999999 MHz) and a step the receiver knows, or none (12.5 kHz).
+ImportResult importBank(std::string_view text, char target, std::size_t bankSize,
+                        const FrequencyRule& frequencyRule = {});
 
 // CSV fields of one file, records split at separators outside quotes.
 std::vector<std::vector<std::string>> parseRecords(std::string_view text, char separator);

@@ -265,7 +265,7 @@ void applyLine(std::string_view line, char target, Rows& rows) {
     if (digit != std::string::npos && digit < 13) {
         tail.erase(digit, 2);
     }
-    row[ChannelRecord::kText] = std::string(trimLeft(tail).substr(0, 12));
+    row[ChannelRecord::kText] = std::string(trimLeft(tail).substr(0, ChannelRecord::kTextLength));
     row[ChannelRecord::kAttenuator] = attenuator ? "1" : "0";
     if (isWritableChannel(row)) {
         rows[n] = std::move(row);

@@ -36,6 +36,12 @@ struct ChannelRecord {
     static constexpr std::size_t kIndex = 0;
     static constexpr std::size_t kLink = 1;
     static constexpr std::size_t kFieldCount = 8;
+    // The most characters of a channel's text the receiver keeps.
+    static constexpr std::size_t kTextLength = 12;
+    // The widest text of each memory-channel field as the bank view shows
+    // it: "A05", "1", "0080.200000", "012.500", "0", "NFM", "0", the text.
+    static constexpr std::array<std::size_t, kFieldCount> kWidths = {3, 1, 11, 7,
+                                                                     1, 3, 1,  kTextLength};
 
     std::array<std::string, kFieldCount> field{};
 

@@ -1,5 +1,6 @@
 #include "remote/RigctlServer.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "link/Commands.h"
@@ -93,15 +94,50 @@ std::string twoDigits(int n) {
 
 }  // namespace
 
-RigctlServer::RigctlServer(CReceiver& rx, CommandQueue& queue) : m_rx(rx), m_queue(queue) {}
+RigctlServer::RigctlServer(CReceiver& rx, CommandQueue& queue, std::int64_t idleLimitMs)
+    : m_rx(rx), m_queue(queue), m_idleLimitMs(idleLimitMs) {}
 
-std::optional<int> RigctlServer::connect() {
+void RigctlServer::noteTime(std::int64_t nowMs) {
+    m_latestMs = std::max(m_latestMs, nowMs);
+}
+
+std::optional<int> RigctlServer::connect(std::optional<std::int64_t> nowMs) {
+    if (nowMs) {
+        noteTime(*nowMs);
+    }
     if (m_sessions.size() >= kMaxClients) {
-        return std::nullopt;
+        // Sixteen clients that never send again must not lock every other
+        // one out: the one idle longest goes (the lowest id among equals).
+        auto oldest = m_sessions.begin();
+        for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it) {
+            if (it->second.lastHeardMs < oldest->second.lastHeardMs) {
+                oldest = it;
+            }
+        }
+        if (oldest == m_sessions.end()) {
+            return std::nullopt;
+        }
+        const int evicted = oldest->first;
+        m_sessions.erase(oldest);
+        std::erase(m_toClose, evicted);
+        if (m_close) {
+            m_close(evicted);
+        }
     }
     const int id = m_nextId++;
-    m_sessions.emplace(id, Session{});
+    Session session;
+    session.lastHeardMs = m_latestMs;
+    m_sessions.emplace(id, std::move(session));
     return id;
+}
+
+void RigctlServer::closeIdle(std::int64_t nowMs) {
+    for (auto& [client, s] : m_sessions) {
+        if (!s.closing && s.requests.empty() && nowMs - s.lastHeardMs >= m_idleLimitMs) {
+            s.closing = true;
+            m_toClose.push_back(client);
+        }
+    }
 }
 
 void RigctlServer::disconnect(int client) {
@@ -120,6 +156,8 @@ void RigctlServer::receive(int client, std::string_view bytes, std::int64_t nowM
         return;
     }
     Session& s = it->second;
+    noteTime(nowMs);
+    s.lastHeardMs = nowMs;
     noteStatus(nowMs);
     for (const char c : bytes) {
         if (s.closing) {
@@ -155,10 +193,12 @@ void RigctlServer::line(Session& s, std::string_view text) {
 }
 
 void RigctlServer::pump(std::int64_t nowMs) {
+    noteTime(nowMs);
     noteStatus(nowMs);
     for (auto& [client, s] : m_sessions) {
         serve(client, s, nowMs);
     }
+    closeIdle(nowMs);
     closePending();
 }
 

@@ -31,6 +31,9 @@ public:
     // Requests a client may have waiting before its input is left unread.
     static constexpr std::size_t kMaxWaiting = 64;
     static constexpr std::size_t kMaxClients = 16;
+    // A client that has sent nothing for this long, with nothing waiting,
+    // is closed; when all places are taken the longest idle one makes room.
+    static constexpr std::int64_t kIdleLimitMs = 10 * 60 * 1000;
     static constexpr std::int64_t kAnswerTimeoutMs = 2000;
     // How long an "RX" reply answers reads without asking the receiver again.
     static constexpr std::int64_t kFreshMs = 1000;
@@ -39,7 +42,7 @@ public:
     using Close = std::function<void(int client)>;
     using Probe = std::function<bool()>;
 
-    RigctlServer(CReceiver& rx, CommandQueue& queue);
+    RigctlServer(CReceiver& rx, CommandQueue& queue, std::int64_t idleLimitMs = kIdleLimitMs);
 
     void setSend(Send send) { m_send = std::move(send); }
     // Asks the carrier to close a client; it calls disconnect() when it has.
@@ -49,8 +52,10 @@ public:
     void setLinkProbe(Probe probe) { m_linkUp = std::move(probe); }
     void setMark2Probe(Probe probe) { m_mark2 = std::move(probe); }
 
-    // A new client's id; nothing when the server is full.
-    std::optional<int> connect();
+    // A new client's id. When every place is taken, the client that has
+    // been idle longest is closed (through the carrier's close) to make
+    // room. nowMs defaults to the latest time the server has been given.
+    std::optional<int> connect(std::optional<std::int64_t> nowMs = std::nullopt);
     void disconnect(int client);
     std::size_t clientCount() const { return m_sessions.size(); }
 
@@ -63,7 +68,8 @@ public:
     // The link has finished a command: answered, or lost to the link's
     // error (which empties the queue).
     void commandFinished(const std::string& command, bool answered, std::int64_t nowMs);
-    // Answers what can be answered now and times out what waited too long.
+    // Answers what can be answered now, times out what waited too long and
+    // closes clients idle for the idle limit.
     void pump(std::int64_t nowMs);
 
 private:
@@ -81,6 +87,7 @@ private:
         std::uint64_t generation = 0;
         std::int64_t deadline = 0;
         bool closing = false;
+        std::int64_t lastHeardMs = 0;  // connected or last bytes received
     };
 
     using Values = std::vector<std::pair<std::string_view, std::string>>;
@@ -103,8 +110,13 @@ private:
 
     std::optional<std::string> frequencySet(std::string_view hzText) const;
 
+    void closeIdle(std::int64_t nowMs);
+    void noteTime(std::int64_t nowMs);
+
     CReceiver& m_rx;
     CommandQueue& m_queue;
+    std::int64_t m_idleLimitMs;
+    std::int64_t m_latestMs = 0;
     Send m_send;
     Close m_close;
     Probe m_linkUp;

@@ -11,6 +11,7 @@ namespace korvex::sim {
 // every command that begins with it ("MA" matches "MAA" and "MA").
 struct Faults {
     std::vector<std::string> noReply;               // these commands get no reply
+    std::vector<std::string> refuse;                // these are answered "?" and not carried out
     std::vector<std::pair<std::string, int>> late;  // word and delay in ms
     bool split = false;                             // every reply goes out in two writes ...
     int splitPauseMs = 50;                          // ... with this pause between them

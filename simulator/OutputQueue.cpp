@@ -20,6 +20,11 @@ void OutputQueue::setPacing(bool pace, int baudRate) {
     m_bytesPerMs = std::max(baudRate, 1) / 11000.0;
 }
 
+bool OutputQueue::refuses(std::string_view command) const {
+    return std::any_of(m_faults.refuse.begin(), m_faults.refuse.end(),
+                       [&](const std::string& word) { return matches(command, word); });
+}
+
 void OutputQueue::addReply(std::string_view command, std::string reply, int64_t now) {
     for (const std::string& word : m_faults.noReply) {
         if (matches(command, word)) {

@@ -17,6 +17,8 @@ class OutputQueue {
 public:
     void setFaults(Faults faults) { m_faults = std::move(faults); }
     const Faults& faults() const { return m_faults; }
+    // True when the faults say the command is to be refused.
+    bool refuses(std::string_view command) const;
     void setPacing(bool pace, int baudRate);
 
     // The reply to `command` (empty for none), produced at `now`.

@@ -1,4 +1,5 @@
 #include "simulator/PtySimulator.h"
+#include "simulator/Replies.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -225,7 +226,8 @@ void PtySimulator::handleInput(const char* data, size_t size, int64_t now,
     for (std::string& command : m_splitter.push(bytes)) {
         m_received.push_back({now, command});
         fresh.push_back(m_received.back());
-        m_output.addReply(command, m_receiver.execute(command), now);
+        m_output.addReply(command,
+                          m_output.refuses(command) ? kRefused : m_receiver.execute(command), now);
     }
 }
 

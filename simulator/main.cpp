@@ -20,7 +20,8 @@ namespace {
 
 const char* const kUsage =
     "usage: ar8600-sim [--link PATH] [--baud N] [--pace] [--log FILE]\n"
-    "                  [--no-reply WORD]... [--late WORD:MS]... [--split] [--garbage]\n"
+    "                  [--no-reply WORD]... [--refuse WORD]... [--late WORD:MS]...\n"
+    "                  [--split] [--garbage]\n"
     "                  [--stay-off] [--mark2] [--flood-levels PER_SECOND]\n"
     "                  [--scenario FILE | --seed N]\n";
 
@@ -82,6 +83,8 @@ bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std
             }
         } else if (arg == "--no-reply" && hasValue) {
             options->faults.noReply.emplace_back(argv[++i]);
+        } else if (arg == "--refuse" && hasValue) {
+            options->faults.refuse.emplace_back(argv[++i]);
         } else if (arg == "--late" && hasValue) {
             const std::string value = argv[++i];
             const auto colon = value.rfind(':');

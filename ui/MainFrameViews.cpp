@@ -1,4 +1,5 @@
 #include "link/MemoryCommands.h"
+#include "link/MemoryWrite.h"
 #include "log/LogActions.h"
 #include "log/LogControl.h"
 #include "ui/FrameDatabases.h"
@@ -29,7 +30,9 @@ QWidget* CMainFrame::createListView() {
     context.scopeLevels = [this] {
         return ScopeLevels{m_settings.smeterMax, m_settings.scopeThreshold};
     };
-    context.memoryWriteStarted = [this] { m_poll.memWriteActive = true; };
+    context.memoryWriteStarted = [this](const std::string& commands, bool announceDone) {
+        beginMemoryWrite(m_poll, commands, announceDone);
+    };
     context.backupFolder = [this] { return m_settingsPath.parent_path() / "backups"; };
     context.databaseAcceptsEntries = [this] { return m_databases->acceptsEntries(); };
     auto* view = new CZelView(context);

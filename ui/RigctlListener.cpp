@@ -2,12 +2,16 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <algorithm>
 
 namespace korvex {
 
-CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* parent)
-    : QObject(parent), m_server(rx, queue) {
+CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* parent,
+                                 std::int64_t idleLimitMs)
+    : QObject(parent), m_server(rx, queue, idleLimitMs) {
     m_clock.start();
+    m_idleCheck.setInterval(static_cast<int>(std::clamp<std::int64_t>(idleLimitMs / 4, 10, 1000)));
+    connect(&m_idleCheck, &QTimer::timeout, this, &CRigctlListener::pump);
     m_server.setSend([this](int client, std::string_view text) {
         const auto it = m_sockets.find(client);
         if (it == m_sockets.end()) {
@@ -50,10 +54,12 @@ bool CRigctlListener::start(const QString& address, quint16 port, QString* error
         }
         return false;
     }
+    m_idleCheck.start();
     return true;
 }
 
 void CRigctlListener::stop() {
+    m_idleCheck.stop();
     m_listener.close();
     const auto sockets = m_sockets;
     m_sockets.clear();
@@ -70,7 +76,7 @@ void CRigctlListener::stop() {
 
 void CRigctlListener::accept() {
     while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
-        const auto id = m_server.connect();
+        const auto id = m_server.connect(nowMs());
         if (!id) {
             socket->abort();
             socket->deleteLater();

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
+#include <QTimer>
 #include <map>
 
 #include "remote/RigctlServer.h"
@@ -27,7 +28,9 @@ public:
     static constexpr qint64 kDropUnsent = 1024 * 1024;
     static constexpr qint64 kReadChunk = 4096;
 
-    CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* parent = nullptr);
+    // Clients idle for idleLimitMs are closed (tests give a short limit).
+    CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* parent = nullptr,
+                    std::int64_t idleLimitMs = remote::RigctlServer::kIdleLimitMs);
     ~CRigctlListener() override;
 
     remote::RigctlServer& server() { return m_server; }
@@ -58,6 +61,8 @@ private:
     QTcpServer m_listener;
     std::map<int, QTcpSocket*> m_sockets;
     QElapsedTimer m_clock;
+    // Idle clients are closed even while no port is polled.
+    QTimer m_idleCheck;
 };
 
 }  // namespace korvex

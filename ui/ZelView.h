@@ -62,9 +62,11 @@ struct ListViewContext {
     // The log runs or is still finishing: the log's deletes wait.
     std::function<bool()> logRunning;
     std::function<bool()> databaseAcceptsEntries;
-    // A memory file or CSV is being written into a bank: the frame reports
-    // "mem write done." once the queue has been sent.
-    std::function<void()> memoryWriteStarted;
+    // Channels are about to be written with these commands (a memory file
+    // or CSV into a bank, or a paste): the frame follows them, stops the
+    // write at the first failure and, when announceDone is set, reports
+    // "mem write done." once they have all been acknowledged.
+    std::function<void(const std::string& commands, bool announceDone)> memoryWriteStarted;
     // Where a bank is saved before a file or CSV is written into it.
     std::function<std::filesystem::path()> backupFolder;
 };

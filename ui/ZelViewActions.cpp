@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 
 #include "link/CommandQueue.h"
 #include "link/Commands.h"
@@ -205,6 +207,15 @@ void CZelView::deleteAllChannels(const ListRow& row) {
                  QStringLiteral("Last Chance"), false)) {
         return;
     }
+    // As before every write into a whole bank: no backup, no delete.
+    const std::optional<std::filesystem::path> backup = backupCurrentBank(letter);
+    if (!backup) {
+        tell(this,
+             QStringLiteral("The bank could not be saved before deleting.\nAborting operation."),
+             QStringLiteral("Error"), PromptIcon::Error);
+        return;
+    }
+    m_ctx.host->showStatus("bank " + std::string(1, letter) + " saved in " + backup->string());
     queue(cmd::clearBank(*m_ctx.rx, *m_ctx.host, letter));
 }
 

@@ -11,6 +11,7 @@
 
 #include "link/CommandQueue.h"
 #include "link/Commands.h"
+#include "link/FrequencyText.h"
 #include "link/LinkHost.h"
 #include "link/MemoryCommands.h"
 #include "link/MemoryFileCommands.h"
@@ -206,10 +207,11 @@ void CZelView::confirmAndWrite(std::vector<ChannelRecord> preview, char target,
     if (m_ctx.host != nullptr) {
         m_ctx.host->showStatus("writing memory file to scanner, please wait...");
     }
+    const std::string commands = cmd::memoryFileWrite(recordsOf(m_model->rows()), target, label);
     if (m_ctx.memoryWriteStarted) {
-        m_ctx.memoryWriteStarted();
+        m_ctx.memoryWriteStarted(commands, true);
     }
-    queue(cmd::memoryFileWrite(recordsOf(m_model->rows()), target, label));
+    queue(commands);
     if (m_ctx.bankNamesChanged) {
         m_ctx.bankNamesChanged();
     }
@@ -261,8 +263,14 @@ void CZelView::importCsv() {
         return;
     }
     const char target = itemText(0, 0).front();
-    const csv::ImportResult result =
-        csv::importBank(*text, target, static_cast<std::size_t>(itemCount()));
+    // The receiver's own rules, as for a typed frequency.
+    const bool mark2 = m_ctx.mark2 && m_ctx.mark2();
+    const csv::ImportResult result = csv::importBank(
+        *text, target, static_cast<std::size_t>(itemCount()),
+        [mark2](std::string_view frequency) -> std::optional<std::string> {
+            std::string held = heldFrequency(frequency, mark2);
+            return held.empty() ? std::nullopt : std::optional<std::string>(std::move(held));
+        });
     if (!result.hasFrequencyColumn) {
         tell(this, QStringLiteral("The CSV file has no Frequency column.\nAborting operation."),
              QStringLiteral("Error"), PromptIcon::Error);
@@ -278,8 +286,8 @@ void CZelView::importCsv() {
     QString notes = QStringLiteral("%1 channels read from the CSV file.\n").arg(result.placed);
     if (result.unusable > 0) {
         notes += QStringLiteral(
-                     "%1 rows could not be used (no valid frequency or no free "
-                     "channel).\n")
+                     "%1 rows could not be used (a frequency or step the receiver cannot "
+                     "hold, or no free channel).\n")
                      .arg(result.unusable);
     }
     if (result.unknownModes > 0) {
@@ -377,7 +385,11 @@ void CZelView::pasteIntoSelected() {
         return;
     }
     rx.listChanged = true;
-    queue(write + cmd::noiseLimiterQuery());
+    const std::string commands = write + cmd::noiseLimiterQuery();
+    if (m_ctx.memoryWriteStarted) {
+        m_ctx.memoryWriteStarted(commands, false);
+    }
+    queue(commands);
 }
 
 }  // namespace korvex

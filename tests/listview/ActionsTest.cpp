@@ -1,4 +1,7 @@
 #include <QSignalSpy>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "tests/listview/ListViewFixture.h"
 
@@ -133,10 +136,31 @@ TEST_F(Actions, DeleteAllChannelsNeedsTwoYes) {
     EXPECT_EQ(prompts.size(), 1u);
     EXPECT_EQ(queued(), "");
 
+    // The bank is saved before it is deleted; without a backup nothing is.
+    const auto backups = scratchFolder() / "backups";
+    std::filesystem::create_directories(scratchFolder());
+    { std::ofstream blocker(backups); }  // a file where the folder should be
+    answers = {true, true};
+    prompts.clear();
+    view->runEntry(ListEntry::DeleteAllChannels);
+    ASSERT_EQ(prompts.size(), 3u);
+    EXPECT_EQ(prompts[2].text, "The bank could not be saved before deleting.\nAborting operation.");
+    EXPECT_EQ(queued(), "");
+    EXPECT_EQ(rx.currentBank().size(), 50u);
+
+    std::filesystem::remove(backups);
     answers = {true, true};
     view->runEntry(ListEntry::DeleteAllChannels);
     EXPECT_EQ(queued(), "MQA%%\rMAA\rMA\rMA\rMA\rMA\r");
     EXPECT_TRUE(rx.currentBank().empty());
+    ASSERT_TRUE(std::filesystem::is_directory(backups));
+    const auto saved = std::filesystem::directory_iterator(backups)->path();
+    EXPECT_TRUE(saved.filename().string().starts_with("bank-A-"));
+    std::ifstream in(saved, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 51) << "header and 50 channels";
+    ASSERT_FALSE(host.statusTexts.empty());
+    EXPECT_EQ(host.statusTexts.back(), "bank A saved in " + saved.string());
 }
 
 TEST_F(Actions, ResizeIsRefusedWhileCommandsWait) {

@@ -74,7 +74,9 @@ protected:
         ctx.host = &host;
         ctx.mark2 = [] { return false; };
         ctx.bankNamesChanged = [this] { ++bankNameChanges; };
-        ctx.memoryWriteStarted = [this] { poll.memWriteActive = true; };
+        ctx.memoryWriteStarted = [this](const std::string& commands, bool announceDone) {
+            beginMemoryWrite(poll, commands, announceDone);
+        };
         ctx.backupFolder = [this] { return scratchFolder() / "backups"; };
         view = std::make_unique<CZelView>(ctx);
         view->resize(800, 400);

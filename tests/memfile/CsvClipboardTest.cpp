@@ -1,6 +1,7 @@
 // CSV banks and the clipboard record.
 #include <gtest/gtest.h>
 
+#include "link/FrequencyText.h"
 #include "link/MemoryCommands.h"
 #include "model/ClipboardRecord.h"
 #include "model/CsvBank.h"
@@ -22,10 +23,10 @@ TEST(CsvImport, HandWrittenFileWithReorderedColumnsSemicolonsQuotesAndBom) {
         "Mode;TStep;Frequency;Name;Location;Comment;Duplex\r\n"
         "FM;12.5;145.500000;\"Calling; main\";2;;\r\n"
         "WFM;100;0088.5;\"Radio \"\"One\"\" FM long name\";0;ATT;\r\n"
-        "DV;6.3;446.00625;Caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD;;AUTO ATT;\r\n"
+        "DV;6.25;446.00625;Caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD;;AUTO ATT;\r\n"
         "USB;5;not a number;Bad;3;;\r\n"
         "\r\n"
-        "cw;0.04;7.0305;;99;;\r\n";
+        "cw;0.050;7.0305;;99;;\r\n";
     const csv::ImportResult result = csv::importBank(file, 'b', 5);
     ASSERT_TRUE(result.hasFrequencyColumn);
     EXPECT_EQ(result.placed, 4);
@@ -51,6 +52,35 @@ TEST(CsvImport, HandWrittenFileWithReorderedColumnsSemicolonsQuotesAndBom) {
     EXPECT_EQ(cw[ChannelRecord::kMode], "CW");
     EXPECT_EQ(cw[ChannelRecord::kStep], "000.050");
     EXPECT_FALSE(result.channels[4]);
+}
+
+TEST(CsvImport, FrequenciesAndStepsTheReceiverCannotHoldAreRefused) {
+    const std::string file =
+        "Frequency,TStep,Name\n"
+        "2100,12.5,over the top\n"  // above 2040 MHz
+        "0.05,5,below\n"            // under 0.1 MHz
+        "145.51234,,off grid\n"     // taken on the 50 Hz grid, as typed
+        "145.5,7,no such step\n"
+        "145.5,2.5,nor this\n"
+        "145.5,12.5x,nor this\n"
+        "145.5,8.330,kept\n";
+    const auto rule = [](bool mark2) {
+        return [mark2](std::string_view f) -> std::optional<std::string> {
+            const std::string held = heldFrequency(f, mark2);
+            return held.empty() ? std::nullopt : std::optional<std::string>(held);
+        };
+    };
+    const csv::ImportResult plain = csv::importBank(file, 'A', 10, rule(false));
+    EXPECT_EQ(plain.placed, 2);
+    EXPECT_EQ(plain.unusable, 5);
+    ASSERT_TRUE(plain.channels[0] && plain.channels[1]);
+    EXPECT_EQ((*plain.channels[0])[ChannelRecord::kFrequency], "0145.512300");
+    EXPECT_EQ((*plain.channels[0])[ChannelRecord::kStep], "012.500") << "no step: 12.5 kHz";
+    EXPECT_EQ((*plain.channels[1])[ChannelRecord::kStep], "008.330");
+    // The MARK II option reaches 3000 MHz, as for a typed frequency.
+    const csv::ImportResult mark2 = csv::importBank(file, 'A', 10, rule(true));
+    EXPECT_EQ(mark2.placed, 3);
+    EXPECT_EQ((*mark2.channels[0])[ChannelRecord::kFrequency], "2100.000000");
 }
 
 TEST(CsvImport, WithoutFrequencyColumnOrRoomRowsAreCounted) {
@@ -90,6 +120,26 @@ TEST(CsvExport, ExportThenImportKeepsEveryFieldTheReceiverHolds) {
         EXPECT_EQ(*back.channels[n], expected);
     }
     EXPECT_FALSE(back.channels[1]);
+}
+
+TEST(Clipboard, EveryFieldIsHeldToItsColumnBeforeACommandIsBuilt) {
+    const std::string huge(10 * 1024 * 1024, 'x');
+    const auto withText =
+        clip::parseRecord("Korvex:::A05\t1\t0080.200000\t012.500\t0\tNFM\t0\t" + huge, "b07");
+    ASSERT_TRUE(withText);
+    EXPECT_EQ((*withText)[ChannelRecord::kText], std::string(12, 'x'));
+    CReceiver rx;
+    rx.selectBank('b');
+    rx.currentBank().assign(10, ChannelRecord::emptySlot("b00"));
+    EXPECT_EQ(cmd::pasteChannel(rx, "b07", *withText),
+              "MXb07 RF0080200000 AU0 ST012500 MD1 AT0 TMxxxxxxxxxxxx\rMRb07\r");
+    // A longer field of any other column is no copied row.
+    EXPECT_FALSE(clip::parseRecord(
+        "Korvex:::A05\t1\t0080.200000\t012.500\t0\t" + huge + "\t0\tname", "b07"));
+    EXPECT_FALSE(clip::parseRecord(
+        "Korvex:::A05\t" + huge + "\t0080.200000\t012.500\t0\tNFM\t0\tname", "b07"));
+    EXPECT_FALSE(
+        clip::parseRecord("Korvex:::A05\t1\t0080.2000001\t012.500\t0\tNFM\t0\tname", "b07"));
 }
 
 TEST(Clipboard, RecordCarriesTheRowAndTakesTheTargetChannel) {

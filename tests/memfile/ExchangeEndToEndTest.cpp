@@ -14,6 +14,7 @@
 #include "model/Receiver.h"
 #include "tests/support/Process.h"
 #include "ui/MainFrame.h"
+#include "ui/StatusPanes.h"
 #include "ui/ZelView.h"
 #include "ui/dialogs/Prompt.h"
 
@@ -28,7 +29,11 @@ protected:
         char tmpl[] = "/tmp/korvex-memfile-e2e-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
-        ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
+        std::vector<std::string> args = {AR8600_SIM_PATH, "--log", dir + "/sim.log"};
+        for (const std::string& arg : simulatorFaults()) {
+            args.push_back(arg);
+        }
+        ASSERT_TRUE(sim.start(args, {}, dir + "/sim.out"));
         ASSERT_TRUE(
             pump([&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
         const std::string out = readFile(dir + "/sim.out");
@@ -45,6 +50,8 @@ protected:
         sim.wait(2s);
         std::filesystem::remove_all(dir);
     }
+
+    virtual std::vector<std::string> simulatorFaults() const { return {}; }
 
     static bool pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
         QElapsedTimer clock;
@@ -196,6 +203,57 @@ TEST_F(ExchangeEndToEnd, ChannelCopiedFromBankAIsPastedIntoBankB) {
         EXPECT_EQ(pasted[c], source[c]) << "column " << c;
     }
     EXPECT_EQ(pasted[4], "0");
+}
+
+// A receiver that refuses one channel of the bank: the write stops there,
+// the operator is told how far it came, and nothing says it is done.
+class RefusingReceiver : public ExchangeEndToEnd {
+protected:
+    std::vector<std::string> simulatorFaults() const override { return {"--refuse", "MXb05"}; }
+};
+
+TEST_F(RefusingReceiver, FileWriteStopsAtTheRefusedChannelAndSaysHowFarItCame) {
+    ASSERT_NO_FATAL_FAILURE(startFrame());
+    ASSERT_NO_FATAL_FAILURE(showBank(10, 'a'));
+    const std::filesystem::path file = std::filesystem::path(dir) / "airband.mem";
+    useFile(file);
+    view->selectItem(0);
+    view->runEntry(ListEntry::WriteBankToFile);
+    ASSERT_NO_FATAL_FAILURE(showBank(11, 'b'));
+    view->selectItem(0);
+    prompts.clear();
+    view->runEntry(ListEntry::WriteFileToBank);
+    ASSERT_EQ(prompts.size(), 2u);
+    const std::vector<ListRow> preview = rows();
+    int before = 0;
+    int total = 0;
+    std::string notWritten;
+    for (std::size_t n = 0; n < preview.size(); ++n) {
+        const bool marked = preview[n][1] == "+" || preview[n][1] == "-";
+        total += marked ? 1 : 0;
+        before += marked && n < 5 ? 1 : 0;
+        if (marked && n >= 5) {
+            notWritten += (notWritten.empty() ? "" : ", ") + preview[n][0];
+        }
+    }
+    ASSERT_EQ(preview[5][1], "+") << "the refused channel is one the write sends";
+
+    ASSERT_TRUE(pump([&] { return prompts.size() == 3 && idle(); }, 60s))
+        << readFile(dir + "/sim.log");
+    EXPECT_EQ(prompts[2], "Memory write stopped: the receiver refused channel b05.\n" +
+                              std::to_string(before) + " of " + std::to_string(total) +
+                              " channels written.\nNot written: " + notWritten + ".");
+    EXPECT_FALSE(frame->pollFields().memWriteActive);
+    // The bank is read back, and nothing of the write follows the refusal.
+    ASSERT_TRUE(pump(
+        [&] { return idle() && view->itemCount() == 50 && view->itemText(5, 1) != "+"; }, 30s));
+    EXPECT_FALSE(pump([&] { return prompts.size() > 3; }, 1s));
+    EXPECT_NE(frame->statusPanes().message().toStdString(), "mem write done.");
+    EXPECT_TRUE(frame->statusPanes().message().startsWith(QStringLiteral("mem write stopped: ")));
+    const std::string log = readFile(dir + "/sim.log");
+    EXPECT_NE(log.find("MXb05"), std::string::npos);
+    EXPECT_EQ(log.find("MXb06"), std::string::npos) << log;
+    EXPECT_EQ(log.find("TBb"), std::string::npos) << "the bank text is not written either";
 }
 
 }  // namespace

@@ -138,8 +138,13 @@ TEST_F(PagedReplies, MemoryWriteDoneOnlyWithAnEmptyQueue) {
     EXPECT_TRUE(poll.memWriteActive);
     EXPECT_TRUE(host.statusTexts.empty());
 
+    // A refusal is no acknowledgement, even of the last command.
     poll.commandQueue.clear();
     exchange("MXA01 RF0145500000\r", "?");
+    EXPECT_TRUE(poll.memWriteActive);
+    EXPECT_TRUE(host.statusTexts.empty());
+
+    exchange("TB\r", "MW A50 B50");
     EXPECT_FALSE(poll.memWriteActive);
     ASSERT_EQ(host.statusTexts.size(), 1u);
     EXPECT_EQ(host.statusTexts[0], "mem write done.");

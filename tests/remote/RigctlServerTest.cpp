@@ -2,6 +2,7 @@
 // codes, line limits and garbage, against a model and queue driven by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <string>
@@ -380,7 +381,53 @@ TEST_F(RigctlServerTest, QuitClosesAndTheServerHasRoomForSoMany) {
     for (std::size_t i = 0; i < RigctlServer::kMaxClients; ++i) {
         EXPECT_TRUE(server.connect());
     }
-    EXPECT_FALSE(server.connect());
+    EXPECT_EQ(closed.size(), 1u);
+    EXPECT_TRUE(server.connect()) << "a full server makes room";
+    EXPECT_EQ(closed.size(), 2u);
+    EXPECT_EQ(server.clientCount(), RigctlServer::kMaxClients);
+}
+
+TEST_F(RigctlServerTest, AClientIdleForTheLimitIsClosedOneThatTalksIsNot) {
+    const int quiet = client;
+    EXPECT_EQ(send("\\chk_vfo\n", quiet), "0\n");  // heard once, at the start
+    const int talker = *server.connect(now);
+
+    now += RigctlServer::kIdleLimitMs - 1;
+    send("\\chk_vfo\n", talker);
+    server.pump(now);
+    EXPECT_TRUE(closed.empty());
+    now += 1;
+    server.pump(now);
+    EXPECT_EQ(closed, std::vector<int>{quiet});
+    EXPECT_FALSE(server.wantsInput(quiet));
+    EXPECT_TRUE(server.wantsInput(talker));
+    server.pump(now + 1000);
+    EXPECT_EQ(closed.size(), 1u) << "asked to close once";
+}
+
+TEST_F(RigctlServerTest, AFullServerClosesTheLongestIdleClientForANewOne) {
+    std::vector<int> clients = {client};
+    for (std::size_t i = 1; i < RigctlServer::kMaxClients; ++i) {
+        now += 10;
+        clients.push_back(*server.connect(now));
+    }
+    // The first two have spoken since; the third has been idle longest.
+    now += 10;
+    send("\\chk_vfo\n", clients[0]);
+    send("\\chk_vfo\n", clients[1]);
+    now += 10;
+    const auto newcomer = server.connect(now);
+    ASSERT_TRUE(newcomer);
+    EXPECT_EQ(closed, std::vector<int>{clients[2]});
+    EXPECT_EQ(server.clientCount(), RigctlServer::kMaxClients);
+    EXPECT_FALSE(server.wantsInput(clients[2]));
+    EXPECT_EQ(send("\\chk_vfo\n", *newcomer), "0\n");
+    server.disconnect(clients[2]);  // the carrier's word comes later: no harm
+    EXPECT_EQ(server.clientCount(), RigctlServer::kMaxClients);
+    // And again: the fourth is next.
+    now += 10;
+    ASSERT_TRUE(server.connect(now));
+    EXPECT_EQ(closed.back(), clients[3]);
 }
 
 }  // namespace

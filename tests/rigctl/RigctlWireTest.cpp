@@ -11,12 +11,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTcpServer>
 #include <QTest>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -65,6 +67,12 @@ public:
             sent += static_cast<std::size_t>(n);
         }
         return sent;
+    }
+
+    // The server has closed the connection (and nothing is left to read).
+    bool closedByServer() {
+        char c = 0;
+        return ::recv(m_fd, &c, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
     }
 
     // What has arrived so far, without waiting.
@@ -280,6 +288,65 @@ TEST_F(RigctlWireTest, GarbageAndAClientThatNeverReadsDoNotStopThePollCycle) {
             return c >= 0x1C && c < 0x7F;
         })) << command;
     }
+}
+
+// The listener alone on a loopback port: sixteen clients that never send
+// do not lock a seventeenth out, and silent clients are closed.
+TEST(RigctlListenerPlaces, AFullListenerMakesRoomForANewClient) {
+    CReceiver rx;
+    CommandQueue queue;
+    CRigctlListener listener(rx, queue, nullptr, 60'000);
+    QString error;
+    ASSERT_TRUE(listener.start(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
+    std::vector<std::unique_ptr<RawClient>> silent;
+    for (std::size_t i = 0; i < remote::RigctlServer::kMaxClients; ++i) {
+        silent.push_back(std::make_unique<RawClient>(listener.port()));
+        ASSERT_TRUE(silent.back()->connected());
+        ASSERT_TRUE(
+            pumpUntil([&] { return listener.clientCount() == static_cast<int>(i + 1); }, 5000));
+        QTest::qWait(5);  // a clear order of idleness
+    }
+    RawClient newcomer(listener.port());
+    ASSERT_TRUE(newcomer.connected());
+    ASSERT_TRUE(pumpUntil([&] { return silent.front()->closedByServer(); }, 5000))
+        << "the client idle longest makes room";
+    newcomer.send("\\chk_vfo\n");
+    std::string answer;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            answer += newcomer.readAvailable();
+            return answer == "0\n";
+        },
+        5000))
+        << answer;
+    for (std::size_t i = 1; i < silent.size(); ++i) {
+        EXPECT_FALSE(silent[i]->closedByServer()) << i;
+    }
+    EXPECT_EQ(listener.clientCount(), static_cast<int>(remote::RigctlServer::kMaxClients));
+}
+
+TEST(RigctlListenerPlaces, AClientIdleForTheLimitIsClosed) {
+    CReceiver rx;
+    CommandQueue queue;
+    CRigctlListener listener(rx, queue, nullptr, 300);
+    QString error;
+    ASSERT_TRUE(listener.start(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
+    RawClient idle(listener.port());
+    RawClient talking(listener.port());
+    ASSERT_TRUE(pumpUntil([&] { return listener.clientCount() == 2; }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    while (!idle.closedByServer() && clock.elapsed() < 5000) {
+        talking.send("\\chk_vfo\n");
+        QTest::qWait(50);
+        talking.readAvailable();
+    }
+    EXPECT_TRUE(idle.closedByServer());
+    EXPECT_GE(clock.elapsed(), 250) << "not before its time";
+    EXPECT_FALSE(talking.closedByServer());
+    ASSERT_TRUE(pumpUntil([&] { return talking.closedByServer(); }, 5000))
+        << "silent from now on, it goes too";
+    ASSERT_TRUE(pumpUntil([&] { return listener.clientCount() == 0; }, 5000));
 }
 
 }  // namespace
