@@ -22,7 +22,8 @@
 # OWN_MAIN: the sources bring their own main().
 # Every kind finds the headers under the source tree's root, so tests include
 # "tests/support/...", "link/..." alike, and sets a time-out per test case
-# (TIMEOUT overrides it). Each test case runs with HOME, XDG_CONFIG_HOME and
+# against a hang (TIMEOUT overrides it; three times as long in a sanitizer
+# build). Each test case runs with HOME, XDG_CONFIG_HOME and
 # XDG_RUNTIME_DIR in a folder of the program's own under the build tree, so
 # nothing of the caller's settings is read or written; ENVIRONMENT adds
 # variables to that, every one of them set (the list is applied after the test
@@ -63,16 +64,16 @@ function(korvex_test target)
   endif()
   if(kind STREQUAL "UNIT")
     list(APPEND labels unit)
-    set(timeout 60)
+    set(timeout 120)
   elseif(kind STREQUAL "OFFSCREEN")
     list(APPEND labels widgets)
-    set(timeout 60)
+    set(timeout 120)
   elseif(kind STREQUAL "E2E")
     if(NOT TARGET ar8600-sim OR (arg_PROGRAM AND NOT TARGET korvex))
       return()
     endif()
     list(APPEND labels e2e)
-    set(timeout 120)
+    set(timeout 180)
     list(APPEND definitions AR8600_SIM_PATH="$<TARGET_FILE:ar8600-sim>")
     list(APPEND depends ar8600-sim)
     if(arg_PROGRAM)
@@ -89,7 +90,7 @@ function(korvex_test target)
       return()
     endif()
     list(APPEND labels e2e xvfb)
-    set(timeout 180)
+    set(timeout 240)
     if(arg_OWN_MAIN)
       list(APPEND libraries GTest::gtest)
     else()
@@ -109,6 +110,10 @@ function(korvex_test target)
   endif()
   if(arg_TIMEOUT)
     set(timeout ${arg_TIMEOUT})
+  endif()
+  # The time-out guards against a hang; the sanitizer builds run slower.
+  if(KORVEX_SANITIZE OR KORVEX_TSAN)
+    math(EXPR timeout "${timeout} * 3")
   endif()
   if(arg_TSAN)
     list(APPEND labels tsan)

@@ -22,6 +22,6 @@ fi
 
 if [ "${KORVEX_SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake --preset tsan -DKORVEX_TEST_ONLY="log;sound"
-  cmake --build --preset tsan -j "$jobs" --target log_tests sound_tests sound_unload_tests
+  cmake --build --preset tsan -j "$jobs" --target tsan_tests
   ctest --preset tsan -j "$jobs"
 fi

@@ -208,8 +208,15 @@ TEST(DbDaoFiles, ReadOnlySlotRefusesWrites) {
     CDbDao dao;
     ASSERT_TRUE(slot.connect(dao));
     EXPECT_FALSE(dao.canWrite());
-    ASSERT_TRUE(dao.addRecord({"145.5", "NFM"}));
+    const auto refused = dao.addRecord({"145.5", "NFM"});
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->text, "Sorry. Unable to write to database.");
     EXPECT_EQ(Slot::readAll(dao).size(), 20u);
+
+    // Nor does a DAO that was never connected.
+    CDbDao never;
+    EXPECT_FALSE(never.canWrite());
+    EXPECT_TRUE(never.addRecord({"145", "", "", "", "", "", "", "", ""}));
 }
 
 TEST(DbDaoFiles, ConnectFailuresSayWhy) {
@@ -227,11 +234,25 @@ TEST(DbDaoFiles, ConnectFailuresSayWhy) {
     ASSERT_TRUE(slot.message);
     EXPECT_EQ(slot.message->caption, "Open database failed");
 
+    // A file that opens, with a type no engine knows.
+    korvex::test::writeBytes(slot.folder().file("x.dbf"), "0123456789abcdef");
+    slot.config.file = slot.folder().file("x.dbf").string();
+    slot.config.type = "Paradox 3.X;";
+    slot.config.sheet.clear();
+    EXPECT_FALSE(slot.connect(dao));
+    ASSERT_TRUE(slot.message);
+    EXPECT_EQ(slot.message->text.rfind("Could not open database.\nCause: ", 0), 0u)
+        << slot.message->text;
+    EXPECT_GT(slot.message->text.size(), 33u);
+    EXPECT_EQ(slot.message->caption, "Open database failed");
+
     slot.config.file = slot.folder().file("gone.dbf").string();
+    slot.config.type = std::string(kConnectDbase3);
     EXPECT_FALSE(slot.connect(dao));
     ASSERT_TRUE(slot.message);
     EXPECT_EQ(slot.message->text, "Could not open file. Cause: 2");
     EXPECT_EQ(slot.message->caption, "File open failed");
+    EXPECT_EQ(slot.message->icon, DbMessage::Icon::Error);
     EXPECT_FALSE(dao.connected());
 }
 

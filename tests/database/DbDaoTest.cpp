@@ -1,5 +1,6 @@
 // CDbDao against an in-memory table: the query it builds, what each role
-// reads as, starting over, appending, and the messages of a failed connect.
+// reads as, starting over, appending and the column widths. Read-only slots
+// and failed connects are tested on real files (DbDaoFilesTest).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -225,53 +226,6 @@ TEST(DbDao, AddRecordRefusesWhatItCannotStoreAndNamesTheRole) {
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->text, "Error in field No. 1:\nCause: Text too long.");
     EXPECT_EQ(a.table->rows.size(), 2u);
-}
-
-TEST(DbDao, ReadOnlyTakesNoRecord) {
-    Attached a;
-    DbSlotConfig config = slotConfig("/d/stations.dbf", {"FREQ"});
-    config.readOnly = true;
-    attach(a, config, stations(), true);
-    ASSERT_TRUE(a.connected);
-    EXPECT_FALSE(a.dao.canWrite());
-    const auto refused = a.dao.addRecord({"145", "", "", "", "", "", "", "", ""});
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->text, "Sorry. Unable to write to database.");
-    EXPECT_EQ(a.table->rows.size(), 2u);
-
-    CDbDao never;
-    EXPECT_FALSE(never.canWrite());
-    EXPECT_TRUE(never.addRecord({"145", "", "", "", "", "", "", "", ""}));
-}
-
-TEST(DbDao, ConnectNamesAFileItCannotOpenOrADatabaseItCannot) {
-    korvex::test::TempFolder folder;
-    const auto ini = folder.file("dbconf.ini");
-    ASSERT_TRUE(ensureDbConf(ini));
-
-    DbSlotConfig config = slotConfig((folder.path() / "missing.dbf").string(), {"FREQ"});
-    config.slot = 2;
-    ASSERT_TRUE(writeSlotSetup(ini, config));
-    CDbDao dao;
-    std::optional<DbMessage> message;
-    EXPECT_FALSE(dao.connect(ini, 2, message));
-    ASSERT_TRUE(message);
-    EXPECT_EQ(message->text, "Could not open file. Cause: 2");
-    EXPECT_EQ(message->caption, "File open failed");
-    EXPECT_EQ(message->icon, DbMessage::Icon::Error);
-
-    // A file that opens, with a type no engine knows.
-    korvex::test::writeBytes(folder.file("x.dbf"), "0123456789abcdef");
-    config.file = (folder.path() / "x.dbf").string();
-    config.type = "Paradox 3.X;";
-    ASSERT_TRUE(writeSlotSetup(ini, config));
-    message.reset();
-    EXPECT_FALSE(dao.connect(ini, 2, message));
-    ASSERT_TRUE(message);
-    EXPECT_EQ(message->text.rfind("Could not open database.\nCause: ", 0), 0u) << message->text;
-    EXPECT_GT(message->text.size(), 33u);
-    EXPECT_EQ(message->caption, "Open database failed");
-    EXPECT_FALSE(dao.connected());
 }
 
 TEST(DbDao, ColumnWidthsGoToTheSlotsKeys) {

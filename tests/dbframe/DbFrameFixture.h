@@ -3,8 +3,6 @@
 // Shared pieces of the database frame tests: a temporary folder with copies
 // of the fixture tables and a "dbconf.ini" whose slots point at them.
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,23 +10,13 @@
 #include <vector>
 
 #include "database/DbSlotConfig.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 
 class DbFolder {
 public:
-    DbFolder() {
-        char tmpl[] = "/tmp/korvex-dbframe-XXXXXX";
-        if (mkdtemp(tmpl) != nullptr) {
-            m_dir = tmpl;
-        }
-    }
-    ~DbFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    DbFolder(const DbFolder&) = delete;
-    DbFolder& operator=(const DbFolder&) = delete;
+    DbFolder() : m_temp("korvex-dbframe"), m_dir(m_temp.path()) {}
 
     const std::filesystem::path& dir() const { return m_dir; }
     std::filesystem::path ini() const { return m_dir / "dbconf.ini"; }
@@ -66,6 +54,7 @@ public:
     }
 
 private:
+    TempDir m_temp;
     std::filesystem::path m_dir;
 };
 

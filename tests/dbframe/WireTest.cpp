@@ -9,11 +9,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
-#include <sstream>
 
 #include "tests/dbframe/FrameDbTest.h"
-#include "tests/support/Process.h"
-#include "tests/support/PumpUntil.h"
+#include "tests/support/FrameOnSimulator.h"
 #include "ui/dialogs/AddDatabaseEntryDialog.h"
 
 namespace korvex::test {
@@ -26,62 +24,28 @@ protected:
     void SetUp() override {
         PromptRecorder::SetUp();
         ASSERT_FALSE(folder.dir().empty());
-        dir = folder.dir().string();
         table = folder.copy("freqs.dbf");
         folder.configure(1, table, "dBASE III;", kFreqFields, false);
-        ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
-        ASSERT_TRUE(pumpUntil(
-            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5000));
-        const std::string out = readFile(dir + "/sim.out");
-        FrameOptions options;
-        options.portDevice = QString::fromStdString(out.substr(0, out.find('\n')));
-        options.configDir = QString::fromStdString(dir);
-        frame = std::make_unique<CMainFrame>(options);
-        frame->resize(1000, 700);
-        frame->show();
-        frame->start();
-        ASSERT_TRUE(frame->isPolling());
-        ASSERT_TRUE(pumpUntil([&] { return idle() && wire().size() >= 17; }, 20000))
-            << readFile(dir + "/sim.log");
+        ASSERT_TRUE(run.start({}, QSize(1000, 700))) << sim.log();
+        frame = run.frame.get();
     }
     void TearDown() override {
-        if (frame) {
-            frame->settings().saveOnExit = false;
-            frame.reset();
-        }
-        sim.kill(SIGTERM);
-        sim.wait(2s);
+        run.stop();
         PromptRecorder::TearDown();
     }
 
-    bool idle() const {
-        return frame->pollFields().commandQueue.empty() &&
-               frame->receiver().linkState == LinkState::Idle;
-    }
-    std::vector<std::string> wire() const {
-        std::vector<std::string> texts;
-        std::istringstream in(readFile(dir + "/sim.log"));
-        std::string line;
-        while (std::getline(in, line)) {
-            if (const auto tab = line.find('\t'); tab != std::string::npos) {
-                texts.push_back(line.substr(tab + 1));
-            }
-        }
-        return texts;
-    }
-    bool sentAfter(std::size_t from, const std::string& word) const {
-        const auto all = wire();
-        return std::find(all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())),
-                         all.end(), word) != all.end();
-    }
+    bool idle() const { return run.idle(); }
+    bool sentAfter(std::size_t from, const std::string& word) const { return sim.sent(word, from); }
     CZelView& view() { return *qobject_cast<CZelView*>(frame->listView()); }
     CTuningPanel& panel() { return *qobject_cast<CTuningPanel*>(frame->tuningPanel()); }
 
     DbFolder folder;
-    std::string dir;
     std::filesystem::path table;
-    Process sim;
-    std::unique_ptr<CMainFrame> frame;
+    // The frame's settings in the tables' folder, beside its dbconf.ini.
+    FrameOnSimulator run{FrameOnSimulator::InFolder{folder.dir().string()}};
+    const std::string& dir = run.dir;
+    Simulator& sim = run.sim;
+    CMainFrame* frame = nullptr;
 };
 
 TEST_F(DbWireTest, TuneReachesTheReceiverAndVfoToDatabaseAppendsARecord) {
@@ -97,10 +61,9 @@ TEST_F(DbWireTest, TuneReachesTheReceiverAndVfoToDatabaseAppendsARecord) {
     }
     ASSERT_GE(row, 0);
     view().selectItem(row);
-    const std::size_t before = wire().size();
+    const std::size_t before = sim.mark();
     view().runEntry(ListEntry::TuneFromDatabase);
-    ASSERT_TRUE(pumpUntil([&] { return sentAfter(before, "MD3") && idle(); }, 10000))
-        << readFile(dir + "/sim.log");
+    ASSERT_TRUE(pumpUntil([&] { return sentAfter(before, "MD3") && idle(); }, 10000)) << sim.log();
     EXPECT_TRUE(sentAfter(before, "RF0014230000"));
     const CReceiver& rx = frame->receiver();
     ASSERT_TRUE(pumpUntil(

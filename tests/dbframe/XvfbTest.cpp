@@ -7,7 +7,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "database/DbSlotConfig.h"
@@ -18,31 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class DbXvfbTest : public XvfbProgramTest {
-protected:
-    void screenshot(const std::string& name) {
-        run({IMPORT_PATH, "-window", "root", std::string(SCREENSHOT_DIR) + "/" + name});
-    }
-    std::size_t wireCount() const {
-        std::size_t n = 0;
-        std::istringstream in(readFile(dir + "/sim.log"));
-        for (std::string line; std::getline(in, line);) {
-            ++n;
-        }
-        return n;
-    }
-    bool sentAfter(std::size_t from, const std::string& word) const {
-        std::istringstream in(readFile(dir + "/sim.log"));
-        std::size_t n = 0;
-        for (std::string line; std::getline(in, line); ++n) {
-            if (n >= from && line.size() > word.size() &&
-                line.compare(line.size() - word.size() - 1, std::string::npos, "\t" + word) == 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-};
+using DbXvfbTest = XvfbProgramTest;
 
 TEST_F(DbXvfbTest, ConnectJumpAndTuneFromTheKeyboard) {
     const std::filesystem::path table = std::filesystem::path(dir) / "freqs.dbf";
@@ -58,40 +33,30 @@ TEST_F(DbXvfbTest, ConnectJumpAndTuneFromTheKeyboard) {
     ASSERT_TRUE(db::writeSlotSetup(ini, config));
     std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
 
-    ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
-    ASSERT_TRUE(
-        waitFor([&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
-    const std::string simOut = readFile(dir + "/sim.out");
-    ASSERT_TRUE(korvex.start({KORVEX_PATH, "--port", simOut.substr(0, simOut.find('\n')),
-                              "--no-splash", "--config-dir", dir},
-                             {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir},
-                             dir + "/korvex.out"));
-    ASSERT_TRUE(
-        waitFor([&] { return readFile(dir + "/sim.log").find("\tLB") != std::string::npos; }, 30s))
-        << readFile(dir + "/korvex.out");
-    ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
+    ASSERT_NO_FATAL_FAILURE(startProgram());
 
     key("alt+f", 500ms);
     key("1", 1000ms);  // "Connect to DB&1"
     // F6 goes to the list selector; End opens it and goes to DATABASE.
+    const std::size_t shown = sim.mark();
     for (const char* k : {"F6", "End", "End", "Return"}) {
         key(k);
     }
-    std::this_thread::sleep_for(1500ms);  // the NL reply refills the view
+    // The list asks for NL; its reply refills the view.
+    EXPECT_TRUE(sim.waitSent("NL", shown)) << sim.log();
+    std::this_thread::sleep_for(300ms);
     // The simulator's VFO stands on 145.5 MHz: Jump selects that row (the
     // fourth of the unsorted table), and the menu's "T&une From Database"
     // sends it.
     key("ctrl+j", 500ms);
     screenshot("database-view.png");
-    const std::size_t before = wireCount();
+    const std::size_t before = sim.mark();
     key("alt+c", 700ms);
-    key("u", 1000ms);
-    EXPECT_TRUE(waitFor([&] { return sentAfter(before, "MD1"); }, 10s))
-        << readFile(dir + "/korvex.out");
-    EXPECT_TRUE(sentAfter(before, "RF0145500000"));
+    key("u");
+    EXPECT_TRUE(sim.waitSent("MD1", before)) << korvex.output();
+    EXPECT_TRUE(sim.sent("RF0145500000", before));
 
-    korvex.kill(SIGTERM);
-    EXPECT_EQ(korvex.wait(10s), 0);
+    EXPECT_EQ(korvex.terminate(), 0) << korvex.output();
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 
 #include "tests/support/XvfbProgramTest.h"
 
@@ -18,53 +17,26 @@ using namespace std::chrono_literals;
 
 class SetupXvfbTest : public XvfbProgramTest {
 protected:
-    void screenshot(const std::string& name) {
-        run({IMPORT_PATH, "-window", "root", std::string(SCREENSHOT_DIR) + "/" + name});
-    }
-
-    // Gives the keyboard to a window of the program by its title.
-    bool focusWindow(const std::string& title) {
-        std::string id;
-        waitFor(
-            [&] {
-                id = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", title}).value_or("");
-                return !id.empty();
-            },
-            10s);
-        if (id.empty()) {
-            return false;
-        }
-        run({XDOTOOL_PATH, "windowfocus", "--sync", id.substr(0, id.find('\n'))});
-        std::this_thread::sleep_for(500ms);
-        return true;
-    }
-
-    void type(const std::string& text) {
-        EXPECT_TRUE(run({XDOTOOL_PATH, "type", "--delay", "30", text})) << text;
-        std::this_thread::sleep_for(300ms);
-    }
-
-    void startProgram() {
+    // The program on its built-in simulated receiver: no line is needed here.
+    void startSimulatedProgram() {
         std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
-        ASSERT_TRUE(korvex.start({KORVEX_PATH, "--simulate", "--no-splash", "--config-dir", dir},
-                                 {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir},
-                                 dir + "/korvex.out"));
-        ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
+        ASSERT_TRUE(korvex.startWith(dir, display.name(), {"--simulate"}));
+        ASSERT_TRUE(focusProgramWindow()) << korvex.output();
     }
 };
 
 TEST_F(SetupXvfbTest, SlotIsSetUpFromTheMenuWithKeysOnly) {
     const std::string table = dir + "/freqs.csv";
     std::filesystem::copy_file(std::string(KORVEX_DB_DATA) + "/freqs.csv", table);
-    startProgram();
+    ASSERT_NO_FATAL_FAILURE(startSimulatedProgram());
 
     key("alt+s", 500ms);
-    key("a", 1500ms);
-    ASSERT_TRUE(focusWindow("Database Connection Setup")) << readFile(dir + "/korvex.out");
+    key("a");
+    ASSERT_TRUE(focusWindow("Database Connection Setup")) << korvex.output();
     key("alt+1");
-    key("alt+s", 1500ms);
+    key("alt+s");
     ASSERT_TRUE(focusWindow("Select Database File"));
-    type(table);
+    type(table, 30);
     key("Return", 1000ms);
     ASSERT_TRUE(focusWindow("Database Connection Setup"));
     key("alt+n", 1000ms);
@@ -74,12 +46,16 @@ TEST_F(SetupXvfbTest, SlotIsSetUpFromTheMenuWithKeysOnly) {
          {std::pair{"alt+f", "FREQ"}, std::pair{"alt+m", "MODE"}, std::pair{"alt+o", "NAME"}}) {
         key(mnemonic);
         key("Tab");
-        type(field);
+        type(field, 30);
     }
     key("alt+p");  // no longer write protected
     screenshot("database-setup-mapped.png");
-    key("alt+w", 1000ms);
+    key("alt+w");
 
+    ASSERT_TRUE(waitFor(
+        [&] { return readFile(dir + "/dbconf.ini").find("file=" + table) != std::string::npos; },
+        10s))
+        << readFile(dir + "/dbconf.ini");
     const std::string ini = readFile(dir + "/dbconf.ini");
     const std::string db1 = ini.substr(0, ini.find("[DB2]"));
     EXPECT_NE(db1.find("file=" + table + "\n"), std::string::npos) << ini;

@@ -26,33 +26,15 @@ std::size_t count(const std::string& text, const std::string& what) {
 
 class GroupDialogXvfbTest : public XvfbProgramTest {
 protected:
-    std::string simLog() { return readFile(dir + "/sim.log"); }
-
-    void screenshot(const std::string& name) {
-        run({IMPORT_PATH, "-window", "root", std::string(SCREENSHOT_DIR) + "/" + name});
-    }
-
-    void startProgram() {
-        std::ofstream(dir + "/Korv.ini")
-            << "[COMMON]\nsaveonexit=0\n[RS232]\nComPortNum=1\nComPortSettings=9600,N,8,2\n";
-        ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
-        ASSERT_TRUE(waitFor(
-            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
-        const std::string simOut = readFile(dir + "/sim.out");
-        const std::string device = simOut.substr(0, simOut.find('\n'));
-        ASSERT_TRUE(
-            korvex.start({KORVEX_PATH, "--port", device, "--no-splash", "--config-dir", dir},
-                         {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir}, dir + "/korvex.out"));
-        ASSERT_TRUE(waitFor([&] { return simLog().find("\tLB") != std::string::npos; }, 30s))
-            << readFile(dir + "/korvex.out");
-        ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
-    }
+    std::string simLog() { return sim.log(); }
 };
 
 TEST_F(GroupDialogXvfbTest, AScanGroupChangeReachesTheReceiverAndIsReadBack) {
-    startProgram();
+    std::ofstream(dir + "/Korv.ini")
+        << "[COMMON]\nsaveonexit=0\n[RS232]\nComPortNum=1\nComPortSettings=9600,N,8,2\n";
+    ASSERT_NO_FATAL_FAILURE(startProgram());
     key("alt+o", 1000ms);  // "St&op/Mem": memory read, where the scan group can be edited
-    ASSERT_TRUE(waitFor([&] { return simLog().find("\tMR") != std::string::npos; }, 5s));
+    ASSERT_TRUE(sim.waitSent("MR"));
 
     // The receiver reports scan group 0, which is only shown: Escape.
     key("alt+n", 1000ms);

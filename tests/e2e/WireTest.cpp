@@ -1,14 +1,15 @@
 // End-to-end: the real korvex binary against the simulator on a
 // pseudo-terminal, checked by what crosses the wire.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <thread>
 
-#include "tests/support/Process.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/Simulator.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -22,40 +23,25 @@ struct WireCommand {
 
 class WireTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/korvex-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
+    void SetUp() override { ASSERT_FALSE(dir.empty()); }
     void TearDown() override {
-        korvex.kill(SIGKILL);
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        std::filesystem::remove_all(dir);
+        korvex.kill();
+        sim.stop();
     }
 
     void startSimulator(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {AR8600_SIM_PATH, "--log", dir + "/sim.log"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        ASSERT_TRUE(sim.start(args, {}, dir + "/sim.out"));
-        ASSERT_TRUE(waitFor(
-            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
-        const std::string out = readFile(dir + "/sim.out");
-        device = out.substr(0, out.find('\n'));
-        ASSERT_FALSE(device.empty());
+        ASSERT_TRUE(sim.start(dir, extra));
+        ASSERT_FALSE(sim.device().empty());
     }
-
+    // The program with no display, on the offscreen platform.
     void startKorvex(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {KORVEX_PATH,   "--port",       device,
-                                         "--no-splash", "--config-dir", dir};
-        args.insert(args.end(), extra.begin(), extra.end());
-        ASSERT_TRUE(korvex.start(args, {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir},
-                                 dir + "/korvex.out"));
+        ASSERT_TRUE(korvex.start(dir, sim.device(), "", extra));
     }
 
+    // The commands received with the time each came.
     std::vector<WireCommand> wire() const {
         std::vector<WireCommand> commands;
-        std::istringstream in(readFile(dir + "/sim.log"));
+        std::istringstream in(sim.log());
         std::string line;
         while (std::getline(in, line)) {
             const auto tab = line.find('\t');
@@ -77,10 +63,10 @@ protected:
         return texts;
     }
 
-    std::string dir;
-    std::string device;
-    Process sim;
-    Process korvex;
+    TempDir temp{"korvex-e2e"};
+    const std::string& dir = temp.path();
+    Simulator sim;
+    KorvexProgram korvex;
 };
 
 const std::vector<std::string> kInitialReadout = {"RX", "AF", "NL", "DB", "SB", "XB",
@@ -90,8 +76,7 @@ const std::vector<std::string> kInitialReadout = {"RX", "AF", "NL", "DB", "SB", 
 TEST_F(WireTest, InitialReadoutGoesOutInOrderOneCommandPerTick) {
     startSimulator();
     startKorvex();
-    ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s))
-        << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s)) << sim.log();
     std::this_thread::sleep_for(500ms);
     const auto commands = wire();
     ASSERT_EQ(wireTexts(), kInitialReadout) << "nothing else is sent while idle";
@@ -116,11 +101,9 @@ long WireTest::readoutMs(const std::vector<std::string>& simOptions) {
     }
     const bool complete = waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s);
     const auto commands = wire();
-    korvex.kill(SIGTERM);
-    EXPECT_EQ(korvex.wait(10s), 0);
-    sim.kill(SIGTERM);
-    sim.wait(2s);
-    std::filesystem::remove(dir + "/sim.log");
+    EXPECT_EQ(korvex.terminate(), 0);
+    sim.stop();
+    std::filesystem::remove(sim.logPath());
     if (!complete) {
         return -1;
     }
@@ -159,7 +142,7 @@ TEST_F(WireTest, HelpAndVersionNeedNoWindowSystem) {
 TEST_F(WireTest, UnansweredQueryIsRetriedWithBareCrThenGivenUp) {
     startSimulator({"--no-reply", "RX"});
     startKorvex();
-    ASSERT_TRUE(waitFor([&] { return wire().size() >= 9; }, 30s)) << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitFor([&] { return wire().size() >= 9; }, 30s)) << sim.log();
     std::this_thread::sleep_for(2s);
     const std::vector<std::string> expected = {"RX", "", "RX", "", "RX", "", "RX", "", "RX"};
     EXPECT_EQ(wireTexts(), expected) << "after the fifth time-out the queue is emptied";
@@ -173,28 +156,22 @@ TEST_F(WireTest, TerminationSendsExAndExitsCleanly) {
     startKorvex();
     ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s));
     std::this_thread::sleep_for(500ms);
-    korvex.kill(SIGTERM);
-    EXPECT_EQ(korvex.wait(10s), 0);
+    EXPECT_EQ(korvex.terminate(), 0);
     ASSERT_TRUE(waitFor([&] { return !wire().empty() && wire().back().text == "EX"; }, 3s))
-        << readFile(dir + "/sim.log");
+        << sim.log();
 }
 
 TEST_F(WireTest, SecondInstanceIsRefused) {
     startSimulator();
     startKorvex();
     ASSERT_TRUE(waitFor([&] { return !wire().empty(); }, 30s));
-    Process second;
-    ASSERT_TRUE(second.start({KORVEX_PATH, "--port", device, "--no-splash", "--config-dir", dir},
-                             {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir},
-                             dir + "/second.out"));
+    KorvexProgram second("second");
+    ASSERT_TRUE(second.start(dir, sim.device(), ""));
     // The refusal shows a message box; it is modal, so end it after a look.
     EXPECT_TRUE(waitFor(
-        [&] {
-            return readFile(dir + "/second.out").find("mrqxKORV is already running!") !=
-                   std::string::npos;
-        },
+        [&] { return second.output().find("mrqxKORV is already running!") != std::string::npos; },
         10s));
-    second.kill(SIGKILL);
+    second.kill();
     EXPECT_EQ(wireTexts().front(), "RX");
     std::size_t rxCount = 0;
     for (const auto& t : wireTexts()) {
@@ -207,13 +184,11 @@ TEST_F(WireTest, LostDeviceIsSurvivedAndTheProgramStillClosesCleanly) {
     startSimulator();
     startKorvex();
     ASSERT_TRUE(waitFor([&] { return !wire().empty(); }, 30s));
-    sim.kill(SIGKILL);  // the line goes away as when a USB adapter is pulled
+    sim.kill();  // the line goes away as when a USB adapter is pulled
     std::this_thread::sleep_for(2s);
     EXPECT_EQ(korvex.wait(0ms), -1) << "still running";
-    korvex.kill(SIGTERM);
-    EXPECT_EQ(korvex.wait(10s), 0) << readFile(dir + "/korvex.out");
-    EXPECT_NE(readFile(dir + "/korvex.out").find("serial port lost"), std::string::npos)
-        << readFile(dir + "/korvex.out");
+    EXPECT_EQ(korvex.terminate(), 0) << korvex.output();
+    EXPECT_NE(korvex.output().find("serial port lost"), std::string::npos) << korvex.output();
 }
 
 TEST_F(WireTest, TraceShowsBothDirectionsWithControlBytesVisible) {

@@ -1,18 +1,14 @@
 // End to end: the real main frame with its list view, against the
 // simulator tool on a pseudo-terminal, checked by what crosses the wire.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
-#include <filesystem>
 #include <functional>
-#include <thread>
 
-#include "tests/support/Process.h"
+#include "tests/support/FrameOnSimulator.h"
 #include "ui/MainFrame.h"
 #include "ui/ZelView.h"
 #include "ui/dialogs/TextEntryDialog.h"
@@ -24,72 +20,28 @@ using namespace std::chrono_literals;
 
 class ListViewEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/korvex-listview-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
-        ASSERT_TRUE(
-            pump([&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
-        const std::string out = readFile(dir + "/sim.out");
-        device = out.substr(0, out.find('\n'));
-    }
-    void TearDown() override {
-        frame.reset();
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        std::filesystem::remove_all(dir);
-    }
+    void SetUp() override { ASSERT_TRUE(run.startSimulator()); }
+    void TearDown() override { run.stop(); }
 
     // Runs the event loop until done() holds or the time is up.
-    static bool pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < limit.count()) {
-            if (done()) {
-                return true;
-            }
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            std::this_thread::sleep_for(10ms);
-        }
-        return done();
+    bool pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        return run.pump(done, limit);
     }
 
-    std::vector<std::string> wire() const {
-        std::vector<std::string> commands;
-        std::istringstream in(readFile(dir + "/sim.log"));
-        std::string line;
-        while (std::getline(in, line)) {
-            const auto tab = line.find('\t');
-            if (tab != std::string::npos) {
-                commands.push_back(line.substr(tab + 1));
-            }
-        }
-        return commands;
-    }
-    bool wireHas(const std::string& command) const {
-        const auto w = wire();
-        return std::find(w.begin(), w.end(), command) != w.end();
-    }
+    std::vector<std::string> wire() const { return sim.wire(); }
+    bool wireHas(const std::string& command) const { return sim.sent(command); }
 
     void startFrame() {
-        FrameOptions options;
-        options.portDevice = QString::fromStdString(device);
-        options.configDir = QString::fromStdString(dir);
-        frame = std::make_unique<CMainFrame>(options);
-        frame->show();
-        frame->start();
-        ASSERT_TRUE(
-            pump([&] { return wireHas("LB") && frame->pollFields().commandQueue.empty(); }, 30s))
-            << readFile(dir + "/sim.log");
+        ASSERT_TRUE(run.startFrame(30s)) << sim.log();
+        frame = run.frame.get();
         view = qobject_cast<CZelView*>(frame->listView());
         ASSERT_NE(view, nullptr);
     }
 
-    std::string dir;
-    std::string device;
-    Process sim;
-    std::unique_ptr<CMainFrame> frame;
+    FrameOnSimulator run{"korvex-listview-e2e"};
+    const std::string& dir = run.dir;
+    Simulator& sim = run.sim;
+    CMainFrame* frame = nullptr;
     CZelView* view = nullptr;
 };
 
@@ -101,7 +53,7 @@ TEST_F(ListViewEndToEnd, ChoosingBankBReadsItsPagesAndShowsFiftyRows) {
     selector->setCurrentIndex(11);  // the twelfth bank, b
     emit selector->activated(11);
     ASSERT_TRUE(pump([&] { return view->itemCount() == 50; }, 30s)) << view->itemCount() << "\n"
-                                                                    << readFile(dir + "/sim.log");
+                                                                    << sim.log();
     auto w = wire();
     w.erase(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(before));
     const std::vector<std::string> pages = {"MAb", "MA", "MA", "MA", "MA"};
@@ -139,7 +91,7 @@ TEST_F(ListViewEndToEnd, StoringTheVfoIntoAnEmptySlotWritesItAndChangesTheRow) {
     view->storeVfoHere();
     ASSERT_TRUE(
         pump([&] { return wireHas("MXb05 RF0145500000 AU0 ST012500 MD1 AT0 TME2E store"); }, 10s))
-        << readFile(dir + "/sim.log");
+        << sim.log();
     ASSERT_TRUE(pump([&] { return view->itemText(5, 7).starts_with("E2E store"); }, 10s));
     EXPECT_EQ(view->itemText(5, 2), "0145.500000");
     EXPECT_EQ(view->selectedRow(), 5);

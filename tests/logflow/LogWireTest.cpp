@@ -6,7 +6,6 @@
 #include <stdlib.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -17,7 +16,7 @@
 #include "link/Commands.h"
 #include "log/LogControl.h"
 #include "log/LogFile.h"
-#include "tests/support/Process.h"
+#include "tests/support/FrameOnSimulator.h"
 #include "tests/support/PumpUntil.h"
 #include "tests/support/SmallTmpfs.h"
 #include "ui/ListKind.h"
@@ -41,25 +40,14 @@ constexpr const char* kBand =
 class LogWireTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvex-logflow-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        ASSERT_FALSE(dir.empty());
         logDir = dir;
         std::ofstream(dir + "/band.txt") << band();
         // No sound card here: ALSA's null devices, whatever the caller has.
         ::setenv("MRQSND_CAPTURE_DEVICE", "null", 1);
         ::setenv("MRQSND_PLAYBACK_DEVICE", "null", 1);
-        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-        ASSERT_TRUE(
-            sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log", "--scenario", dir + "/band.txt"},
-                      {}, dir + "/sim.out"));
-        ASSERT_TRUE(pumpUntil(
-            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5000));
-        const std::string out = readFile(dir + "/sim.out");
-        FrameOptions options;
-        options.portDevice = QString::fromStdString(out.substr(0, out.find('\n')));
-        options.configDir = QString::fromStdString(dir);
-        frame = std::make_unique<CMainFrame>(options);
+        ASSERT_TRUE(run.startSimulator({"--scenario", dir + "/band.txt"}));
+        frame = &run.makeFrame();
         frame->settings().saveOnExit = false;
         frame->settings().logAudio = true;
         frame->settings().logOpenTime = 1;
@@ -70,26 +58,18 @@ protected:
         };
         dialogs.open = dialogs.chooseNew;
         frame->setLogFileDialogs(dialogs);
-        frame->show();
-        frame->start();
-        ASSERT_TRUE(frame->isPolling());
-        ASSERT_TRUE(pumpUntil([&] { return frame->pollFields().commandQueue.empty(); }, 20000));
-    }
-    void TearDown() override {
-        frame.reset();
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        fs::remove_all(dir);
+        ASSERT_TRUE(run.startFrame()) << sim.log();
     }
 
     virtual std::string band() const { return kBand; }
     std::string logPath() const { return logDir + "/air.log"; }
     CZelView* view() { return qobject_cast<CZelView*>(frame->listView()); }
 
-    std::string dir;
+    FrameOnSimulator run{"korvex-logflow"};
+    const std::string& dir = run.dir;
     std::string logDir;
-    Process sim;
-    std::unique_ptr<CMainFrame> frame;
+    Simulator& sim = run.sim;
+    CMainFrame* frame = nullptr;
 };
 
 TEST_F(LogWireTest, AScannedBandBecomesEntriesWithRecordingsThatPlayAndDelete) {
@@ -97,7 +77,7 @@ TEST_F(LogWireTest, AScannedBandBecomesEntriesWithRecordingsThatPlayAndDelete) {
     ASSERT_TRUE(frame->receiver().logActive);
     frame->appendCommands(cmd::memoryScanStart());
     ASSERT_TRUE(pumpUntil([&] { return frame->document().entryCount() == 2; }, 45'000))
-        << readFile(dir + "/sim.log");
+        << sim.log();
     frame->stopLog();
     ASSERT_TRUE(pumpUntil([&] { return !frame->logControl().threadExists(); }, 5000));
 

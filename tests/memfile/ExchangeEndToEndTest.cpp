@@ -1,18 +1,15 @@
 // End to end: memory files and the clipboard in the real main frame against
 // the simulator tool on a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
 #include "model/Receiver.h"
-#include "tests/support/Process.h"
+#include "tests/support/FrameOnSimulator.h"
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
 #include "ui/ZelView.h"
@@ -26,18 +23,7 @@ using namespace std::chrono_literals;
 class ExchangeEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvex-memfile-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        std::vector<std::string> args = {AR8600_SIM_PATH, "--log", dir + "/sim.log"};
-        for (const std::string& arg : simulatorFaults()) {
-            args.push_back(arg);
-        }
-        ASSERT_TRUE(sim.start(args, {}, dir + "/sim.out"));
-        ASSERT_TRUE(
-            pump([&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5s));
-        const std::string out = readFile(dir + "/sim.out");
-        device = out.substr(0, out.find('\n'));
+        ASSERT_TRUE(run.startSimulator(simulatorFaults()));
         setPromptHook([this](const Prompt& prompt) {
             prompts.push_back(prompt.text.toStdString());
             return true;
@@ -45,39 +31,20 @@ protected:
     }
     void TearDown() override {
         setPromptHook({});
-        frame.reset();
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        std::filesystem::remove_all(dir);
+        run.stop();
     }
 
     virtual std::vector<std::string> simulatorFaults() const { return {}; }
 
-    static bool pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < limit.count()) {
-            if (done()) {
-                return true;
-            }
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-            std::this_thread::sleep_for(10ms);
-        }
-        return done();
+    bool pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        return run.pump(done, limit);
     }
 
     bool idle() { return frame->pollFields().commandQueue.empty(); }
 
     void startFrame() {
-        FrameOptions options;
-        options.portDevice = QString::fromStdString(device);
-        options.configDir = QString::fromStdString(dir);
-        frame = std::make_unique<CMainFrame>(options);
-        frame->show();
-        frame->start();
-        ASSERT_TRUE(pump(
-            [&] { return readFile(dir + "/sim.log").find("\tLB") != std::string::npos && idle(); },
-            30s));
+        ASSERT_TRUE(run.startFrame(30s)) << sim.log();
+        frame = run.frame.get();
         view = qobject_cast<CZelView*>(frame->listView());
         ASSERT_NE(view, nullptr);
     }
@@ -117,10 +84,10 @@ protected:
         view->setDialogs(dialogs);
     }
 
-    std::string dir;
-    std::string device;
-    Process sim;
-    std::unique_ptr<CMainFrame> frame;
+    FrameOnSimulator run{"korvex-memfile-e2e"};
+    const std::string& dir = run.dir;
+    Simulator& sim = run.sim;
+    CMainFrame* frame = nullptr;
     CZelView* view = nullptr;
     std::vector<std::string> prompts;
 };
@@ -155,7 +122,7 @@ TEST_F(ExchangeEndToEnd, BankAWrittenToAFileAndReadIntoBankBReachesTheReceiver) 
                    view->itemText(49, 0) == "b49" && view->itemText(0, 1) != "+";
         },
         60s))
-        << readFile(dir + "/sim.log");
+        << sim.log();
     const std::vector<ListRow> newB = rows();
     for (std::size_t n = 0; n < 50; ++n) {
         SCOPED_TRACE(n);
@@ -258,18 +225,3 @@ TEST_F(RefusingReceiver, FileWriteStopsAtTheRefusedChannelAndSaysHowFarItCame) {
 
 }  // namespace
 }  // namespace korvex::test
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        char tmpl[] = "/tmp/korvex-memfile-runtime-XXXXXX";
-        if (mkdtemp(tmpl) != nullptr) {
-            qputenv("XDG_RUNTIME_DIR", tmpl);
-        }
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

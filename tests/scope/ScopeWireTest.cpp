@@ -3,20 +3,16 @@
 // by a click, resumed and left for the list; the simulator's log shows what
 // reached the receiver.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "link/Commands.h"
-#include "tests/support/Process.h"
-#include "tests/support/PumpUntil.h"
+#include "tests/support/FrameOnSimulator.h"
 #include "ui/MainFrame.h"
 #include "ui/ScopePainter.h"
 #include "ui/ZelScopeView.h"
@@ -32,67 +28,17 @@ constexpr const char* kScenario = "0 145100000 200 3600000\n";
 class ScopeWireTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvex-scope-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        ASSERT_FALSE(run.dir.empty());
         std::ofstream(dir + "/band.txt") << kScenario;
         std::ofstream(dir + "/Korv.ini") << "[COMMON]\r\nscopedelay=3\r\nsmetermax=255\r\n"
                                             "scopethresh=100\r\n";
-        ASSERT_TRUE(
-            sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log", "--scenario", dir + "/band.txt"},
-                      {}, dir + "/sim.out"));
-        ASSERT_TRUE(pumpUntil(
-            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5000));
-        const std::string out = readFile(dir + "/sim.out");
-        FrameOptions options;
-        options.portDevice = QString::fromStdString(out.substr(0, out.find('\n')));
-        options.configDir = QString::fromStdString(dir);
-        frame = std::make_unique<CMainFrame>(options);
-        frame->resize(1000, 700);
-        frame->show();
-        frame->start();
-        ASSERT_TRUE(frame->isPolling());
-        ASSERT_TRUE(pumpUntil([&] { return idle() && wire().size() >= 17; }, 20000))
-            << readFile(dir + "/sim.log");
-    }
-    void TearDown() override {
-        frame->settings().saveOnExit = false;
-        frame.reset();
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        std::filesystem::remove_all(dir);
+        ASSERT_TRUE(run.start({"--scenario", dir + "/band.txt"}, QSize(1000, 700))) << sim.log();
+        frame = run.frame.get();
     }
 
-    bool idle() const {
-        return frame->pollFields().commandQueue.empty() &&
-               frame->receiver().linkState == LinkState::Idle;
-    }
-    std::vector<std::string> wire() const {
-        std::vector<std::string> texts;
-        std::istringstream in(readFile(dir + "/sim.log"));
-        std::string line;
-        while (std::getline(in, line)) {
-            if (const auto tab = line.find('\t'); tab != std::string::npos) {
-                texts.push_back(line.substr(tab + 1));
-            }
-        }
-        return texts;
-    }
-    // True when the words were sent in this order after `from`, others between them allowed.
-    bool sentInOrder(std::size_t from, const std::vector<std::string>& words) const {
-        const auto all = wire();
-        auto it = all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size()));
-        for (const std::string& word : words) {
-            it = std::find(it, all.end(), word);
-            if (it == all.end()) {
-                return false;
-            }
-            ++it;
-        }
-        return true;
-    }
+    bool idle() const { return run.idle(); }
     bool waitForWords(std::size_t from, const std::vector<std::string>& words) {
-        return pumpUntil([&] { return sentInOrder(from, words); }, 10000);
+        return sim.waitInOrder(from, words);
     }
     std::size_t binsWithSamples() const {
         const auto& bins = frame->document().bins;
@@ -100,9 +46,10 @@ protected:
             bins.begin(), bins.end(), [](const BandscopeBin& b) { return b.samples > 0; }));
     }
 
-    std::string dir;
-    Process sim;
-    std::unique_ptr<CMainFrame> frame;
+    FrameOnSimulator run{"korvex-scope"};
+    const std::string& dir = run.dir;
+    Simulator& sim = run.sim;
+    CMainFrame* frame = nullptr;
 };
 
 TEST_F(ScopeWireTest, SweepHaltTuneResumeAndLeave) {
@@ -119,12 +66,12 @@ TEST_F(ScopeWireTest, SweepHaltTuneResumeAndLeave) {
                    rx.vfoBValue == 145'250'000 && rx.stepHz == 12500;
         },
         10000))
-        << readFile(dir + "/sim.log");
+        << sim.log();
 
     auto* vfoStart = f.findChild<QPushButton*>("vfoSearchStart");
     ASSERT_NE(vfoStart, nullptr);
     ASSERT_TRUE(pumpUntil([&] { return vfoStart->isEnabled(); }, 3000));
-    std::size_t mark = wire().size();
+    std::size_t mark = sim.mark();
     vfoStart->click();
     ASSERT_TRUE(doc.scopeReady);
     EXPECT_EQ(doc.scopeLower, 145'000'000u);
@@ -138,8 +85,7 @@ TEST_F(ScopeWireTest, SweepHaltTuneResumeAndLeave) {
     ASSERT_NE(f.scopeView(), nullptr);
     EXPECT_TRUE(f.scopeView()->isVisible());
     EXPECT_FALSE(f.tuningPanel()->isEnabled()) << "the panel is locked while sweeping";
-    ASSERT_TRUE(waitForWords(mark, {"LC1", "VS", "RX", "XB", "PQ3", "LC2"}))
-        << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitForWords(mark, {"LC1", "VS", "RX", "XB", "PQ3", "LC2"})) << sim.log();
     ASSERT_TRUE(pumpUntil([&] { return rx.bandscopeRunning; }, 5000));
     EXPECT_EQ(rx.operatingState, kStateVfoSearchA) << "the status read was answered";
     ASSERT_EQ(doc.bins.size(), 22u);
@@ -154,12 +100,12 @@ TEST_F(ScopeWireTest, SweepHaltTuneResumeAndLeave) {
     EXPECT_EQ(doc.bins[3].hits, 0u);
 
     // Halt: level reports off, the plain VFO and the sweep's mode.
-    mark = wire().size();
+    mark = sim.mark();
     f.scopeView()->updateMenu();  // as the menu does when it opens
     f.scopeView()->haltAction()->trigger();
     EXPECT_TRUE(rx.bandscopeHalted);
     EXPECT_TRUE(f.tuningPanel()->isEnabled());
-    ASSERT_TRUE(waitForWords(mark, {"LC0", "VF", "MD1"})) << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitForWords(mark, {"LC0", "VF", "MD1"})) << sim.log();
     ASSERT_TRUE(pumpUntil([&] { return idle(); }, 5000));
 
     // A click on bin 4 tunes to 145.050 MHz.
@@ -167,30 +113,30 @@ TEST_F(ScopeWireTest, SweepHaltTuneResumeAndLeave) {
     const ScopeGeometry g(view->size());
     const double dx = *barSpacing(g, doc);
     const QPoint at(static_cast<int>(g.x0 + 4 * dx), static_cast<int>((g.yTop + g.yBottom) / 2));
-    mark = wire().size();
+    mark = sim.mark();
     QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at);
-    ASSERT_TRUE(waitForWords(mark, {"RF0145050000", "RX"})) << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitForWords(mark, {"RF0145050000", "RX"})) << sim.log();
     ASSERT_TRUE(pumpUntil([&] { return idle(); }, 5000));
 
     // Resume: VFO A, the VFO search, the sweep again.
-    mark = wire().size();
+    mark = sim.mark();
     const std::uint32_t runs = doc.bins[0].samples;
     f.scopeView()->updateMenu();
     f.scopeView()->resumeAction()->trigger();
     EXPECT_FALSE(f.tuningPanel()->isEnabled());
-    ASSERT_TRUE(waitForWords(mark, {"VA", "LC1", "VS", "LC2"})) << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitForWords(mark, {"VA", "LC1", "VS", "LC2"})) << sim.log();
     ASSERT_TRUE(
         pumpUntil([&] { return rx.bandscopeRunning && doc.bins[0].samples > runs; }, 10000));
     EXPECT_FALSE(rx.bandscopeHalted);
 
     // The list: the sweep ends and the data turns stale.
-    mark = wire().size();
+    mark = sim.mark();
     f.action(CommandId::ViewList)->trigger();
     EXPECT_TRUE(doc.scopeStale);
     EXPECT_NE(doc.scopeTitle.find("[stale data!]"), std::string::npos);
     EXPECT_TRUE(f.tuningPanel()->isEnabled());
     EXPECT_FALSE(f.scopeView()->isVisible());
-    ASSERT_TRUE(waitForWords(mark, {"LC0", "VF"})) << readFile(dir + "/sim.log");
+    ASSERT_TRUE(waitForWords(mark, {"LC0", "VF"})) << sim.log();
     EXPECT_TRUE(pumpUntil([&] { return idle(); }, 5000)) << "the link settles after the sweep";
 }
 

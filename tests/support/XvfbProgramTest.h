@@ -1,56 +1,113 @@
 #pragma once
 
-// A test of the real program under an X server, driven by xdotool. The
-// including test target defines XDOTOOL_PATH.
+// A test of the real program under a private X server against the simulator
+// tool, driven by keys from xdotool; the test program is registered with
+// korvex_test(... KIND XVFB), which defines the tools' paths. Everything of
+// one test case lives in a temporary folder of its own: the simulator's
+// wire log, the program's settings, HOME and runtime folder.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
+#include <cstdint>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/support/Process.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/Simulator.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XvfbDisplay.h"
 
 namespace korvex::test {
 
 class XvfbProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr) {
-            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
-        }
-        char tmpl[] = "/tmp/korvex-xvfb-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
+        ASSERT_FALSE(temp.path().empty());
+        dir = temp.path();
+        ASSERT_TRUE(display.start(dir + "/xvfb.out", screenSize())) << readFile(dir + "/xvfb.out");
     }
     void TearDown() override {
-        korvex.kill(SIGKILL);
-        sim.kill(SIGTERM);
-        sim.wait(std::chrono::seconds(2));
-        if (!dir.empty()) {
-            std::filesystem::remove_all(dir);
-        }
+        korvex.kill();
+        sim.stop();
+        display.stop();
     }
 
-    // Runs a helper program to its end: its output, or nothing when it failed.
+    // The screen, WIDTHxHEIGHTxDEPTH.
+    virtual std::string screenSize() const { return "1400x900x24"; }
+
+    // Starts the simulator (with `simArgs`) and the program on it, waits for
+    // the program's first read-out of the receiver to end ("LB") and gives
+    // its window the keyboard. Call it under ASSERT_NO_FATAL_FAILURE.
+    void startProgram(const std::vector<std::string>& simArgs = {},
+                      const std::vector<std::string>& extraEnv = {}) {
+        ASSERT_TRUE(sim.start(dir, simArgs));
+        ASSERT_TRUE(korvex.start(dir, sim.device(), display.name(), {}, extraEnv));
+        ASSERT_TRUE(sim.waitSent("LB", 0, std::chrono::seconds(30))) << korvex.output();
+        ASSERT_TRUE(focusProgramWindow()) << korvex.output();
+    }
+
+    // Runs a helper program on this display to its end: its output, or
+    // nothing when it failed.
     std::optional<std::string> run(const std::vector<std::string>& args) {
         Process p;
         const std::string out = dir + "/run.out";
-        if (!p.start(args, {}, out) || p.wait(std::chrono::seconds(20)) != 0) {
+        if (!p.startWithEnvironment(args, {"PATH=/usr/bin:/bin", "DISPLAY=" + display.name()},
+                                    out) ||
+            p.wait(std::chrono::seconds(20)) != 0) {
             return std::nullopt;
         }
         return readFile(out);
     }
-    // Presses keys in the focused window and gives the program time to act.
+    // Presses keys in the focused window, then gives a menu or dialog that
+    // they open the time to appear before the next key.
     void key(const std::string& keys,
              std::chrono::milliseconds pause = std::chrono::milliseconds(300)) {
         EXPECT_TRUE(run({XDOTOOL_PATH, "key", "--clearmodifiers", keys})) << keys;
         std::this_thread::sleep_for(pause);
+    }
+    // Types text key by key.
+    void type(const std::string& text, int msPerKey = 80) {
+        EXPECT_TRUE(run({XDOTOOL_PATH, "type", "--delay", std::to_string(msPerKey), text})) << text;
+    }
+    // The whole screen into the build folder, to look at after the run.
+    void screenshot(const std::string& name) {
+        run({IMPORT_PATH, "-window", "root", std::string(SCREENSHOT_DIR) + "/" + name});
+    }
+    // How many pixels of the screen have this colour now.
+    std::size_t pixelsOf(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        const std::string path = dir + "/screen.ppm";
+        if (!run({IMPORT_PATH, "-window", "root", "-depth", "8", "ppm:" + path})) {
+            return 0;
+        }
+        // P6: the magic, width, height and maximum, then three bytes a pixel.
+        const std::string data = readFile(path);
+        std::istringstream header(data);
+        std::string magic;
+        int width = 0, height = 0, maximum = 0;
+        header >> magic >> width >> height >> maximum;
+        const auto start = static_cast<std::size_t>(header.tellg()) + 1;
+        if (magic != "P6" || maximum != 255 ||
+            data.size() < start + 3 * static_cast<std::size_t>(width) * height) {
+            return 0;
+        }
+        std::size_t count = 0;
+        for (std::size_t i = start; i + 2 < data.size(); i += 3) {
+            count += static_cast<std::uint8_t>(data[i]) == r &&
+                     static_cast<std::uint8_t>(data[i + 1]) == g &&
+                     static_cast<std::uint8_t>(data[i + 2]) == b;
+        }
+        return count;
+    }
+    // Waits until the screen shows at least `count` pixels of this colour:
+    // something the program draws has been drawn.
+    bool waitForPixels(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::size_t count,
+                       std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+        return waitFor([&] { return pixelsOf(r, g, b) >= count; }, limit);
     }
 
     // Waits for the program's main window and gives it the keyboard focus;
@@ -58,29 +115,39 @@ protected:
     // (again after a dialog has closed). False when no window came.
     bool focusProgramWindow() {
         if (m_window.empty()) {
-            waitFor(
-                [&] {
-                    m_window =
-                        run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", "Korvex v1.41"})
-                            .value_or("");
-                    return !m_window.empty();
-                },
-                std::chrono::seconds(10));
-            m_window = m_window.substr(0, m_window.find('\n'));
+            m_window = findWindow("Korvex v1.41");
         }
-        if (m_window.empty()) {
-            return false;
-        }
-        run({XDOTOOL_PATH, "windowfocus", "--sync", m_window});
+        return !m_window.empty() && focus(m_window);
+    }
+    // Waits for a window of the program by its title and gives it the keyboard.
+    bool focusWindow(const std::string& title) {
+        const std::string id = findWindow(title);
+        return !id.empty() && focus(id);
+    }
+
+    TempDir temp{"korvex-xvfb"};
+    std::string dir;
+    XvfbDisplay display;
+    Simulator sim;
+    KorvexProgram korvex;
+
+private:
+    std::string findWindow(const std::string& title) {
+        std::string id;
+        waitFor(
+            [&] {
+                id = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", title}).value_or("");
+                return !id.empty();
+            },
+            std::chrono::seconds(10));
+        return id.substr(0, id.find('\n'));
+    }
+    bool focus(const std::string& id) {
+        run({XDOTOOL_PATH, "windowfocus", "--sync", id});
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return true;
     }
 
-    std::string dir;
-    Process sim;
-    Process korvex;
-
-private:
     std::string m_window;
 };
 
