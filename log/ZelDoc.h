@@ -65,8 +65,9 @@ public:
     AppendResult appendAndWrite(const LogEntry& entry, const std::string& logFilePath);
     bool appendEnabled() const;
     // Replaces the entries with a log file's entries; false, with the
-    // entries unchanged, when the file cannot be read.
-    bool readLogFile(const std::filesystem::path& file);
+    // entries unchanged and the reason in `problem` when it is given, when
+    // the file cannot be read or is refused (see readLogEntries).
+    bool readLogFile(const std::filesystem::path& file, std::string* problem = nullptr);
     // Replaces the file with every entry, one LF-ended line each. The file is
     // written beside itself and renamed over the old one, so a failed write
     // leaves the old file whole. False when it could not be written.
