@@ -1,9 +1,10 @@
 #include "database/CsvFile.h"
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 
 #include "database/CellText.h"
+#include "database/MemoryTable.h"
+#include "model/BoundedFile.h"
 #include "model/CsvBank.h"
 
 namespace korvex::db {
@@ -37,12 +38,9 @@ std::string toUtf8(std::string_view body, const CsvStyle& style) {
 }
 
 bool readFile(const std::filesystem::path& file, std::string& bytes) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    BoundedFile read = readFileBounded(file, kCsvFileLimit);
+    bytes = std::move(read.bytes);
+    return static_cast<bool>(read);
 }
 
 }  // namespace
@@ -125,18 +123,40 @@ CsvStyle detectStyle(std::string_view bytes) {
     return style;
 }
 
-std::vector<std::vector<std::string>> readCsvRecords(std::string_view bytes,
-                                                     const CsvStyle& style) {
+std::optional<std::vector<std::vector<std::string>>> readCsvRecords(std::string_view bytes,
+                                                                    const CsvStyle& style,
+                                                                    std::string& beyond) {
     const std::string text = toUtf8(withoutBom(bytes), style);
-    auto records = csv::parseRecords(text, style.separator);
-    std::erase_if(records, [](const std::vector<std::string>& record) {
+    std::vector<std::vector<std::string>> records;
+    std::size_t cells = 0;
+    csv::forEachRecord(text, style.separator, [&](std::vector<std::string>& record) {
+        bool empty = true;
         for (const std::string& field : record) {
-            if (!field.empty()) {
+            if (field.size() > kCellByteLimit) {
+                beyond = "a value is longer than " + byteCountText(kCellByteLimit) + ".";
                 return false;
             }
+            empty = empty && field.empty();
         }
+        if (empty) {
+            return true;
+        }
+        if (records.empty() && record.size() > kTableFieldLimit) {
+            beyond = "it has more than " + countText(kTableFieldLimit) + " fields.";
+            return false;
+        }
+        cells += records.empty() ? 0 : std::max(record.size(), records.front().size());
+        if (cells > kTableCellLimit) {
+            beyond = "it holds more than " + countText(kTableCellLimit) +
+                     " values (records times fields).";
+            return false;
+        }
+        records.push_back(std::move(record));
         return true;
     });
+    if (!beyond.empty()) {
+        return std::nullopt;
+    }
     return records;
 }
 

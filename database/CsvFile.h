@@ -35,8 +35,13 @@ CsvStyle detectStyle(std::string_view bytes);
 bool isValidUtf8(std::string_view bytes);
 
 // The records of a file's bytes as UTF-8 fields, the header first. Lines
-// that are empty or hold only empty fields are no records.
-std::vector<std::vector<std::string>> readCsvRecords(std::string_view bytes, const CsvStyle& style);
+// that are empty or hold only empty fields are no records. Nothing, and the
+// reason in `beyond`, when the records would hold more than kTableCellLimit
+// cells (each record counted at least as wide as the header), the header more
+// than kTableFieldLimit fields, or a field more than kCellByteLimit bytes.
+std::optional<std::vector<std::vector<std::string>>> readCsvRecords(std::string_view bytes,
+                                                                    const CsvStyle& style,
+                                                                    std::string& beyond);
 
 // The field names of a header record: blanks around a name dropped, an empty
 // name given as "F" and its 1-based column.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "database/DbTextRules.h"
@@ -30,17 +31,24 @@ DbMessage fieldError(std::size_t role, const std::string& cause) {
 
 // Opens the file and reads its first bytes, so that a file the user cannot
 // read is named as such before the engine tries it; the errno otherwise.
-std::optional<int> probeFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+// Opened without blocking and refused unless regular, so that a FIFO or a
+// device never holds the window waiting for a writer or for an end.
+std::optional<std::string> probeFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return errno;
+        return std::to_string(errno);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return S_ISDIR(st.st_mode) ? std::to_string(EISDIR) : std::string("it is no regular file");
     }
     char bytes[kProbeBytes];
     const ssize_t got = ::read(fd, bytes, sizeof bytes);
     const int readError = errno;
     ::close(fd);
     if (got < 0) {
-        return readError;
+        return std::to_string(readError);
     }
     return std::nullopt;
 }
@@ -118,11 +126,15 @@ bool CDbDao::connect(const std::filesystem::path& iniPath, int slot,
                      std::optional<DbMessage>& message) {
     close();
     const DbSlotConfig config = readSlotConfig(iniPath, slot);
+    if (!config.problem.empty()) {
+        message = DbMessage{config.problem, "File open failed", DbMessage::Icon::Error};
+        return false;
+    }
     const std::filesystem::path file(config.file);
 
     if (const auto cause = probeFile(file)) {
-        message = DbMessage{"Could not open file. Cause: " + std::to_string(*cause),
-                            "File open failed", DbMessage::Icon::Error};
+        message = DbMessage{"Could not open file. Cause: " + *cause, "File open failed",
+                            DbMessage::Icon::Error};
         return false;
     }
 

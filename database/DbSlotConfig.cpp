@@ -3,6 +3,7 @@
 #include <charconv>
 #include <system_error>
 
+#include "model/BoundedFile.h"
 #include "ui/settings/AtomicFile.h"
 #include "ui/settings/IniFile.h"
 
@@ -44,11 +45,25 @@ DbSlotConfig readSlotConfig(const std::filesystem::path& iniPath, int slot) {
     const std::string section = slotSection(slot);
     DbSlotConfig config;
     config.slot = slot;
-    config.file = ini.value(section, "file");
-    config.type = ini.value(section, "type");
-    config.sheet = ini.value(section, "xlssheet");
+    config.problem = ini.problem();
+    // A value beyond the limit would reach queries and message boxes whole.
+    const auto value = [&](const std::string& key) {
+        std::string text = ini.value(section, key);
+        if (text.size() > kSlotValueLimit) {
+            if (config.problem.empty()) {
+                config.problem = "The file\n" + iniPath.string() + "\nholds in [" + section +
+                                 "] a value of \"" + key + "\" longer than " +
+                                 byteCountText(kSlotValueLimit) + ".";
+            }
+            text.clear();
+        }
+        return text;
+    };
+    config.file = value("file");
+    config.type = value("type");
+    config.sheet = value("xlssheet");
     for (std::size_t role = 0; role < kRoleCount; ++role) {
-        config.fields[role] = ini.value(section, fieldKey(role));
+        config.fields[role] = value(fieldKey(role));
         config.columnWidths[role] = parseWidth(ini.value(section, widthKey(role)));
     }
     config.readOnly = ini.value(section, "readonly") == "1";

@@ -25,15 +25,21 @@ struct DbSlotConfig {
     bool readOnly = true;                        // "readonly" = "1"
     bool inKhz = false;                          // "finkhz" = "1"
     std::array<int, kRoleCount> columnWidths{};  // cw0 .. cw8, pixels
+    // Why the setup cannot be used, naming the file: dbconf.ini refused, or
+    // a value longer than kSlotValueLimit (read as empty); empty when usable.
+    std::string problem;
 
     bool configured() const { return !file.empty(); }
 };
+
+// The longest file name, type, sheet or field name a slot's setup may hold.
+inline constexpr std::size_t kSlotValueLimit = 4096;
 
 // "DB1".."DB3"; "DB0" for slot 0, which matches no section.
 std::string slotSection(int slot);
 
 // Reads a slot; a missing file, section or key reads as empty (widths as 50,
-// at least 5).
+// at least 5), and so does a value beyond kSlotValueLimit (see problem).
 DbSlotConfig readSlotConfig(const std::filesystem::path& iniPath, int slot);
 
 // Replaces file, type, xlssheet, c0..c8, readonly and finkhz of the slot's

@@ -14,12 +14,19 @@
 #include <cstdint>
 #include <cstring>
 
+#include "database/MemoryTable.h"
+#include "model/BoundedFile.h"
+
 namespace korvex::db {
 
 namespace {
 
-// A sheet with more cells than this is refused rather than read.
-constexpr std::uint64_t kMaxCells = 4'000'000;
+// A sheet with more cells than this is refused rather than read; the whole
+// workbook may not hold more either.
+constexpr std::uint64_t kMaxCells = kTableCellLimit;
+// What the reading child may send: every cell at most kCellByteLimit long
+// would be far more, so this bounds the bytes themselves.
+constexpr std::size_t kMaxChildBytes = std::size_t{256} * 1024 * 1024;
 // How long the child may take before it counts as hung.
 constexpr auto kReadTimeout = std::chrono::seconds(60);
 
@@ -200,7 +207,7 @@ public:
     bool f64(double& v) { return take(&v, sizeof v); }
     bool text(std::string& s) {
         std::uint32_t size = 0;
-        if (!u32(size) || size > m_in.size()) {
+        if (!u32(size) || size > m_in.size() || size > kCellByteLimit) {
             return false;
         }
         s.assign(m_in.substr(0, size));
@@ -221,7 +228,7 @@ private:
     std::string_view m_in;
 };
 
-bool readSheet(Reader& in, XlsSheet& sheet) {
+bool readSheet(Reader& in, XlsSheet& sheet, std::uint64_t budget, bool& overBudget) {
     std::uint8_t ok = 0;
     if (!in.text(sheet.name) || !in.byte(ok)) {
         return false;
@@ -237,8 +244,11 @@ bool readSheet(Reader& in, XlsSheet& sheet) {
     std::uint32_t rows = 0;
     std::uint32_t columns = 0;
     std::uint32_t count = 0;
-    if (!in.u32(rows) || !in.u32(columns) || !in.u32(count) ||
-        static_cast<std::uint64_t>(rows) * columns > kMaxCells) {
+    if (!in.u32(rows) || !in.u32(columns) || !in.u32(count)) {
+        return false;
+    }
+    if (static_cast<std::uint64_t>(rows) * columns > budget) {
+        overBudget = true;
         return false;
     }
     sheet.rows = rows;
@@ -312,7 +322,7 @@ void keepConverterLoaded() {
 
 // Runs readInThisProcess() in a child and collects its bytes. False when the
 // child failed, crashed or hung.
-bool readInChild(const std::filesystem::path& file, std::string& bytes) {
+bool readInChild(const std::filesystem::path& file, std::string& bytes, bool& tooLarge) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         return false;
@@ -355,6 +365,10 @@ bool readInChild(const std::filesystem::path& file, std::string& bytes) {
             complete = n == 0;
             break;
         }
+        if (bytes.size() + static_cast<std::size_t>(n) > kMaxChildBytes) {
+            tooLarge = true;
+            break;
+        }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fds[0]);
@@ -372,8 +386,11 @@ bool readInChild(const std::filesystem::path& file, std::string& bytes) {
 std::optional<XlsWorkbook> readWorkbook(const std::filesystem::path& file, std::string& error) {
     const std::string shown = "The file \"" + file.string() + "\" cannot be read: ";
     std::string bytes;
-    if (!readInChild(file, bytes)) {
-        error = shown + "it is damaged.";
+    bool tooLarge = false;
+    if (!readInChild(file, bytes, tooLarge)) {
+        error =
+            shown + (tooLarge ? "it gives more than " + byteCountText(kMaxChildBytes) + " of cells."
+                              : std::string("it is damaged."));
         return std::nullopt;
     }
     Reader in(bytes);
@@ -395,12 +412,17 @@ std::optional<XlsWorkbook> readWorkbook(const std::filesystem::path& file, std::
         return std::nullopt;
     }
     workbook.dates1904 = dates1904 != 0;
+    std::uint64_t cells = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         XlsSheet sheet;
-        if (!readSheet(in, sheet)) {
-            error = shown + "it is damaged.";
+        bool overBudget = false;
+        if (!readSheet(in, sheet, kMaxCells - cells, overBudget)) {
+            error = shown + (overBudget ? "its sheets hold more than " + countText(kMaxCells) +
+                                              " cells in all."
+                                        : std::string("it is damaged."));
             return std::nullopt;
         }
+        cells += static_cast<std::uint64_t>(sheet.rows) * sheet.columns;
         workbook.sheets.push_back(std::move(sheet));
     }
     if (!in.atEnd()) {

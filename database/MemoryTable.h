@@ -13,6 +13,12 @@
 
 namespace korvex::db {
 
+// What a table read into memory may hold; a file beyond these is refused.
+inline constexpr std::size_t kTableCellLimit = 4'000'000;  // rows x fields, all sheets together
+inline constexpr std::size_t kTableFieldLimit = 1024;
+inline constexpr std::size_t kCellByteLimit = 128 * 1024;
+inline constexpr std::size_t kCsvFileLimit = std::size_t{64} * 1024 * 1024;
+
 struct MemoryTable {
     std::vector<Field> fields;
     // Row-major: record r, field f at values[r * fields.size() + f].

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "database/CsvFile.h"
 #include "database/Engines.h"
 #include "database/MemoryTable.h"
+#include "model/BoundedFile.h"
 
 namespace korvex::db {
 
@@ -222,28 +224,38 @@ public:
             return nullptr;
         }
         const std::filesystem::path file = m_folder / tableName;
-        std::ifstream in(file, std::ios::binary);
-        std::string bytes;
-        if (in) {
-            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        const BoundedFile read = readFileBounded(file, kCsvFileLimit);
+        if (read.failure == ReadFailure::TooLarge) {
+            error = "The file \"" + tableName + "\" cannot be read: it is larger than " +
+                    byteCountText(kCsvFileLimit) + ".";
+            return nullptr;
         }
-        if (!in || in.bad()) {
+        if (!read) {
             error = "The file \"" + tableName + "\" cannot be read.";
             return nullptr;
         }
-        auto table = readTable(bytes);
-        auto selected = selectFields(table.fields, *parsed, error);
+        std::string beyond;
+        auto table = readTable(read.bytes, beyond);
+        if (!table) {
+            error = "The file \"" + tableName + "\" cannot be read: " + beyond;
+            return nullptr;
+        }
+        auto selected = selectFields(table->fields, *parsed, error);
         if (!selected) {
             return nullptr;
         }
-        return std::make_unique<TextRecordSet>(std::move(table), std::move(*selected), file,
+        return std::make_unique<TextRecordSet>(std::move(*table), std::move(*selected), file,
                                                m_readOnly);
     }
 
 private:
-    static MemoryTable readTable(std::string_view bytes) {
+    static std::optional<MemoryTable> readTable(std::string_view bytes, std::string& beyond) {
         const CsvStyle style = detectStyle(bytes);
-        const auto records = readCsvRecords(bytes, style);
+        const auto read = readCsvRecords(bytes, style, beyond);
+        if (!read) {
+            return std::nullopt;
+        }
+        const auto& records = *read;
         MemoryTable table;
         if (records.empty()) {
             return table;

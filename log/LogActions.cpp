@@ -53,8 +53,9 @@ std::string CLogActions::titleOf(const std::string& path) {
 }
 
 bool CLogActions::readInto(const std::string& path) {
-    if (!m_doc.readLogFile(path)) {
-        m_host.showLogMessage(fileError("Unable to read the log file", path, errno), "Error");
+    std::string problem;
+    if (!m_doc.readLogFile(path, &problem)) {
+        m_host.showLogMessage(problem, "Error");
         return false;
     }
     if (!m_doc.appendEnabled()) {
@@ -68,7 +69,10 @@ bool CLogActions::readInto(const std::string& path) {
 
 bool CLogActions::useNewLogFile(const std::string& path) {
     // An existing file keeps its content; a missing one is created empty.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // Without blocking: a FIFO without a reader fails at once instead of
+    // freezing the window; readInto then refuses anything but a regular file.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0) {
         m_host.showLogMessage(fileError("Unable to create the log file", path, errno), "Error");
         return false;

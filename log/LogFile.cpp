@@ -1,9 +1,9 @@
 #include "log/LogFile.h"
 
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <array>
+#include <cstring>
+
+#include "model/BoundedFile.h"
 
 namespace korvex {
 
@@ -69,20 +69,48 @@ std::string formatLogLine(const LogEntry& entry, std::string_view lineEnd) {
     return line;
 }
 
+namespace {
+
+// A CR LF line reads like an LF line, even without a TAB.
+std::string_view withoutCr(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+// Control characters that a text file does not hold: all but TAB, LF, VT,
+// FF, CR and the old end-of-file mark SUB.
+constexpr std::array<bool, 32> kForeignControl = [] {
+    std::array<bool, 32> table{};
+    table.fill(true);
+    for (const char c : {'\t', '\n', '\v', '\f', '\r', '\x1A'}) {
+        table[static_cast<std::size_t>(c)] = false;
+    }
+    return table;
+}();
+
+bool holdsForeignControl(std::string_view line) {
+    for (const char c : line) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < kForeignControl.size() && kForeignControl[b]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 std::vector<LogEntry> parseLogText(std::string_view text) {
     std::vector<LogEntry> entries;
-    entries.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        std::string_view line = text.substr(pos, end - pos);
-        // A CR LF line reads like an LF line, even without a TAB.
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const std::string_view line = withoutCr(text.substr(pos, end - pos));
         if (isLogEntryLine(line)) {
             entries.push_back(parseLogLine(line));
         }
@@ -91,16 +119,48 @@ std::vector<LogEntry> parseLogText(std::string_view text) {
     return entries;
 }
 
-std::optional<std::vector<LogEntry>> readLogEntries(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+std::optional<std::vector<LogEntry>> readLogEntries(const std::filesystem::path& file,
+                                                    std::string& problem) {
+    const std::string head = "Unable to read the log file\n" + file.string() + "\n";
+    // One byte more than the limit: the CR of a CR LF line end is not counted.
+    LineReader reader(file, kLogFileLimit, kLogLineLimit + 1);
+    std::vector<LogEntry> entries;
+    std::string_view line;
+    while (reader.next(line)) {
+        line = withoutCr(line);
+        if (holdsForeignControl(line)) {
+            problem = head + "It is no log file: it holds bytes that no text file holds.";
+            return std::nullopt;
+        }
+        if (!isLogEntryLine(line)) {
+            continue;
+        }
+        if (reader.cut() || line.size() > kLogLineLimit) {
+            problem = head + "A log line may be at most " + byteCountText(kLogLineLimit) + " long.";
+            return std::nullopt;
+        }
+        if (entries.size() == kLogEntryLimit) {
+            problem =
+                head + "A log file may hold at most " + countText(kLogEntryLimit) + " entries.";
+            return std::nullopt;
+        }
+        entries.push_back(parseLogLine(line));
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return std::nullopt;
+    switch (reader.failure()) {
+        case ReadFailure::None:
+            return entries;
+        case ReadFailure::NotRegular:
+            problem = head + "It is no regular file.";
+            break;
+        case ReadFailure::TooLarge:
+            problem = head + "A log file may be at most " + byteCountText(kLogFileLimit) + ".";
+            break;
+        case ReadFailure::Open:
+        case ReadFailure::Read:
+            problem = head + std::strerror(reader.error());
+            break;
     }
-    return parseLogText(text);
+    return std::nullopt;
 }
 
 std::string logDirectory(std::string_view logFilePath) {

@@ -27,8 +27,17 @@ std::string formatLogLine(const LogEntry& entry, std::string_view lineEnd);
 // Every entry line of a file's content, in order; other lines are skipped.
 std::vector<LogEntry> parseLogText(std::string_view text);
 
-// Reads a whole log file; nothing when it cannot be opened or read.
-std::optional<std::vector<LogEntry>> readLogEntries(const std::filesystem::path& file);
+// What a log file may hold. A file beyond these is refused, not cut.
+inline constexpr std::size_t kLogFileLimit = std::size_t{128} * 1024 * 1024;
+inline constexpr std::size_t kLogEntryLimit = 1'000'000;
+inline constexpr std::size_t kLogLineLimit = 4 * 1024;
+
+// Reads a log file line by line. Nothing, and in `problem` a message that
+// names the file and the reason, when it cannot be opened or read, is no
+// regular file, holds bytes no text file holds (NUL and most other control
+// characters), or is beyond a limit above.
+std::optional<std::vector<LogEntry>> readLogEntries(const std::filesystem::path& file,
+                                                    std::string& problem);
 
 // The folder of a log file as text: the path up to and including its last
 // "/", or "" when it has none (the current folder).

@@ -78,8 +78,9 @@ public:
     std::size_t unwrittenLines() const;
     bool appendEnabled() const;
     // Replaces the entries with a log file's entries; false, with the
-    // entries unchanged, when the file cannot be read.
-    bool readLogFile(const std::filesystem::path& file);
+    // entries unchanged and the reason in `problem` when it is given, when
+    // the file cannot be read or is refused (see readLogEntries).
+    bool readLogFile(const std::filesystem::path& file, std::string* problem = nullptr);
     // Replaces the file with every entry, one line each, ended as most lines
     // of the file it replaces are (CR LF for a new file). The file is
     // written beside itself and renamed over the old one, so a failed write

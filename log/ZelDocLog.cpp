@@ -87,9 +87,13 @@ bool CZelDoc::appendEnabled() const {
     return m_appendEnabled;
 }
 
-bool CZelDoc::readLogFile(const std::filesystem::path& file) {
-    auto read = readLogEntries(file);
+bool CZelDoc::readLogFile(const std::filesystem::path& file, std::string* problem) {
+    std::string why;
+    auto read = readLogEntries(file, why);
     if (!read) {
+        if (problem != nullptr) {
+            *problem = std::move(why);
+        }
         return false;
     }
     {

@@ -39,7 +39,8 @@ std::optional<ChannelRecord> parseRecord(std::string_view text, std::string_view
     // The clipboard's text ends at its first NUL.
     std::string_view rest = text.substr(kPrefix.size());
     rest = rest.substr(0, rest.find('\0'));
-    if (rest.size() <= kShortestIgnored || rest.size() < 3 || target.size() != 3) {
+    if (rest.size() <= kShortestIgnored || rest.size() < 3 || target.size() != 3 ||
+        kPrefix.size() + rest.size() > kLongestRecord) {
         return std::nullopt;
     }
     // The first three characters are the channel, replaced by the target

@@ -252,8 +252,8 @@ std::string cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-std::vector<std::vector<std::string>> parseRecords(std::string_view text, char separator) {
-    std::vector<std::vector<std::string>> records;
+void forEachRecord(std::string_view text, char separator,
+                   const std::function<bool(std::vector<std::string>& record)>& take) {
     std::vector<std::string> record;
     std::string field;
     bool quotedField = false;
@@ -283,7 +283,9 @@ std::vector<std::vector<std::string>> parseRecords(std::string_view text, char s
         } else if (c == '\n') {
             if (any || !field.empty()) {
                 record.push_back(std::move(field));
-                records.push_back(std::move(record));
+                if (!take(record)) {
+                    return;
+                }
             }
             record.clear();
             field.clear();
@@ -295,8 +297,16 @@ std::vector<std::vector<std::string>> parseRecords(std::string_view text, char s
     }
     if (any || !field.empty()) {
         record.push_back(std::move(field));
-        records.push_back(std::move(record));
+        take(record);
     }
+}
+
+std::vector<std::vector<std::string>> parseRecords(std::string_view text, char separator) {
+    std::vector<std::vector<std::string>> records;
+    forEachRecord(text, separator, [&](std::vector<std::string>& record) {
+        records.push_back(std::move(record));
+        return true;
+    });
     return records;
 }
 
@@ -362,86 +372,82 @@ ImportResult importBank(std::string_view text, char target, std::size_t bankSize
     const auto commas = std::count(firstLine.begin(), firstLine.end(), ',');
     const auto semicolons = std::count(firstLine.begin(), firstLine.end(), ';');
     const char separator = semicolons > commas ? ';' : ',';
-    const auto records = parseRecords(text, separator);
-    if (records.empty()) {
-        return result;
-    }
     enum Column { Location, Name, Frequency, Mode, Step, Comment, Count };
     constexpr std::array<std::string_view, Count> kNames = {"location", "name",  "frequency",
                                                             "mode",     "tstep", "comment"};
     std::array<int, Count> column{};
     column.fill(-1);
-    for (std::size_t i = 0; i < records[0].size(); ++i) {
-        const std::string name = lower(trimmed(records[0][i]));
-        for (std::size_t k = 0; k < kNames.size(); ++k) {
-            if (name == kNames[k] && column[k] < 0) {
-                column[k] = static_cast<int>(i);
-            }
-        }
-    }
-    result.hasFrequencyColumn = column[Frequency] >= 0;
-    if (!result.hasFrequencyColumn) {
-        result.unusable = static_cast<int>(records.size()) - 1;
-        return result;
-    }
     const auto cell = [&](const std::vector<std::string>& record, Column c) -> std::string_view {
         const int at = column[c];
         return at >= 0 && static_cast<std::size_t>(at) < record.size()
                    ? std::string_view(record[static_cast<std::size_t>(at)])
                    : std::string_view{};
     };
-    struct Pending {
-        ChannelRecord record;
-        std::optional<std::size_t> location;
-    };
-    std::vector<Pending> pending;
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const auto& record = records[r];
-        std::optional<std::string> frequency = frequencyField(cell(record, Frequency));
+    // Records are taken one at a time: a record that finds its location free
+    // is placed at once; the others wait, in file order, for the free slots
+    // left at the end. More waiting records than slots cannot be placed, so
+    // no more than that are kept.
+    std::vector<ChannelRecord> waiting;
+    bool header = true;
+    forEachRecord(text, separator, [&](const std::vector<std::string>& record) {
+        if (header) {
+            header = false;
+            for (std::size_t i = 0; i < record.size(); ++i) {
+                const std::string name = lower(trimmed(record[i]));
+                for (std::size_t k = 0; k < kNames.size(); ++k) {
+                    if (name == kNames[k] && column[k] < 0) {
+                        column[k] = static_cast<int>(i);
+                    }
+                }
+            }
+            result.hasFrequencyColumn = column[Frequency] >= 0;
+            return true;
+        }
+        std::optional<std::string> frequency =
+            result.hasFrequencyColumn ? frequencyField(cell(record, Frequency)) : std::nullopt;
         if (frequency && frequencyRule) {
             frequency = frequencyRule(*frequency);
         }
         const std::optional<std::string> step = stepField(cell(record, Step));
         if (!frequency || !step) {
             ++result.unusable;
-            continue;
+            return true;
         }
-        Pending p;
-        p.record[ChannelRecord::kPass] = "+";
-        p.record[ChannelRecord::kFrequency] = *frequency;
-        p.record[ChannelRecord::kStep] = *step;
+        ChannelRecord p;
+        p[ChannelRecord::kPass] = "+";
+        p[ChannelRecord::kFrequency] = *frequency;
+        p[ChannelRecord::kStep] = *step;
         const std::string_view comment = cell(record, Comment);
-        p.record[ChannelRecord::kAutoMode] = hasWord(comment, "AUTO") ? "1" : "0";
+        p[ChannelRecord::kAutoMode] = hasWord(comment, "AUTO") ? "1" : "0";
         const auto mode = modeField(cell(record, Mode));
         if (!mode) {
             ++result.unknownModes;
         }
-        p.record[ChannelRecord::kMode] = mode.value_or("NFM");
-        p.record[ChannelRecord::kAttenuator] = hasWord(comment, "ATT") ? "1" : "0";
-        p.record[ChannelRecord::kText] = nameField(cell(record, Name));
+        p[ChannelRecord::kMode] = mode.value_or("NFM");
+        p[ChannelRecord::kAttenuator] = hasWord(comment, "ATT") ? "1" : "0";
+        p[ChannelRecord::kText] = nameField(cell(record, Name));
         const std::string location(trimmed(cell(record, Location)));
         if (!location.empty() && location.size() <= 4 &&
             std::all_of(location.begin(), location.end(),
                         [](char c) { return c >= '0' && c <= '9'; })) {
             const auto n = static_cast<std::size_t>(std::stoi(location));
-            if (n < bankSize) {
-                p.location = n;
+            if (n < bankSize && !result.channels[n]) {
+                result.channels[n] = std::move(p);
+                return true;
             }
         }
-        pending.push_back(std::move(p));
-    }
-    std::vector<bool> placedRow(pending.size(), false);
-    for (std::size_t i = 0; i < pending.size(); ++i) {
-        if (pending[i].location && !result.channels[*pending[i].location]) {
-            result.channels[*pending[i].location] = pending[i].record;
-            placedRow[i] = true;
+        if (waiting.size() < bankSize) {
+            waiting.push_back(std::move(p));
+        } else {
+            ++result.unusable;
         }
+        return true;
+    });
+    if (!result.hasFrequencyColumn) {
+        return result;
     }
     std::size_t free = 0;
-    for (std::size_t i = 0; i < pending.size(); ++i) {
-        if (placedRow[i]) {
-            continue;
-        }
+    for (ChannelRecord& record : waiting) {
         while (free < bankSize && result.channels[free]) {
             ++free;
         }
@@ -449,7 +455,7 @@ ImportResult importBank(std::string_view text, char target, std::size_t bankSize
             ++result.unusable;
             continue;
         }
-        result.channels[free] = pending[i].record;
+        result.channels[free] = std::move(record);
     }
     for (std::size_t n = 0; n < bankSize; ++n) {
         if (result.channels[n]) {

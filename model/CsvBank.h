@@ -41,6 +41,10 @@ ImportResult importBank(std::string_view text, char target, std::size_t bankSize
 
 // CSV fields of one file, records split at separators outside quotes.
 std::vector<std::vector<std::string>> parseRecords(std::string_view text, char separator);
+// The same records one at a time, so that a reader keeps only what it needs;
+// reading stops when `take` returns false.
+void forEachRecord(std::string_view text, char separator,
+                   const std::function<bool(std::vector<std::string>& record)>& take);
 // UTF-8 to Windows-1252; characters the code page lacks become "?", bytes
 // that are no UTF-8 are taken as Windows-1252 already.
 std::string utf8ToCp1252(std::string_view text);

@@ -10,6 +10,7 @@
 // simulator starts: when an Ar8600 is constructed, when a PtySimulator's
 // start() runs.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -73,7 +74,10 @@ Scenario defaultScenario(uint32_t seed = kDefaultScenarioSeed);
 // besides its transmissions. On a bad line the result is empty and `error` (when given)
 // says "line N: " and what is wrong.
 std::optional<Scenario> parseScenario(std::string_view text, std::string* error);
-// The same for a file; an unreadable file is an error too.
+// The same for a file; an unreadable file is an error too, and so is one
+// larger than kScenarioFileLimit or anything but a regular file (a FIFO, a
+// device), refused before it is read.
+inline constexpr std::size_t kScenarioFileLimit = 1024 * 1024;
 std::optional<Scenario> readScenarioFile(const std::string& path, std::string* error);
 
 }  // namespace korvex::sim

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "model/BoundedFile.h"
 #include "simulator/ReceiverState.h"
 #include "simulator/Scenario.h"
 
@@ -161,26 +162,24 @@ std::optional<Scenario> parseScenario(std::string_view text, std::string* error)
 }
 
 std::optional<Scenario> readScenarioFile(const std::string& path, std::string* error) {
-    std::string text;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    int failure = file == nullptr ? errno : 0;
-    if (file != nullptr) {
-        char buffer[4096];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-            text.append(buffer, n);
-        }
-        if (std::ferror(file) != 0) {  // a directory opens, but reading it fails
-            failure = errno != 0 ? errno : EIO;
-        }
-        std::fclose(file);
-    }
-    if (failure != 0) {
+    BoundedFile file = readFileBounded(path, kScenarioFileLimit);
+    if (!file) {
         if (error != nullptr) {
-            *error = path + ": " + std::strerror(failure);
+            switch (file.failure) {
+                case ReadFailure::TooLarge:
+                    *error = path + ": larger than " + byteCountText(kScenarioFileLimit);
+                    break;
+                case ReadFailure::NotRegular:
+                    *error = path + ": " +
+                             (file.error != 0 ? std::strerror(file.error) : "not a regular file");
+                    break;
+                default:
+                    *error = path + ": " + std::strerror(file.error);
+            }
         }
         return std::nullopt;
     }
+    const std::string& text = file.bytes;
     std::string reason;
     auto s = parseScenario(text, &reason);
     if (!s && error != nullptr) {

@@ -1,6 +1,8 @@
 #include "WaveFileReader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -77,8 +79,15 @@ bool WaveFileReader::findChunk(std::uint64_t from, std::uint64_t end, const char
 
 WaveOpenResult WaveFileReader::open(const std::string& path) {
     close();
-    m_file = std::fopen(path.c_str(), "rb");
+    // Without blocking: a FIFO given as a recording answers at once and is
+    // then refused as no regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return WaveOpenResult::cannotOpen;
+    }
+    m_file = ::fdopen(fd, "rb");
     if (m_file == nullptr) {
+        ::close(fd);
         return WaveOpenResult::cannotOpen;
     }
     struct stat info {};

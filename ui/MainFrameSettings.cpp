@@ -12,6 +12,7 @@
 #include "ui/StatusPanes.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
 #include "ui/dialogs/Prompt.h"
+#include "ui/settings/IniFile.h"
 #include "ui/settings/SettingsFolder.h"
 
 namespace korvex {
@@ -45,6 +46,14 @@ void CMainFrame::loadSettings() {
     m_settingsPath = ensureSettingsFile(folder);
     useDatabaseFolder(folder);
     m_settings = korvex::loadSettings(m_settingsPath);
+    // A settings file that is refused (too large, no regular file) reads as
+    // empty and is kept as it is; say so rather than start with defaults silently.
+    if (IniFile check; !check.open(m_settingsPath) && !check.problem().empty()) {
+        tell(this,
+             QString::fromStdString(check.problem()) +
+                 QStringLiteral("\nThe program starts with its default settings."),
+             QStringLiteral("Warning"), PromptIcon::Warning);
+    }
     applySettings();
 }
 

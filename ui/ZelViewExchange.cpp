@@ -15,6 +15,7 @@
 #include "link/LinkHost.h"
 #include "link/MemoryCommands.h"
 #include "link/MemoryFileCommands.h"
+#include "model/BoundedFile.h"
 #include "model/ClipboardRecord.h"
 #include "model/CsvBank.h"
 #include "model/MemoryFile.h"
@@ -29,7 +30,7 @@ namespace korvex {
 namespace {
 
 // Files larger than this are no bank of at most 100 channels.
-constexpr std::uintmax_t kLargestFile = 16 * 1024 * 1024;
+constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
 QString q(std::string_view bytes) {
     return fromCp1252(bytes);
@@ -50,19 +51,6 @@ std::vector<ChannelRecord> recordsOf(const ListRows& rows) {
         records.push_back(std::move(record));
     }
     return records;
-}
-
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > kLargestFile) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool askOkCancel(QWidget* parent, const QString& text, const QString& caption, PromptIcon icon) {
@@ -123,12 +111,22 @@ std::optional<std::string> CZelView::readExchangeFile(ExchangeFile kind) {
     if (!path) {
         return std::nullopt;
     }
-    std::optional<std::string> text = readWholeFile(*path);
-    if (!text) {
-        tell(this, QStringLiteral("Input File could not be opened!"), QStringLiteral("Error"),
-             PromptIcon::Error);
+    // The limit holds while the file is read, also for one that grows.
+    BoundedFile file = readFileBounded(*path, kLargestFile);
+    if (!file) {
+        QString text = QStringLiteral("Input File could not be opened!");
+        if (file.failure == ReadFailure::TooLarge) {
+            text += QStringLiteral("\n") + pathText(*path) +
+                    QStringLiteral("\nA memory or CSV file may be at most ") +
+                    QString::fromStdString(byteCountText(kLargestFile)) + QStringLiteral(".");
+        } else if (file.failure == ReadFailure::NotRegular) {
+            text +=
+                QStringLiteral("\n") + pathText(*path) + QStringLiteral("\nIt is no regular file.");
+        }
+        tell(this, text, QStringLiteral("Error"), PromptIcon::Error);
+        return std::nullopt;
     }
-    return text;
+    return std::move(file.bytes);
 }
 
 void CZelView::writeFileToBank() {
@@ -139,6 +137,12 @@ void CZelView::writeFileToBank() {
     const char target = itemText(0, 0).front();
     const std::size_t bankSize = static_cast<std::size_t>(itemCount());
     const memfile::FileSummary summary = memfile::summarize(*text);
+    if (summary.channelLines == 0) {
+        // Nothing to write: not a memory file at all, or an empty one.
+        tell(this, QStringLiteral("File contains no memory channels.\nAborting operation."),
+             QStringLiteral("Error"), PromptIcon::Error);
+        return;
+    }
     if (summary.mixed) {
         tell(this, QStringLiteral("File contains channels from different banks."),
              QStringLiteral("Error"), PromptIcon::Error);
@@ -356,7 +360,9 @@ void CZelView::pasteIntoSelected() {
     if (clipboard == nullptr || m_ctx.rx == nullptr) {
         return;
     }
-    const std::string text = toCp1252(clipboard->text());
+    // Bounded before it is converted: a record is short, the clipboard may not be.
+    const std::string text =
+        toCp1252(clipboard->text().left(static_cast<qsizetype>(clip::kLongestRecord + 1)));
     if (!text.starts_with(clip::kPrefix)) {
         return;
     }

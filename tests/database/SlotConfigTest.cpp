@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
+#include "database/DbDao.h"
 #include "database/DbSlotConfig.h"
 #include "tests/settings/TempFolder.h"
 
@@ -65,6 +68,49 @@ TEST(SlotConfigTest, MissingSectionOrFileChangesNothing) {
     EXPECT_TRUE(clearSlotSetup(ini, 0));
     EXPECT_EQ(readAll(ini), partial);
     EXPECT_FALSE(readSlotConfig(ini, 3).configured());
+}
+
+// A field name of megabytes would go whole into the query and the error box.
+TEST(SlotConfigTest, AValueBeyondTheLimitIsReadAsEmptyAndRefusesConnect) {
+    test::TempFolder folder;
+    const auto ini = folder.path() / "dbconf.ini";
+    const auto table = folder.path() / "freqs.csv";
+    { std::ofstream(table, std::ios::binary) << "FREQ\n145.5\n"; }
+    const std::string head = "[DB1]\nfile=" + table.string() + "\ntype=Text;\nc0=";
+    { std::ofstream(ini, std::ios::binary) << head << std::string(kSlotValueLimit, 'F') << "\n"; }
+    EXPECT_TRUE(readSlotConfig(ini, 1).problem.empty()) << "the limit itself";
+
+    { std::ofstream(ini, std::ios::binary) << head << std::string(1024 * 1024 - 200, 'F') << "\n"; }
+    const DbSlotConfig read = readSlotConfig(ini, 1);
+    EXPECT_EQ(read.fields[0], "");
+    EXPECT_EQ(read.problem,
+              "The file\n" + ini.string() + "\nholds in [DB1] a value of \"c0\" longer than 4 KB.");
+    CDbDao dao;
+    std::optional<DbMessage> message;
+    EXPECT_FALSE(dao.connect(ini, 1, message));
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->text, read.problem);
+
+    { std::ofstream(ini, std::ios::binary) << head << std::string(2 * 1024 * 1024, 'F') << "\n"; }
+    EXPECT_FALSE(dao.connect(ini, 1, message));
+    EXPECT_EQ(message->text,
+              "The file\n" + ini.string() + "\nis larger than 1 MB and is not used.");
+}
+
+TEST(SlotConfigTest, AFifoAsTheSlotsFileIsRefusedWithoutWaiting) {
+    test::TempFolder folder;
+    const auto ini = folder.path() / "dbconf.ini";
+    const auto fifo = folder.path() / "freqs.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    {
+        std::ofstream(ini, std::ios::binary)
+            << "[DB1]\nfile=" << fifo.string() << "\ntype=Text;\nc0=F\n";
+    }
+    CDbDao dao;
+    std::optional<DbMessage> message;
+    EXPECT_FALSE(dao.connect(ini, 1, message));
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->text, "Could not open file. Cause: it is no regular file");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <fstream>
+#include <random>
 
 #include "tests/listview/ListViewFixture.h"
 
@@ -97,6 +98,30 @@ TEST_F(Exchange, FileFromAnotherBankIsPreviewedBackedUpAndWrittenOnOk) {
     EXPECT_EQ(queued(),
               "AF0\rWP0\rWMA0\rMXA00 RF0145500000 AU0 ST005000 MD1 AT0 TMCall\rMRA02\rMQ02\r"
               "TBAMarine\rTB\rTB\r");
+}
+
+// Random bytes hold no channel line; before, they led to the write prompt.
+TEST_F(Exchange, RandomBytesOrAFileBeyondTheLimitAreNoMemoryFile) {
+    showBankA();
+    memoryState();
+    view->selectItem(0);
+    std::mt19937 rng(17);
+    std::string bytes(64 * 1024, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(rng());
+    }
+    writeFile(bytes);
+    view->runEntry(ListEntry::WriteFileToBank);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(promptText(0), "File contains no memory channels.\nAborting operation.");
+
+    writeFile("A00 ---\r\n");
+    std::filesystem::resize_file(file, 16 * 1024 * 1024 + 1);
+    view->runEntry(ListEntry::WriteFileToBank);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(promptText(1), "Input File could not be opened!\n" + file.string() +
+                                 "\nA memory or CSV file may be at most 16 MB.");
+    EXPECT_EQ(queued(), "");
 }
 
 TEST_F(Exchange, MixedOrUnreadableFilesAreRefused) {

@@ -6,6 +6,7 @@
 #include "model/ClipboardRecord.h"
 #include "model/CsvBank.h"
 #include "model/Receiver.h"
+#include "support/MemoryCap.h"
 
 namespace korvex {
 namespace {
@@ -88,6 +89,27 @@ TEST(CsvImport, WithoutFrequencyColumnOrRoomRowsAreCounted) {
     const csv::ImportResult full = csv::importBank("Frequency\n145\n146\n147\n10000\n0\n", 'A', 2);
     EXPECT_EQ(full.placed, 2);
     EXPECT_EQ(full.unusable, 3) << "one without room, two outside the receiver's range";
+}
+
+// 8 MB of one-value rows: before, every row was kept (about 180 bytes of
+// memory per file byte).
+TEST(CsvImport, ABankImportKeepsNoMoreRowsThanTheBankHolds) {
+    if (!test::kCanCapMemory) {
+        GTEST_SKIP() << "no address-space limit under a sanitizer";
+    }
+    std::string text = "Frequency\r\n";
+    const std::size_t rows = 8 * 1024 * 1024 / 7;
+    text.reserve(rows * 7 + 16);
+    for (std::size_t n = 0; n < rows; ++n) {
+        text += "145.5\r\n";
+    }
+    EXPECT_EQ(test::runWithMemoryCap(64 * 1024 * 1024,
+                                     [&] {
+                                         const auto result = csv::importBank(text, 'A', 50);
+                                         return result.placed == 50 &&
+                                                result.unusable == static_cast<int>(rows - 50);
+                                     }),
+              test::CappedRun::Finished);
 }
 
 TEST(CsvExport, ExportThenImportKeepsEveryFieldTheReceiverHolds) {
@@ -173,6 +195,17 @@ TEST(Clipboard, ForeignShortAndMalformedTextsAreNoRecord) {
     EXPECT_FALSE(clip::parseRecord("Korvex:::A05\t0\t0145.500000\t005.000\t0\tNFM\tX\tx", "A00"));
     // A record from a slot that reads empty cannot make a channel write.
     EXPECT_FALSE(clip::parseRecord(clip::makeRecord(ChannelRecord::emptySlot("A05")), "A00"));
+}
+
+TEST(Clipboard, ARecordLongerThanACopyMakesIsNoRecord) {
+    const std::string head = "Korvex:::A05\t0\t0080.200000\t012.500\t1\tNFM\t0\t";
+    const std::string fits = head + std::string(clip::kLongestRecord - head.size(), 'n');
+    EXPECT_TRUE(clip::parseRecord(fits, "A00")) << "the limit itself";
+    EXPECT_FALSE(clip::parseRecord(fits + "n", "A00"));
+    EXPECT_FALSE(clip::parseRecord(head + std::string(10 * 1024 * 1024, 'n'), "A00"))
+        << "a 10 MB name";
+    EXPECT_TRUE(clip::parseRecord(fits + std::string(1, '\0') + std::string(5000, 'x'), "A00"))
+        << "the text ends at its first NUL";
 }
 
 }  // namespace

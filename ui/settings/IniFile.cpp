@@ -1,9 +1,10 @@
 #include "ui/settings/IniFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+
+#include "model/BoundedFile.h"
 
 namespace korvex {
 
@@ -11,6 +12,12 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string_view eolText(unsigned char eol) {
+    return eol == 2   ? std::string_view("\r\n")
+           : eol == 1 ? std::string_view("\n")
+                      : std::string_view();
+}
 
 std::string_view trim(std::string_view s) {
     const auto first = s.find_first_not_of(kBlanks);
@@ -99,41 +106,45 @@ ParsedLine parseLine(std::string_view text, bool firstLine) {
 bool IniFile::open(const std::filesystem::path& path) {
     m_path = path;
     m_lines.clear();
+    m_problem.clear();
     m_existed = false;
     m_readFailed = false;
     m_modified = false;
 
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
+    BoundedFile file = readFileBounded(path, kIniFileLimit);
+    if (file.failure == ReadFailure::Open && file.error == ENOENT) {
         return true;
     }
     m_existed = true;
-    if (ec || status.type() != std::filesystem::file_type::regular) {
+    if (!file) {
         m_readFailed = true;
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.is_open() || in.bad()) {
-        m_readFailed = true;
+        m_problem = "The file\n" + path.string() + "\n";
+        if (file.failure == ReadFailure::TooLarge) {
+            m_problem += "is larger than " + byteCountText(kIniFileLimit) + " and is not used.";
+        } else if (file.failure == ReadFailure::NotRegular) {
+            m_problem += "is no regular file and is not used.";
+        } else {
+            m_problem += "cannot be read: " + std::string(std::strerror(file.error));
+        }
         return false;
     }
 
+    const std::string& data = file.bytes;
+    m_lines.reserve(static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < data.size()) {
         const auto newline = data.find('\n', pos);
         if (newline == std::string::npos) {
-            m_lines.push_back({data.substr(pos), ""});
+            m_lines.push_back({data.substr(pos), Eol::None});
             break;
         }
         std::size_t end = newline;
-        std::string eol = "\n";
+        Eol eol = Eol::Lf;
         if (end > pos && data[end - 1] == '\r') {
             --end;
-            eol = "\r\n";
+            eol = Eol::CrLf;
         }
-        m_lines.push_back({data.substr(pos, end - pos), std::move(eol)});
+        m_lines.push_back({data.substr(pos, end - pos), eol});
         pos = newline + 1;
     }
     return true;
@@ -273,7 +284,7 @@ std::string IniFile::text() const {
     std::string out;
     for (const Line& line : m_lines) {
         out += line.text;
-        out += line.eol;
+        out += eolText(static_cast<unsigned char>(line.eol));
     }
     return out;
 }
@@ -308,18 +319,18 @@ std::optional<std::size_t> IniFile::findKey(std::string_view section, std::strin
     return std::nullopt;
 }
 
-std::string_view IniFile::defaultEol() const {
+IniFile::Eol IniFile::defaultEol() const {
     for (const Line& line : m_lines) {
-        if (!line.eol.empty()) {
+        if (line.eol != Eol::None) {
             return line.eol;
         }
     }
-    return "\n";
+    return Eol::Lf;
 }
 
 void IniFile::insertLine(std::size_t at, std::string text) {
-    const std::string eol(defaultEol());
-    if (at > 0 && m_lines[at - 1].eol.empty()) {
+    const Eol eol = defaultEol();
+    if (at > 0 && m_lines[at - 1].eol == Eol::None) {
         m_lines[at - 1].eol = eol;
     }
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), eol});

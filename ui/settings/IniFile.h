@@ -16,7 +16,8 @@ namespace korvex {
 // line. Section and key names match without regard to ASCII case; the first
 // match wins. Every line that is not changed is written back byte for byte,
 // with its own line ending, so comments, blank lines and Windows-1252 text
-// pass through untouched. There is no size limit on the file or a section.
+// pass through untouched. A file larger than kIniFileLimit is not read (see
+// open()).
 //
 // Changes stay in memory until write() or close(), except deleteKey(), which
 // acts on the file at once. Destroying the object discards unwritten changes.
@@ -24,15 +25,20 @@ class IniFile {
 public:
     using KeyValue = std::pair<std::string, std::string>;
 
+    static constexpr std::size_t kIniFileLimit = 1024 * 1024;
+
     IniFile() = default;
     explicit IniFile(const std::filesystem::path& path) { open(path); }
 
     // Reads the whole file. A missing file reads as empty and is no error;
-    // an existing file that cannot be read also reads as empty, returns
-    // false and is then never overwritten by this object.
+    // an existing file that cannot be read, is no regular file or is larger
+    // than kIniFileLimit also reads as empty, returns false and is then never
+    // overwritten by this object; problem() then says why.
     bool open(const std::filesystem::path& path);
 
     const std::filesystem::path& path() const { return m_path; }
+    // Why the last open() failed, naming the file; empty when it did not.
+    const std::string& problem() const { return m_problem; }
     bool modified() const { return m_modified; }
 
     // Section names in file order, as spelled in the file.
@@ -76,9 +82,12 @@ public:
     void setBeforeRenameHook(BeforeRenameHook hook) { m_beforeRename = std::move(hook); }
 
 private:
+    // The line ending kept with each line; small, as a file of empty lines
+    // holds one Line per byte.
+    enum class Eol : unsigned char { None, Lf, CrLf };  // None: a last line without one
     struct Line {
         std::string text;  // without the line ending
-        std::string eol;   // "\n", "\r\n" or "" for a last line without one
+        Eol eol = Eol::Lf;
     };
 
     // The lines of the section that starts at header index `header`: from the
@@ -90,11 +99,12 @@ private:
 
     std::optional<Range> findSection(std::string_view section) const;
     std::optional<std::size_t> findKey(std::string_view section, std::string_view key) const;
-    std::string_view defaultEol() const;
+    Eol defaultEol() const;
     void insertLine(std::size_t at, std::string text);
 
     std::filesystem::path m_path;
     std::vector<Line> m_lines;
+    std::string m_problem;
     bool m_existed = false;
     bool m_readFailed = false;
     bool m_modified = false;

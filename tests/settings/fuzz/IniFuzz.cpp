@@ -1,0 +1,13 @@
+// libFuzzer: the INI reader on any bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "settings/fuzz/IniFuzzBody.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (!korvex::test::readIniInput(std::string_view(reinterpret_cast<const char*>(data), size))) {
+        std::abort();
+    }
+    return 0;
+}

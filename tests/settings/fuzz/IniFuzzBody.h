@@ -1,0 +1,34 @@
+#pragma once
+
+// One input for the INI reader: read, looked up, changed in memory, and the
+// untouched lines given back byte for byte.
+
+#include <string_view>
+
+#include "support/FuzzInput.h"
+#include "ui/settings/IniFile.h"
+
+namespace korvex::test {
+
+// False when what was read breaks a rule the reader promises.
+inline bool readIniInput(std::string_view data) {
+    IniFile ini;
+    if (!ini.open(scratchFile("ini", data))) {
+        return data.size() > IniFile::kIniFileLimit && !ini.problem().empty();
+    }
+    if (ini.text() != data) {
+        return false;  // every line passes through untouched
+    }
+    for (const std::string& name : ini.sectionNames()) {
+        for (const auto& entry : ini.section(name)) {
+            if (!ini.find(name, entry.first)) {
+                return false;
+            }
+        }
+    }
+    // A line break in a name or value never makes a line of its own.
+    ini.add("LOG", "audio\nx", "1\r\n[COMMON]");
+    return ini.find("LOG", "audiox").has_value();
+}
+
+}  // namespace korvex::test

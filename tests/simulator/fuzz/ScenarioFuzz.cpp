@@ -1,0 +1,14 @@
+// libFuzzer: the scenario-file reader on any bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "simulator/fuzz/ScenarioFuzzBody.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (!korvex::test::readScenarioInput(
+            std::string_view(reinterpret_cast<const char*>(data), size))) {
+        std::abort();
+    }
+    return 0;
+}
