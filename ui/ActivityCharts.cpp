@@ -62,11 +62,14 @@ void fillBars(QChart* chart, const QStringList& categories, const QList<qreal>& 
     chart->addSeries(series);
     auto* x = new QBarCategoryAxis;
     x->append(categories);
-    // Many narrow bars: small labels, so that they fit under their bars
-    // instead of shrinking to "...".
+    // Many narrow bars: small upright labels, so that they fit under their
+    // bars instead of shrinking to "...".
     QFont small = x->labelsFont();
     small.setPointSizeF(small.pointSizeF() * 0.75);
     x->setLabelsFont(small);
+    if (categories.size() > 12) {
+        x->setLabelsAngle(-90);
+    }
     x->setGridLineVisible(false);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
