@@ -102,6 +102,9 @@ public:
     void setEntries(std::vector<LogEntry> entries);
     bool setAudioFile(std::size_t index, std::string_view name);
     std::size_t entryCapacity() const;
+    // Counts every change of the entries (append, removal, new audio name,
+    // reset, file read): a reader that remembers it knows when to look again.
+    std::uint64_t revision() const { return m_revision.load(); }
 
     // "no log" until a log file is chosen, then its file name.
     const std::string& title() const { return m_title; }
@@ -167,6 +170,7 @@ private:
     // Lines the log file did not take yet, oldest first; under m_fileMutex.
     std::vector<LogEntry> m_unwritten;
     bool m_appendEnabled = true;
+    std::atomic<std::uint64_t> m_revision{0};
     std::string m_title = kNoLogTitle;
 
     void buildTitle();

@@ -17,6 +17,7 @@ bool CZelDoc::resetLog() {
     }
     std::lock_guard lock(m_entryMutex);
     m_entries.clear();
+    ++m_revision;
     m_appendEnabled = true;
     entriesChanged = false;
     try {
@@ -41,6 +42,7 @@ AppendResult CZelDoc::appendEntry(const LogEntry& entry) {
             m_entries.reserve(m_entries.size() + std::max<std::size_t>(m_entries.size(), 1));
         }
         m_entries.push_back(entry);
+        ++m_revision;
     } catch (const std::bad_alloc&) {
         m_appendEnabled = false;
         return AppendResult::OutOfMemory;
@@ -103,6 +105,7 @@ bool CZelDoc::readLogFile(const std::filesystem::path& file, std::string* proble
     }
     std::lock_guard lock(m_entryMutex);
     m_entries.clear();
+    ++m_revision;
     if (m_appendEnabled) {
         try {
             m_entries.reserve(std::max(read->size(), kInitialEntryRoom));
@@ -157,6 +160,7 @@ bool CZelDoc::removeEntry(std::size_t index) {
         return false;
     }
     m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
+    ++m_revision;
     return true;
 }
 
@@ -166,6 +170,7 @@ bool CZelDoc::setAudioFile(std::size_t index, std::string_view name) {
         return false;
     }
     m_entries[index].audioFile.assign(name);
+    ++m_revision;
     return true;
 }
 

@@ -43,6 +43,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
     {C::LogStop, "&Log", "St&op Log", "", "stop log", "Stop log", "stoplog"},
     {C::RecordNow, "&Log", "&Record Now!", "", "record now!", "Record now", "record", false, true},
     {C::StopRecording, "&Log", "&Stop Recording", "", "stop recording", "Stop recording", "stoprecord"},
+    {C::LogActivityReport, "&Log", "Activity Re&port ...", "", "what the log heard: busiest frequencies and hours", "", "", false, true},
     {C::HelpContents, "&Help", "&Help", "F1", "Help", "", ""},
     {C::HelpShortcuts, "&Help", "&Shortcuts", "", "display a list of shortcuts", "", ""},
     {C::HelpLicense, "&Help", "&License", "", "view license information", "", ""},

@@ -37,6 +37,7 @@ enum class CommandId {
     LogStop,
     RecordNow,
     StopRecording,
+    LogActivityReport,
     HelpContents,
     HelpShortcuts,
     HelpLicense,

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "link/Commands.h"
 
@@ -17,6 +18,8 @@ struct PanelHooks {
     std::function<void()> enter;             // "Enter"
     std::function<void(cmd::DialKey)> dial;  // ">", ">>", "<", "<<"
     std::function<void(char)> vfo;           // 'A' "VFO-A", 'B' "VFO-B", 'S' "VFO"
+    // A frequency text in MHz tuned as if typed and entered.
+    std::function<void(const std::string&)> tune;
     // Enabling of the panel's controls, run with the frame's command refresh.
     std::function<void()> updateEnabling;
     QPointer<QWidget> stepSelector;  // F2

@@ -33,6 +33,7 @@ class QToolBar;
 
 namespace korvex {
 
+class CActivityReportWindow;
 class CFrameDatabases;
 class CListFind;
 class CListFindView;
@@ -165,6 +166,15 @@ public:
 
     // Runs the enabling and check marks of every command and the panel.
     void updateCommandStates();
+
+    // ---- activity report ----
+    // Log > Activity Report: opens the window, or brings it to the front.
+    void showActivityReport();
+    // The report's window once it has been opened, else null.
+    CActivityReportWindow* activityReport() const { return m_activityReport; }
+    // A frequency chosen in the report, tuned as a typed one is; refused
+    // with a beep while the panel is locked.
+    void tuneFromReport(const QString& frequencyMhz);
 
     // LinkHost
     void showStatus(const std::string& text) override;
@@ -329,6 +339,7 @@ private:
     CStatusPanes* m_panes = nullptr;
     CRigctlListener* m_rigctl = nullptr;
     QLabel* m_rigctlPane = nullptr;
+    CActivityReportWindow* m_activityReport = nullptr;
     bool m_shutDown = false;
 };
 

@@ -152,6 +152,9 @@ void CMainFrame::registerLogCommands() {
     setCommandHandler(C::StopRecording, {[this] { m_logControl->stopRecording(); },
                                          [this] { return m_logControl->canStopRecording(); },
                                          {}});
+    setCommandHandler(
+        C::LogActivityReport,
+        {[this] { showActivityReport(); }, [this] { return m_doc.entryCount() > 0; }, {}});
 }
 
 void CMainFrame::showDocumentTitle() {

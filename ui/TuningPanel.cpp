@@ -343,6 +343,7 @@ PanelHooks CTuningPanel::hooks() {
     h.enter = [this] { enter(); };
     h.dial = [this](cmd::DialKey key) { dial(key); };
     h.vfo = [this](char which) { selectVfo(which); };
+    h.tune = [this](const std::string& mhz) { m_actions.tuneTo(mhz); };
     h.updateEnabling = [this] { updateEnabling(); };
     h.stepSelector = m_step;
     h.modeSelector = m_mode;

@@ -80,16 +80,24 @@ TuningActions::EntryResult TuningActions::enter() {
         }
         return EntryResult::Nothing;
     }
-    const std::string command = frequencyCommand(m_state.entryText, FrequencyUnit::MHz, mark2);
+    const EntryResult result = tuneTo(m_state.entryText);
+    if (result == EntryResult::Queued) {
+        m_state.entryText.clear();
+    }
+    return result;
+}
+
+TuningActions::EntryResult TuningActions::tuneTo(std::string_view frequencyMhz) {
+    const std::string command =
+        frequencyCommand(frequencyMhz, FrequencyUnit::MHz, m_ctx.settings.mark2);
     if (command.empty()) {
         m_ctx.host.showMessage(std::string(kInvalidFrequencyLong), "Error", MessageKind::Error);
         return EntryResult::Invalid;
     }
-    if (!isVfoState(rx.operatingState)) {
+    if (!isVfoState(m_ctx.rx.operatingState)) {
         queue(composeCommand("VF"));
     }
     queue(command);
-    m_state.entryText.clear();
     return EntryResult::Queued;
 }
 

@@ -81,6 +81,9 @@ public:
     // "Enter" once no selector has taken the key. Invalid: the long message
     // has been shown and the entry is kept.
     EntryResult enter();
+    // A frequency in MHz tuned as a typed one is on Enter, the entry field
+    // left as it is. Invalid: the long message has been shown.
+    EntryResult tuneTo(std::string_view frequencyMhz);
     // "Ma&ke Pass Frequency". Invalid: the short message has been shown.
     EntryResult makePassFrequency();
 

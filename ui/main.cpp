@@ -6,8 +6,12 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string_view>
+#include <vector>
+
+#include "log/ReportCommand.h"
 
 #include "ui/MainFrame.h"
 #include "ui/SignalBridge.h"
@@ -28,7 +32,8 @@ void setIdentity() {
 struct CommandLine {
     CommandLine() {
         parser.setApplicationDescription(QStringLiteral("Control program for the AR8600 receiver"));
-        parser.addOptions({port, configDir, simulate, noSplash, trace, rigctld});
+        parser.addOptions(
+            {port, configDir, simulate, noSplash, trace, rigctld, report, from, to, csv});
     }
 
     QCommandLineParser parser;
@@ -55,6 +60,21 @@ struct CommandLine {
         QStringLiteral("Let other programs control the receiver over the network (rigctld "
                        "protocol) on PORT, or on the port of the settings (4532 unless set)."),
         QStringLiteral("PORT")};
+    // The report runs before any of this is parsed (see main()); these
+    // only put it in the help text.
+    const QCommandLineOption report{
+        QStringLiteral("report"),
+        QStringLiteral("Print what the activity log FILE heard, per frequency, and exit; no "
+                       "display needed."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption from{QStringLiteral("from"),
+                                  QStringLiteral("With --report: the first day to count."),
+                                  QStringLiteral("YYYY-MM-DD")};
+    const QCommandLineOption to{QStringLiteral("to"),
+                                QStringLiteral("With --report: the last day to count."),
+                                QStringLiteral("YYYY-MM-DD")};
+    const QCommandLineOption csv{QStringLiteral("csv"),
+                                 QStringLiteral("With --report: print CSV instead of a table.")};
 };
 
 // The arguments with "--rigctld" given its value: the number that follows
@@ -84,7 +104,8 @@ bool asksForHelpOrVersion(int argc, char* argv[]) {
         if (arg == "--") {
             return false;
         }
-        if (arg == "--port" || arg == "--config-dir" || arg == "--trace") {
+        if (arg == "--port" || arg == "--config-dir" || arg == "--trace" || arg == "--report" ||
+            arg == "--from" || arg == "--to") {
             ++i;
         } else if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
                    arg == "--version") {
@@ -119,11 +140,21 @@ void earlyMessage(const QString& caption, const QString& text) {
     QMessageBox::critical(nullptr, caption, text);
 }
 
+// The report of a log file: plain output, no application object, so no
+// window system is touched.
+int answerReport(int argc, char* argv[]) {
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    return runReportCommand(arguments, std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (asksForHelpOrVersion(argc, argv)) {
         answerHelpOrVersion(argc, argv);
+    }
+    if (asksForReport(std::vector<std::string_view>(argv + 1, argv + argc))) {
+        return answerReport(argc, argv);
     }
     QApplication app(argc, argv);
     setIdentity();

@@ -61,6 +61,26 @@ TEST_F(PanelTest, TypedFrequencyOutsideVfoStatesSwitchesToVfoFirst) {
     }
 }
 
+// A frequency chosen elsewhere (the activity report) goes the typed way,
+// with its rules, and leaves what the operator has typed alone.
+TEST_F(PanelTest, TuneHookSendsAFrequencyAsTypedAndKeepsTheEntry) {
+    inState(kStateVfoA);
+    type("7");
+    panel->hooks().tune("145.500000");
+    EXPECT_EQ(queued(), "RF0145500000\r" + kBatch);
+    EXPECT_EQ(entry()->text(), "7");
+    EXPECT_EQ(panel->actions().state().entryText, "7");
+
+    panel->hooks().tune("2041.000000");
+    EXPECT_EQ(queued(), "");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, panel::kInvalidFrequencyLong);
+
+    inState(kStateMemoryRead);
+    panel->hooks().tune("118.100000");
+    EXPECT_EQ(queued(), "VF\rRF0118100000\r" + kBatch);
+}
+
 TEST_F(PanelTest, EmptyEnterTransfersToVfoOnlyInHaltedSearchAndMemoryRead) {
     rx.vfoFrequency = "0145.500000";
     rx.stepText = "012500";
