@@ -42,12 +42,25 @@ void clearChart(QChart* chart) {
     }
 }
 
-// A y axis of whole hits from 0 to a little above the highest count.
+// A y axis of whole hits from 0 to the highest count rounded up to a whole
+// step of 1, 2 or 5 times a power of ten, with at most five steps: the
+// axis's own nice numbers would give fractional ticks for small counts.
 QValueAxis* hitsAxis(qint64 highest) {
+    highest = std::max<qint64>(highest, 1);
+    qint64 step = 1;
+    for (qint64 decade = 1; (highest + step - 1) / step > 5; decade *= 10) {
+        for (const qint64 factor : {1, 2, 5}) {
+            step = factor * decade;
+            if ((highest + step - 1) / step <= 5) {
+                break;
+            }
+        }
+    }
+    const qint64 steps = (highest + step - 1) / step;
     auto* axis = new QValueAxis;
-    axis->setRange(0, static_cast<qreal>(std::max<qint64>(highest, 1)));
+    axis->setRange(0, static_cast<qreal>(steps * step));
+    axis->setTickCount(static_cast<int>(steps) + 1);
     axis->setLabelFormat(QStringLiteral("%d"));
-    axis->applyNiceNumbers();
     axis->setTitleText(QStringLiteral("hits"));
     return axis;
 }
@@ -62,12 +75,13 @@ void fillBars(QChart* chart, const QStringList& categories, const QList<qreal>& 
     chart->addSeries(series);
     auto* x = new QBarCategoryAxis;
     x->append(categories);
-    // Many narrow bars: small upright labels, so that they fit under their
-    // bars instead of shrinking to "...".
+    // Many narrow bars: small labels, upright when they are longer than the
+    // hours' two digits, so that they fit under their bars instead of
+    // shrinking to "...".
     QFont small = x->labelsFont();
     small.setPointSizeF(small.pointSizeF() * 0.75);
     x->setLabelsFont(small);
-    if (categories.size() > 12) {
+    if (categories.size() > 12 && categories.value(0).size() > 2) {
         x->setLabelsAngle(-90);
     }
     x->setGridLineVisible(false);
