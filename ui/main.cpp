@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "ui/MainFrame.h"
+#include "ui/NestedLoops.h"
 #include "ui/SignalBridge.h"
 #include "ui/SingleInstance.h"
 #include "ui/Splash.h"
@@ -181,6 +182,9 @@ int main(int argc, char* argv[]) {
             splash->showFor(&frame);
         }
         frame.show();
+        // From here on the main loop is the outermost one: a stop signal
+        // handled inside any deeper loop waits for it.
+        nested::setMainLoopLevel(1);
         rc = app.exec();
     }
     if (simulator) {
