@@ -21,6 +21,9 @@ ListRows readDatabaseRows(db::CDbDao& db, FillWatcher& watcher, std::size_t limi
         rows.push_back(texts);
         if (rows.size() % kProgressStep == 0) {
             watcher.position(rows.size());
+            if (watcher.wantsEnd()) {
+                break;
+            }
         }
     }
     watcher.finish();

@@ -22,6 +22,9 @@ public:
     // Every 100 rows: the rows read so far.
     virtual void position(std::size_t rows) = 0;
     virtual void finish() = 0;
+    // Asked after each position: true ends the fill with the rows read so
+    // far (the program is closing).
+    virtual bool wantsEnd() const { return false; }
 };
 
 inline constexpr std::size_t kProgressStep = 100;

@@ -11,6 +11,7 @@
 #include "model/Tables.h"
 #include "ui/DatabaseRows.h"
 #include "ui/FontScale.h"
+#include "ui/NestedLoops.h"
 #include "ui/ZelView.h"
 #include "ui/dialogs/AddDatabaseEntryDialog.h"
 #include "ui/dialogs/PleaseWait.h"
@@ -23,23 +24,26 @@ namespace {
 // "please wait ..." over the list while the records are read.
 class PleaseWaitWatcher : public FillWatcher {
 public:
-    explicit PleaseWaitWatcher(QWidget* owner) : m_owner(owner) {}
+    PleaseWaitWatcher(QWidget* owner, std::function<bool()> closing)
+        : m_owner(owner), m_closing(std::move(closing)) {}
 
     void start(std::size_t range) override {
         m_window = std::make_unique<CPleaseWait>(static_cast<int>(range), m_owner);
         m_window->show();
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        nested::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     void position(std::size_t rows) override {
         if (m_window) {
             m_window->setPosition(static_cast<int>(rows));
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            nested::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
     }
     void finish() override { m_window.reset(); }
+    bool wantsEnd() const override { return m_closing && m_closing(); }
 
 private:
     QWidget* m_owner;
+    std::function<bool()> m_closing;
     std::unique_ptr<CPleaseWait> m_window;
 };
 
@@ -122,10 +126,18 @@ ListRows CFrameDatabases::databaseRows() {
         m_view->setDatabaseLayout(std::nullopt);
         return slotStatusRows(m_slots);
     }
-    PleaseWaitWatcher watcher(m_view);
-    m_filling = true;
-    m_rows = readDatabaseRows(*db, watcher, CZelView::kMaxDatabaseRows);
-    m_filling = false;
+    PleaseWaitWatcher watcher(m_view, m_ctx.closing);
+    {
+        // Cleared also when the fill runs out of memory, so the next
+        // refill reads the table again.
+        struct Filling {
+            explicit Filling(bool& flag) : flag(flag) { flag = true; }
+            ~Filling() { flag = false; }
+            bool& flag;
+        } filling(m_filling);
+        m_queryDue = true;
+        m_rows = readDatabaseRows(*db, watcher, CZelView::kMaxDatabaseRows);
+    }
     m_queryDue = false;
     // The list shares the log's change flag: what it asked for is shown.
     m_ctx.doc->entriesChanged = false;

@@ -28,6 +28,8 @@ public:
         CommandQueue* queue = nullptr;
         CZelDoc* doc = nullptr;
         std::function<bool()> mark2;
+        // True once the program is closing: a fill ends early.
+        std::function<bool()> closing;
     };
 
     explicit CFrameDatabases(Context context, QObject* parent = nullptr);

@@ -23,6 +23,7 @@
 #include "ui/KeyboardLocks.h"
 #include "ui/ListFind.h"
 #include "ui/ListFindView.h"
+#include "ui/NestedLoops.h"
 #include "ui/RigctlListener.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
@@ -105,6 +106,8 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
         updateStatusPanes();
     });
     m_idleTimer.start();
+    m_pendingClose.setInterval(50);
+    connect(&m_pendingClose, &QTimer::timeout, this, &CMainFrame::closeOnSignal);
     updateCommandStates();
     updateStatusPanes();
 }
@@ -138,6 +141,11 @@ void CMainFrame::start() {
             "serial port settings");
         std::fprintf(stderr, "korvex: %s\n  (%s)\n", qPrintable(text), m_port->errorText().c_str());
         showOpenFailure(text);
+        // A stop signal while the message was shown closes now that its
+        // loop has returned.
+        if (m_closePending) {
+            closeOnSignal();
+        }
         return;
     }
     startPolling();
@@ -150,11 +158,21 @@ void CMainFrame::showOpenFailure(const QString& text) {
 }
 
 void CMainFrame::closeOnSignal() {
+    if (m_shutDown) {
+        m_pendingClose.stop();
+        return;
+    }
+    nested::endModalLoops();
+    if (nested::inside()) {
+        // Checked again until every nested loop has returned; a dialog that
+        // opens meanwhile is dismissed on the next look.
+        m_closePending = true;
+        m_pendingClose.start();
+        return;
+    }
+    m_pendingClose.stop();
+    m_closePending = false;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<QDialog*>(window);
-        if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) {
-            dialog->reject();
-        }
         // A splash still up would keep the program alive after the window.
         if (auto* splash = qobject_cast<QSplashScreen*>(window)) {
             splash->close();

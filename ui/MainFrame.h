@@ -95,6 +95,9 @@ public:
     void startPolling();
     // The close sequence has run; the window must not be shown again.
     bool hasShutDown() const { return m_shutDown; }
+    // A stop signal came while a nested loop ran: the close waits for the
+    // main loop (or for start() to return) and then runs.
+    bool closePending() const { return m_closePending; }
     void appendCommands(const std::string& commands);
 
     CReceiver& receiver() { return m_rx; }
@@ -229,8 +232,11 @@ public slots:
     void openMiscSettings();
     // "D&atabase Settings ...": the set-up of the database slots in dbconf.ini.
     void openDatabaseSettings();
-    // SIGINT and SIGTERM: the close sequence in any state; an open modal
-    // dialog or message box is dismissed first, so its own loop returns.
+    // SIGINT and SIGTERM: the close sequence in any state. Open modal
+    // dialogs, message boxes and menus are dismissed first, so their own
+    // loops return; while any nested loop still runs (a fill, a dialog) the
+    // close is remembered and runs once the program is back in its main
+    // loop, so nothing that loop uses is torn down under it.
     void closeOnSignal();
 
 protected:
@@ -318,6 +324,7 @@ private:
     Trace m_trace;
     QTimer m_timer;
     QTimer m_idleTimer;
+    QTimer m_pendingClose;
 
     KorvSettings m_settings;
     std::filesystem::path m_settingsPath;
@@ -341,6 +348,7 @@ private:
     QLabel* m_rigctlPane = nullptr;
     CActivityReportWindow* m_activityReport = nullptr;
     bool m_shutDown = false;
+    bool m_closePending = false;
 };
 
 }  // namespace korvex

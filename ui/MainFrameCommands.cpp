@@ -21,6 +21,7 @@
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
 #include "ui/ZelScopeView.h"
+#include "ui/dialogs/MemoryGuard.h"
 
 namespace korvex {
 
@@ -32,6 +33,24 @@ QString qs(std::string_view text) {
 
 QIcon toolIcon(std::string_view name) {
     return QIcon(QStringLiteral(":/icons/") + qs(name) + QStringLiteral(".svg"));
+}
+
+// The box for a command that ran out of memory: the log's and the
+// bandscope's own texts for their commands, a plain one for the rest.
+QString noMemoryTextFor(CommandId id) {
+    switch (id) {
+        case CommandId::FileNew:
+        case CommandId::FileOpen:
+        case CommandId::LogStart:
+        case CommandId::LogStop:
+            return noMemoryForLogText();
+        case CommandId::ViewBandscope:
+        case CommandId::ViewBandscopePeak:
+        case CommandId::ViewBandscopeStatistic:
+            return noMemoryForBandscopeText();
+        default:
+            return noMemoryText();
+    }
 }
 
 bool isInside(const QWidget* widget, const QWidget* container) {
@@ -63,7 +82,7 @@ void CMainFrame::createActions() {
         connect(action, &QAction::triggered, this, [this, id] {
             const CommandHandler& handler = m_handlers[static_cast<std::size_t>(id)];
             if (handler.run) {
-                handler.run();
+                runGuarded(this, noMemoryTextFor(id), handler.run);
             }
             // A check mark follows the state, not the click.
             updateCommandStates();
@@ -118,7 +137,8 @@ void CMainFrame::createAccelerators() {
         auto* shortcut = new QShortcut(QKeySequence(qs(entry.keys)), this);
         shortcut->setContext(Qt::WindowShortcut);
         const KeyAction action = entry.action;
-        connect(shortcut, &QShortcut::activated, this, [this, action] { runKeyAction(action); });
+        connect(shortcut, &QShortcut::activated, this,
+                guarded(this, [this, action] { runKeyAction(action); }));
     }
 }
 

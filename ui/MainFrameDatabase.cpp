@@ -22,6 +22,7 @@ void CMainFrame::createDatabases(CZelView* view) {
     context.queue = &m_poll.commandQueue;
     context.doc = &m_doc;
     context.mark2 = [this] { return m_settings.mark2; };
+    context.closing = [this] { return m_closePending || m_shutDown; };
     m_databases = std::make_unique<CFrameDatabases>(context);
     m_databases->bindView(view);
 }

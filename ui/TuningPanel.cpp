@@ -11,12 +11,14 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "log/ZelDoc.h"
 #include "ui/Cp1252.h"
 #include "ui/TuningPanelControls.h"
 #include "ui/TuningPanelKeys.h"
 #include "ui/TuningPanelTables.h"
+#include "ui/dialogs/MemoryGuard.h"
 
 namespace korvex {
 
@@ -282,60 +284,74 @@ void CTuningPanel::applyFonts() {
 }
 
 void CTuningPanel::connectControls() {
-    connect(m_vfoA, &QRadioButton::clicked, this, [this] { selectVfo('A'); });
-    connect(m_vfoB, &QRadioButton::clicked, this, [this] { selectVfo('B'); });
-    connect(m_vfo, &QRadioButton::clicked, this, [this] { selectVfo('S'); });
+    // Every control runs its action guarded against running out of memory.
+    const auto g = [this](auto action) { return guarded(this, std::move(action)); };
+    connect(m_vfoA, &QRadioButton::clicked, this, g([this] { selectVfo('A'); }));
+    connect(m_vfoB, &QRadioButton::clicked, this, g([this] { selectVfo('B'); }));
+    connect(m_vfo, &QRadioButton::clicked, this, g([this] { selectVfo('S'); }));
 
     connect(m_auto, &QCheckBox::clicked, this,
-            [this](bool on) { m_actions.setFlag(cmd::Flag::AutoMode, on); });
+            g([this](bool on) { m_actions.setFlag(cmd::Flag::AutoMode, on); }));
     connect(m_att, &QCheckBox::clicked, this,
-            [this](bool on) { m_actions.setFlag(cmd::Flag::Attenuator, on); });
+            g([this](bool on) { m_actions.setFlag(cmd::Flag::Attenuator, on); }));
     connect(m_nl, &QCheckBox::clicked, this,
-            [this](bool on) { m_actions.setFlag(cmd::Flag::NoiseLimiter, on); });
+            g([this](bool on) { m_actions.setFlag(cmd::Flag::NoiseLimiter, on); }));
     connect(m_afc, &QCheckBox::clicked, this,
-            [this](bool on) { m_actions.setFlag(cmd::Flag::Afc, on); });
-    connect(m_sel, &QCheckBox::clicked, this, [this](bool on) { m_actions.setSelectFlag(on); });
-    connect(m_pas, &QCheckBox::clicked, this, [this](bool on) { m_actions.setPassFlag(on); });
+            g([this](bool on) { m_actions.setFlag(cmd::Flag::Afc, on); }));
+    connect(m_sel, &QCheckBox::clicked, this, g([this](bool on) { m_actions.setSelectFlag(on); }));
+    connect(m_pas, &QCheckBox::clicked, this, g([this](bool on) { m_actions.setPassFlag(on); }));
 
-    connect(m_step, &CPanelSelector::confirmed, this, [this](int i) { m_actions.chooseStep(i); });
-    connect(m_mode, &CPanelSelector::confirmed, this, [this](int i) { m_actions.chooseMode(i); });
+    connect(m_step, &CPanelSelector::confirmed, this,
+            g([this](int i) { m_actions.chooseStep(i); }));
+    connect(m_mode, &CPanelSelector::confirmed, this,
+            g([this](int i) { m_actions.chooseMode(i); }));
     connect(m_scanGroup, &CPanelSelector::confirmed, this,
-            [this](int i) { m_actions.chooseScanGroup(i); });
+            g([this](int i) { m_actions.chooseScanGroup(i); }));
     connect(m_searchGroup, &CPanelSelector::confirmed, this,
-            [this](int i) { m_actions.chooseSearchGroup(i); });
-    connect(m_list, &CPanelSelector::aboutToOpen, this, &CTuningPanel::rebuildListSelectorIfNeeded);
-    connect(m_list, &CPanelSelector::confirmed, this, &CTuningPanel::listChosen);
+            g([this](int i) { m_actions.chooseSearchGroup(i); }));
+    connect(m_list, &CPanelSelector::aboutToOpen, this,
+            g(std::bind_front(&CTuningPanel::rebuildListSelectorIfNeeded, this)));
+    connect(m_list, &CPanelSelector::confirmed, this,
+            g(std::bind_front(&CTuningPanel::listChosen, this)));
     connect(m_refresh, &QPushButton::clicked, this,
-            [this] { m_actions.refreshList(m_list->currentIndex()); });
+            g([this] { m_actions.refreshList(m_list->currentIndex()); }));
 
     for (int d = 0; d < 10; ++d) {
         connect(m_digits[static_cast<std::size_t>(d)], &QPushButton::clicked, this,
-                [this, d] { keypadPressed(static_cast<char>('0' + d)); });
+                g([this, d] { keypadPressed(static_cast<char>('0' + d)); }));
     }
-    connect(m_point, &QPushButton::clicked, this, [this] { keypadPressed('.'); });
-    connect(m_back, &QPushButton::clicked, this, &CTuningPanel::backspacePressed);
-    connect(m_entry, &QLineEdit::textEdited, this, &CTuningPanel::entryEdited);
-    connect(m_enter, &QPushButton::clicked, this, &CTuningPanel::enter);
-    connect(m_up1, &QPushButton::clicked, this, [this] { dial(cmd::DialKey::Up); });
-    connect(m_up10, &QPushButton::clicked, this, [this] { dial(cmd::DialKey::Right); });
-    connect(m_down1, &QPushButton::clicked, this, [this] { dial(cmd::DialKey::Down); });
-    connect(m_down10, &QPushButton::clicked, this, [this] { dial(cmd::DialKey::Left); });
+    connect(m_point, &QPushButton::clicked, this, g([this] { keypadPressed('.'); }));
+    connect(m_back, &QPushButton::clicked, this,
+            g(std::bind_front(&CTuningPanel::backspacePressed, this)));
+    connect(m_entry, &QLineEdit::textEdited, this,
+            g(std::bind_front(&CTuningPanel::entryEdited, this)));
+    connect(m_enter, &QPushButton::clicked, this, g(std::bind_front(&CTuningPanel::enter, this)));
+    connect(m_up1, &QPushButton::clicked, this, g([this] { dial(cmd::DialKey::Up); }));
+    connect(m_up10, &QPushButton::clicked, this, g([this] { dial(cmd::DialKey::Right); }));
+    connect(m_down1, &QPushButton::clicked, this, g([this] { dial(cmd::DialKey::Down); }));
+    connect(m_down10, &QPushButton::clicked, this, g([this] { dial(cmd::DialKey::Left); }));
 
-    connect(m_scanGroupButton, &QPushButton::clicked, this, &CTuningPanel::openScanGroupDialog);
-    connect(m_scanStart, &QPushButton::clicked, this, [this] { m_actions.startMemoryScan(); });
-    connect(m_scanStop, &QPushButton::clicked, this, [this] { m_actions.stopToMemoryRead(); });
-    connect(m_searchGroupButton, &QPushButton::clicked, this, &CTuningPanel::openSearchGroupDialog);
-    connect(m_vfoSearchStart, &QPushButton::clicked, this, [this] { m_actions.startVfoSearch(); });
-    connect(m_vfoSearchStop, &QPushButton::clicked, this, [this] {
-        const int s = m_ctx.rx.operatingState;
-        m_actions.stopVfoSearch();
-        afterVfoChoice(s == kStateVfoSearchB ? m_vfoB : s == kStateVfoSearchA ? m_vfoA : m_vfo);
-    });
-    connect(m_makePass, &QPushButton::clicked, this, &CTuningPanel::makePassFrequency);
+    connect(m_scanGroupButton, &QPushButton::clicked, this,
+            g(std::bind_front(&CTuningPanel::openScanGroupDialog, this)));
+    connect(m_scanStart, &QPushButton::clicked, this, g([this] { m_actions.startMemoryScan(); }));
+    connect(m_scanStop, &QPushButton::clicked, this, g([this] { m_actions.stopToMemoryRead(); }));
+    connect(m_searchGroupButton, &QPushButton::clicked, this,
+            g(std::bind_front(&CTuningPanel::openSearchGroupDialog, this)));
+    connect(m_vfoSearchStart, &QPushButton::clicked, this,
+            g([this] { m_actions.startVfoSearch(); }));
+    connect(
+        m_vfoSearchStop, &QPushButton::clicked, this, g([this] {
+            const int s = m_ctx.rx.operatingState;
+            m_actions.stopVfoSearch();
+            afterVfoChoice(s == kStateVfoSearchB ? m_vfoB : s == kStateVfoSearchA ? m_vfoA : m_vfo);
+        }));
+    connect(m_makePass, &QPushButton::clicked, this,
+            g(std::bind_front(&CTuningPanel::makePassFrequency, this)));
 
-    connect(m_squelch, &QSlider::valueChanged, this, &CTuningPanel::squelchValueChanged);
+    connect(m_squelch, &QSlider::valueChanged, this,
+            g(std::bind_front(&CTuningPanel::squelchValueChanged, this)));
     connect(m_squelch, &QSlider::sliderReleased, this,
-            [this] { m_actions.squelchReleased(m_squelch->value()); });
+            g([this] { m_actions.squelchReleased(m_squelch->value()); }));
 }
 
 PanelHooks CTuningPanel::hooks() {

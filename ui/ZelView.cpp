@@ -10,7 +10,9 @@
 #include "model/Receiver.h"
 #include "ui/Cp1252.h"
 #include "ui/FontScale.h"
+#include "ui/NestedLoops.h"
 #include "ui/ZelViewModel.h"
+#include "ui/dialogs/MemoryGuard.h"
 #include "ui/dialogs/PleaseWait.h"
 #include "ui/dialogs/Prompt.h"
 
@@ -41,7 +43,7 @@ public:
         }
         if (m_window) {
             m_window->setPosition(static_cast<int>(done));
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            nested::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
     }
 
@@ -75,8 +77,9 @@ CZelView::CZelView(ListViewContext context, QWidget* parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     applyLayout(startupLayout());
 
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CZelView::sortByColumn);
-    connect(this, &QTableView::doubleClicked, this, [this] { doubleClickAction(); });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            guarded(this, [this](int column) { sortByColumn(column); }));
+    connect(this, &QTableView::doubleClicked, this, guarded(this, [this] { doubleClickAction(); }));
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { openContextMenu(viewport()->mapToGlobal(pos)); });
 }
@@ -305,7 +308,10 @@ QMenu* CZelView::createContextMenu(QWidget* parent) {
         action->setData(static_cast<int>(spec.id));
         action->setEnabled(entryEnabled(spec.id));
         const ListEntry id = spec.id;
-        connect(action, &QAction::triggered, this, [this, id] { runEntry(id); });
+        // The LOG VIEW's entries come last; they speak of the log's memory.
+        const QString noMemory = id >= ListEntry::PlayAudio ? noMemoryForLogText() : noMemoryText();
+        connect(action, &QAction::triggered, this,
+                guarded(this, noMemory, [this, id] { runEntry(id); }));
     }
     return menu;
 }

@@ -14,6 +14,7 @@
 #include "log/ReportCommand.h"
 
 #include "ui/MainFrame.h"
+#include "ui/NestedLoops.h"
 #include "ui/SignalBridge.h"
 #include "ui/SingleInstance.h"
 #include "ui/Splash.h"
@@ -212,6 +213,9 @@ int main(int argc, char* argv[]) {
             splash->showFor(&frame);
         }
         frame.show();
+        // From here on the main loop is the outermost one: a stop signal
+        // handled inside any deeper loop waits for it.
+        nested::setMainLoopLevel(1);
         rc = app.exec();
     }
     if (simulator) {

@@ -2,6 +2,7 @@
 // from the File menu, shows DATABASE, Ctrl+J jumps to the row of the VFO's
 // frequency and the context menu, opened and used from the keyboard, tunes
 // the receiver to it. A screenshot of the list stays in the build folder.
+// A stop signal during a long fill of the list ends the program cleanly.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -57,6 +58,53 @@ TEST_F(DbXvfbTest, ConnectJumpAndTuneFromTheKeyboard) {
     EXPECT_TRUE(sim.sent("RF0145500000", before));
 
     EXPECT_EQ(korvex.terminate(), 0) << korvex.output();
+}
+
+TEST_F(DbXvfbTest, AStopSignalDuringALongFillEndsTheProgramCleanly) {
+    // A table whose fill shows the progress window for a while.
+    const std::filesystem::path table = std::filesystem::path(dir) / "long.csv";
+    {
+        std::ofstream out(table, std::ios::binary);
+        out << "FREQ,MODE,NAME\r\n";
+        for (int i = 0; i < 15000; ++i) {
+            out << 100 + i / 1000 << '.' << i % 1000 << ",NFM,Station " << i << ' '
+                << std::string(120, 'x') << "\r\n";
+        }
+    }
+    const std::filesystem::path ini = std::filesystem::path(dir) / "dbconf.ini";
+    ASSERT_TRUE(db::ensureDbConf(ini));
+    db::DbSlotConfig config;
+    config.slot = 1;
+    config.file = table.string();
+    config.type = "Text;";
+    config.fields = {"FREQ", "MODE", "NAME"};
+    ASSERT_TRUE(db::writeSlotSetup(ini, config));
+    std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
+
+    const std::string trace = dir + "/trace.txt";
+    ASSERT_TRUE(korvex.start(
+        {KORVEX_PATH, "--simulate", "--no-splash", "--config-dir", dir, "--trace", trace},
+        {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir}, dir + "/korvex.out"));
+    ASSERT_TRUE(waitFor([&] { return readFile(trace).find("> LB") != std::string::npos; }, 30s))
+        << readFile(dir + "/korvex.out");
+    ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
+    key("alt+f", 500ms);
+    key("1", 1000ms);  // "Connect to DB&1"
+    for (const char* k : {"F6", "End", "End"}) {
+        key(k);
+    }
+    // DATABASE is chosen; the signal comes as soon as the progress window
+    // shows that the fill runs.
+    ASSERT_TRUE(run({XDOTOOL_PATH, "key", "--clearmodifiers", "Return"}));
+    const bool filling = waitFor(
+        [&] {
+            return !run({XDOTOOL_PATH, "search", "--name", "please wait"}).value_or("").empty();
+        },
+        10s);
+    korvex.kill(SIGTERM);
+    EXPECT_TRUE(filling) << "the fill ended before the signal";
+    EXPECT_EQ(korvex.wait(10s), 0) << readFile(dir + "/korvex.out");
+    EXPECT_NE(readFile(trace).find("> EX"), std::string::npos) << readFile(trace);
 }
 
 }  // namespace

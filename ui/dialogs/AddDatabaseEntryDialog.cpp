@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "ui/Cp1252.h"
+#include "ui/dialogs/MemoryGuard.h"
 #include "ui/dialogs/Prompt.h"
 
 namespace korvex {
@@ -86,7 +87,7 @@ CAddDatabaseEntryDialog::CAddDatabaseEntryDialog(const Setup& setup, Writer writ
     connect(date, &QPushButton::clicked, this, [] { copyNow(QStringLiteral("yyyy-MM-dd")); });
     connect(time, &QPushButton::clicked, this, [] { copyNow(QStringLiteral("HH:mm")); });
     connect(both, &QPushButton::clicked, this, [] { copyNow(QStringLiteral("yyyy-MM-dd HH:mm")); });
-    connect(add, &QPushButton::clicked, this, &CAddDatabaseEntryDialog::addToDatabase);
+    connect(add, &QPushButton::clicked, this, guarded(this, [this] { addToDatabase(); }));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;

@@ -20,6 +20,7 @@
 #include "database/Engine.h"
 #include "database/FileType.h"
 #include "ui/dialogs/FileChooser.h"
+#include "ui/dialogs/MemoryGuard.h"
 #include "ui/dialogs/Prompt.h"
 
 namespace korvex {
@@ -75,14 +76,15 @@ CDatabaseSetupDialog::CDatabaseSetupDialog(std::filesystem::path iniPath,
     layout->addWidget(buildOptionsStep());
 
     connect(m_slotGroup, &QButtonGroup::idClicked, this, &CDatabaseSetupDialog::chooseSlot);
-    connect(m_selectFile, &QPushButton::clicked, this, &CDatabaseSetupDialog::selectFile);
-    connect(m_clearSetup, &QPushButton::clicked, this, &CDatabaseSetupDialog::clearSetupAndClose);
+    connect(m_selectFile, &QPushButton::clicked, this, guarded(this, [this] { selectFile(); }));
+    connect(m_clearSetup, &QPushButton::clicked, this,
+            guarded(this, [this] { clearSetupAndClose(); }));
     connect(m_sheets, &QComboBox::currentIndexChanged, this, &CDatabaseSetupDialog::chooseSheet);
-    connect(m_connect, &QPushButton::clicked, this, &CDatabaseSetupDialog::connectDatabase);
+    connect(m_connect, &QPushButton::clicked, this, guarded(this, [this] { connectDatabase(); }));
     connect(m_preview->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &CDatabaseSetupDialog::mapField);
     m_preview->installEventFilter(this);
-    connect(m_write, &QPushButton::clicked, this, &CDatabaseSetupDialog::writeConfiguration);
+    connect(m_write, &QPushButton::clicked, this, guarded(this, [this] { writeConfiguration(); }));
     connect(m_cancel, &QPushButton::clicked, this, &CDatabaseSetupDialog::reject);
 
     setSlotControlsEnabled(false);

@@ -19,6 +19,7 @@
 #include <climits>
 
 #include "ui/dialogs/FileChooser.h"
+#include "ui/dialogs/MemoryGuard.h"
 #include "ui/dialogs/Prompt.h"
 
 namespace korvex {
@@ -120,7 +121,7 @@ CLogSettingsDialog::CLogSettingsDialog(const KorvSettings& settings, QWidget* pa
     connect(m_format, &QComboBox::currentIndexChanged, this, &CLogSettingsDialog::chooseFormat);
     connect(m_recordAudio, &QCheckBox::toggled, this, &CLogSettingsDialog::followRecordAudio);
     connect(m_externalPlayer, &QCheckBox::toggled, this, &CLogSettingsDialog::followExternalPlayer);
-    connect(m_browse, &QPushButton::clicked, this, &CLogSettingsDialog::browse);
+    connect(m_browse, &QPushButton::clicked, this, guarded(this, [this] { browse(); }));
     // The disk space follows the audio time when its field loses the focus,
     // not with every key typed.
     m_audioTime->installEventFilter(this);
