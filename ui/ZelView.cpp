@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTimer>
 #include <memory>
 
 #include "link/CommandQueue.h"
@@ -157,6 +158,24 @@ ListRows CZelView::buildRows() {
 }
 
 void CZelView::refill() {
+    // A refill from inside a fill would take the document's lock a second
+    // time on this thread and build rows from a source in mid-read: it waits
+    // and runs once the outer fill is done, from the event loop.
+    if (m_filling) {
+        m_refillWanted = true;
+        return;
+    }
+    m_filling = true;
+    struct Done {
+        CZelView* view;
+        ~Done() {
+            view->m_filling = false;
+            if (view->m_refillWanted) {
+                view->m_refillWanted = false;
+                QTimer::singleShot(0, view, [v = view] { v->refill(); });
+            }
+        }
+    } done{this};
     fillRows(buildRows());
 }
 

@@ -212,6 +212,10 @@ private:
     CZelViewModel* m_model = nullptr;
     ListMode m_mode = ListMode::MemoryBank;
     bool m_layoutChosen = false;
+    // A fill in progress, and a refill asked for from inside it (a timer
+    // that fired while the progress window let events through).
+    bool m_filling = false;
+    bool m_refillWanted = false;
     std::optional<ListLayout> m_databaseLayout;
     std::array<RowSource, 6> m_rowSources{};
     std::array<std::function<void()>, kListEntryCount> m_handlers{};

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "tests/listview/ListViewFixture.h"
+#include "tests/support/PumpUntil.h"
 #include "ui/Cp1252.h"
 #include "ui/FontScale.h"
 
@@ -204,6 +205,32 @@ TEST_F(ZelView, LogViewSelectsTheLastRowWhileTheLogRuns) {
     rows.pop_back();
     view->refill();
     EXPECT_EQ(view->selectedRow(), 1);
+}
+
+// A refill asked for while a fill runs (a timer firing inside the progress
+// window's event processing) is not nested into it: it runs once, after.
+TEST_F(ZelView, ARefillFromInsideAFillRunsAfterIt) {
+    int depth = 0;
+    int deepest = 0;
+    int fills = 0;
+    view->setRowSource(ListMode::LogView, [&](const RowProgress&) {
+        ++depth;
+        ++fills;
+        deepest = std::max(deepest, depth);
+        if (fills == 1) {
+            view->refill();
+            view->refill();
+        }
+        --depth;
+        return ListRows(fills);
+    });
+    show(ListMode::LogView);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(fills, 1);
+    EXPECT_TRUE(pumpUntil([&] { return fills == 2; }, 2000));
+    EXPECT_EQ(view->itemCount(), 2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fills, 2);
 }
 
 TEST_F(ZelView, DatabaseShowsAtMostFifteenThousandRows) {
