@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "database/CellText.h"
+#include "database/TableFileLock.h"
 #include "model/CsvBank.h"
 
 namespace korvex::db {
@@ -195,6 +196,9 @@ std::optional<AppendError> appendCsvRecord(const std::filesystem::path& file,
                                            const std::vector<std::string>& cells,
                                            const BeforeRenameHook& beforeRename) {
     const std::string shown = file.filename().string();
+    // Held from the read to the rename, so that two appends take turns and
+    // neither writes back a file without the other's record.
+    const TableFileLock lock(file, true);
     std::string bytes;
     if (!readFile(file, bytes)) {
         return AppendError{0, "The file \"" + shown + "\" cannot be read."};
