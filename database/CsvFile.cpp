@@ -5,6 +5,7 @@
 #include "database/CellText.h"
 #include "database/MemoryTable.h"
 #include "model/BoundedFile.h"
+#include "database/TableFileLock.h"
 #include "model/CsvBank.h"
 
 namespace korvex::db {
@@ -215,6 +216,9 @@ std::optional<AppendError> appendCsvRecord(const std::filesystem::path& file,
                                            const std::vector<std::string>& cells,
                                            const BeforeRenameHook& beforeRename) {
     const std::string shown = file.filename().string();
+    // Held from the read to the rename, so that two appends take turns and
+    // neither writes back a file without the other's record.
+    const TableFileLock lock(file, true);
     std::string bytes;
     if (!readFile(file, bytes)) {
         return AppendError{0, "The file \"" + shown + "\" cannot be read."};

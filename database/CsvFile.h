@@ -56,9 +56,10 @@ std::optional<std::string> csvLine(const std::vector<std::string>& cells, const 
 // Appends one record (UTF-8 cells, one per header field) to `file`, whose
 // header must still give `fieldNames`. The new content goes to a temporary
 // file that replaces the old one only when complete, so a failure or a kill
-// leaves the file as it was. `beforeRename` is for tests that make the write
-// fail. Nothing on success; otherwise the reason, with the cell's index when
-// one cell is to blame.
+// leaves the file as it was. It holds the table's exclusive lock (as a dBASE
+// append does) from reading the file to replacing it. `beforeRename` is for tests that make the
+// write fail. Nothing on success; otherwise the reason, with the cell's index when one cell is to
+// blame.
 std::optional<AppendError> appendCsvRecord(const std::filesystem::path& file,
                                            const std::vector<std::string>& fieldNames,
                                            const std::vector<std::string>& cells,

@@ -13,6 +13,7 @@
 #include "database/DbaseLayout.h"
 #include "database/DbaseValues.h"
 #include "database/Engines.h"
+#include "database/TableFileLock.h"
 
 namespace korvex::db {
 
@@ -146,7 +147,7 @@ private:
     // fresh reader lets next() go on to the appended record.
     void reopenAfterAppend() {
         std::string error;
-        const DbaseFileLock lock(m_file, false);
+        const TableFileLock lock(m_file, false);
         auto layout = readDbaseLayout(m_file, error);
         if (!layout) {
             return;
@@ -201,7 +202,7 @@ public:
         }
         const std::string tableName = file->filename().string();
         std::string reason;
-        const DbaseFileLock lock(*file, false);
+        const TableFileLock lock(*file, false);
         auto layout = readDbaseLayout(*file, reason);
         if (!layout) {
             error = tableName + ": " + reason;

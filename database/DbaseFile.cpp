@@ -10,8 +10,9 @@
 
 #include <fcntl.h>
 #include <shapefil.h>
-#include <sys/file.h>
 #include <unistd.h>
+
+#include "database/TableFileLock.h"
 
 namespace korvex::db {
 
@@ -281,7 +282,7 @@ bool appendDbaseRecord(const std::filesystem::path& file, const DbaseLayout& lay
     const std::string name = file.filename().string();
     // Two appends of this program (two slots, two instances) take turns;
     // the layout and the count are read under the lock.
-    const DbaseFileLock lock(file, true);
+    const TableFileLock lock(file, true);
     const auto current = readDbaseLayout(file, error);
     if (!current) {
         return false;
@@ -353,20 +354,6 @@ bool appendDbaseRecord(const std::filesystem::path& file, const DbaseLayout& lay
         return false;
     }
     return true;
-}
-
-DbaseFileLock::DbaseFileLock(const std::filesystem::path& file, bool exclusive)
-    : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (m_fd >= 0) {
-        while (::flock(m_fd, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
-        }
-    }
-}
-
-DbaseFileLock::~DbaseFileLock() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
 }
 
 void setAppendFaultHookForTesting(AppendFaultHook hook) {

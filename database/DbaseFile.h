@@ -34,20 +34,6 @@ private:
     std::unique_ptr<Handle> m_handle;
 };
 
-// An advisory lock on a table file while it lives: appends hold it
-// exclusively, opening a table holds it shared, so that a reader never sees
-// the header of an append half way. (None when the file cannot be opened.)
-class DbaseFileLock {
-public:
-    DbaseFileLock(const std::filesystem::path& file, bool exclusive);
-    ~DbaseFileLock();
-    DbaseFileLock(const DbaseFileLock&) = delete;
-    DbaseFileLock& operator=(const DbaseFileLock&) = delete;
-
-private:
-    int m_fd;
-};
-
 // Appends one record (`record` holds recordLength bytes, the deletion flag
 // first) to a table whose layout must still be `layout`. The record and the
 // end-of-file mark are written and synced before the header's count and date

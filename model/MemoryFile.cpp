@@ -1,10 +1,6 @@
 #include "model/MemoryFile.h"
 
 #include <cstdio>
-#include <fstream>
-#include <system_error>
-
-#include <unistd.h>
 
 #include "model/Tables.h"
 
@@ -276,32 +272,6 @@ void applyFile(std::string_view text, char target, Rows& rows) {
     for (const std::string_view line : fileLines(text)) {
         applyLine(line, target, rows);
     }
-}
-
-bool writeFileReplacing(const std::filesystem::path& path, std::string_view content) {
-    std::filesystem::path temporary = path;
-    temporary += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace korvex::memfile

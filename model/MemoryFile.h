@@ -69,8 +69,4 @@ void applyLine(std::string_view line, char target, Rows& rows);
 // The second pass: every channel line of the file.
 void applyFile(std::string_view text, char target, Rows& rows);
 
-// Writes content to a temporary file in the same folder and renames it over
-// path, so a failed write never leaves half a file. False on any failure.
-bool writeFileReplacing(const std::filesystem::path& path, std::string_view content);
-
 }  // namespace korvex::memfile

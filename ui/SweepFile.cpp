@@ -1,5 +1,8 @@
 #include "ui/SweepFile.h"
 
+#include <cstdint>
+#include <cstdio>
+
 #include "log/ZelDoc.h"
 #include "ui/settings/AtomicFile.h"
 
@@ -27,6 +30,33 @@ std::string sweepCsv(const CZelDoc& doc) {
 
 bool writeSweepCsv(const std::filesystem::path& file, const CZelDoc& doc) {
     return writeFileAtomically(file, sweepCsv(doc));
+}
+
+std::string sweepDigest(std::string_view csv) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : csv) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+bool writeSweepPair(const std::filesystem::path& csvFile, std::string_view csv,
+                    const std::filesystem::path& pngFile, std::string_view png) {
+    PendingFile csvPending(csvFile, csv);
+    if (!csvPending.ok()) {
+        return false;
+    }
+    PendingFile pngPending(pngFile, png);
+    if (!pngPending.ok()) {
+        return false;
+    }
+    if (!pngPending.commit()) {
+        return false;
+    }
+    return csvPending.commit();
 }
 
 }  // namespace korvex

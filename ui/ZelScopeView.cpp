@@ -1,12 +1,12 @@
 #include "ui/ZelScopeView.h"
 
+#include <QBuffer>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
@@ -153,14 +153,18 @@ void CZelScopeView::mousePressEvent(QMouseEvent* event) {
 }
 
 bool CZelScopeView::saveSweep(const QString& csvPath) const {
-    if (!writeSweepCsv(csvPath.toStdString(), m_doc)) {
+    const std::string csv = sweepCsv(m_doc);
+    QImage image = picture();
+    image.setText(
+        QString::fromLatin1(kSweepDigestKey.data(), static_cast<qsizetype>(kSweepDigestKey.size())),
+        QString::fromStdString(sweepDigest(csv)));
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
         return false;
     }
-    QSaveFile png(pictureBeside(csvPath));
-    if (!png.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    return picture().save(&png, "PNG") && png.commit();
+    return writeSweepPair(csvPath.toStdString(), csv, pictureBeside(csvPath).toStdString(),
+                          std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
 void CZelScopeView::chooseAndSave() {

@@ -24,6 +24,7 @@
 #include "ui/ZelView.h"
 #include "ui/ZelViewModel.h"
 #include "ui/dialogs/Prompt.h"
+#include "ui/settings/AtomicFile.h"
 
 namespace korvex {
 
@@ -97,7 +98,7 @@ void CZelView::writeBankToFile() {
             label = memfile::labelFromBankInfo(m_ctx.rx->bankInfo[static_cast<std::size_t>(index)]);
         }
     }
-    if (!memfile::writeFileReplacing(*path, memfile::fileText(recordsOf(rows), label))) {
+    if (!writeFileAtomically(*path, memfile::fileText(recordsOf(rows), label))) {
         tell(this, QStringLiteral("Output File could not be opened!"), QStringLiteral("Error"),
              PromptIcon::Error);
     }
@@ -239,7 +240,7 @@ std::optional<std::filesystem::path> CZelView::backupCurrentBank(char target) {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     const std::filesystem::path path =
         folder / ("bank-" + std::string(1, target) + "-" + stamp.toStdString() + ".mem");
-    if (!memfile::writeFileReplacing(path, memfile::fileText(bank, label))) {
+    if (!writeFileAtomically(path, memfile::fileText(bank, label))) {
         return std::nullopt;
     }
     return path;
@@ -255,7 +256,7 @@ void CZelView::exportCsv() {
     if (!path) {
         return;
     }
-    if (!memfile::writeFileReplacing(*path, csv::exportBank(recordsOf(m_model->rows())))) {
+    if (!writeFileAtomically(*path, csv::exportBank(recordsOf(m_model->rows())))) {
         tell(this, QStringLiteral("Output File could not be opened!"), QStringLiteral("Error"),
              PromptIcon::Error);
     }

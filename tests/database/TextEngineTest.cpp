@@ -323,4 +323,39 @@ TEST_F(TextEngineTest, FailedOrKilledAppendLeavesTheFileWhole) {
     EXPECT_EQ(readBytes(folder.file("t.csv")), before + "3,c\n");
 }
 
+// Two appends at once (two slots or two instances of the program) take
+// turns under the table's lock: the second reads the file the first wrote,
+// so neither record is lost.
+TEST_F(TextEngineTest, SimultaneousAppendsKeepBothRecords) {
+    writeBytes(folder.file("t.csv"), "FREQ,NAME\n1,a\n");
+    const std::vector<std::string> names{"FREQ", "NAME"};
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t first = ::fork();
+    if (first == 0) {
+        const auto error = appendCsvRecord(folder.file("t.csv"), names, {"2", "first"},
+                                           [&](const std::filesystem::path&) {
+                                               // Complete but not yet renamed.
+                                               ::write(ready[1], "x", 1);
+                                               ::usleep(300000);
+                                               return true;
+                                           });
+        ::_exit(error ? 1 : 0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    const pid_t second = ::fork();
+    if (second == 0) {
+        ::_exit(appendCsvRecord(folder.file("t.csv"), names, {"3", "second"}) ? 1 : 0);
+    }
+    for (const pid_t child : {first, second}) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(readBytes(folder.file("t.csv")), "FREQ,NAME\n1,a\n2,first\n3,second\n");
+}
+
 }  // namespace

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 
 #include "link/MemoryFileCommands.h"
 #include "model/MemoryFile.h"
+#include "ui/settings/AtomicFile.h"
 
 namespace korvex::memfile {
 namespace {
@@ -178,15 +180,38 @@ TEST(MemoryFile, FilesAreReplacedWholeThroughATemporaryFile) {
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     const std::filesystem::path dir = tmpl;
     const auto path = dir / "bank.mem";
-    ASSERT_TRUE(writeFileReplacing(path, "old"));
-    ASSERT_TRUE(writeFileReplacing(path, "new text"));
+    ASSERT_TRUE(writeFileAtomically(path, "old"));
+    ASSERT_TRUE(writeFileAtomically(path, "new text"));
     std::ifstream in(path, std::ios::binary);
     std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(read, "new text");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
                             std::filesystem::directory_iterator()),
               1);
-    EXPECT_FALSE(writeFileReplacing(dir / "missing" / "bank.mem", "x"));
+    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "bank.mem", "x"));
+    std::filesystem::remove_all(dir);
+}
+
+// A saved memory file keeps the old file's permissions, and a link planted
+// under the name of an earlier writer's fixed temporary file is not followed.
+TEST(MemoryFile, SavesKeepPermissionsAndFollowNoPlantedLink) {
+    char tmpl[] = "/tmp/korvex-memfile-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::filesystem::path dir = tmpl;
+    const auto path = dir / "bank.mem";
+    ASSERT_TRUE(writeFileAtomically(path, "old"));
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const auto outside = dir / "outside";
+    ASSERT_TRUE(writeFileAtomically(outside, "not yours"));
+    std::filesystem::create_symlink(outside, dir / ("bank.mem.tmp" + std::to_string(::getpid())));
+
+    ASSERT_TRUE(writeFileAtomically(path, fileText({ChannelRecord::emptySlot("A00")}, "Boats")));
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::ifstream in(outside, std::ios::binary);
+    std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(read, "not yours");
     std::filesystem::remove_all(dir);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
+#include <iterator>
 
 #include "link/CommandQueue.h"
 #include "log/ZelDoc.h"
@@ -18,6 +20,7 @@
 #include "tests/support/PumpUntil.h"
 #include "ui/BandscopeSweep.h"
 #include "ui/ScopePainter.h"
+#include "ui/SweepFile.h"
 #include "ui/ZelScopeView.h"
 
 namespace korvex::test {
@@ -262,6 +265,36 @@ TEST_F(ScopeViewTest, SaveSweepWritesTheCsvAndThePictureBesideIt) {
         [&](QWidget*) { return std::optional<QString>(dir.filePath("missing/x.csv")); });
     view.saveAction()->trigger();
     EXPECT_EQ(failed.count(), 1);
+}
+
+// The CSV and its picture are one save: when the picture cannot be written,
+// the CSV is not replaced either, and a saved picture names its CSV.
+TEST_F(ScopeViewTest, SaveSweepReplacesBothFilesOrNeither) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString csv = dir.filePath(QStringLiteral("band.csv"));
+    view.setSaveFileChooser([&](QWidget*) { return std::optional<QString>(csv); });
+    doc.addSample(100'025'000, 51);
+    view.updateMenu();
+    view.saveAction()->trigger();
+    const auto readCsv = [&] {
+        std::ifstream in(csv.toStdString(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string first = readCsv();
+    const QImage firstPicture(dir.filePath(QStringLiteral("band.png")));
+    EXPECT_EQ(firstPicture.text(QString::fromLatin1(kSweepDigestKey.data())).toStdString(),
+              sweepDigest(first));
+
+    // The picture's name is taken by a folder: nothing can replace it.
+    doc.addSample(100'037'500, 99);
+    ASSERT_TRUE(QDir(dir.path()).rename(QStringLiteral("band.png"), QStringLiteral("old.png")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("band.png")));
+    QSignalSpy failed(&view, &CZelScopeView::saveFailed);
+    view.saveAction()->trigger();
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_EQ(readCsv(), first);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 }  // namespace
