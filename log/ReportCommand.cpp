@@ -1,5 +1,6 @@
 #include "log/ReportCommand.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -126,11 +127,11 @@ int runReportCommand(std::span<const std::string_view> arguments, std::ostream& 
         err << "korvex: " << *options->logFile << ": " << *why << '\n';
         return kReportFileError;
     }
-    errno = 0;
-    const auto entries = readLogEntries(*options->logFile);
+    std::string problem;
+    const auto entries = readLogEntries(*options->logFile, problem);
     if (!entries) {
-        err << "korvex: " << *options->logFile << ": "
-            << (errno != 0 ? std::strerror(errno) : "cannot be read") << '\n';
+        std::replace(problem.begin(), problem.end(), '\n', ' ');
+        err << "korvex: " << problem << '\n';
         return kReportFileError;
     }
     const ActivityReport report = buildActivityReport(*entries, options->range);
