@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "ui/ActivityCharts.h"
 #include "ui/ActivityTableModel.h"
 #include "ui/Cp1252.h"
+#include "ui/dialogs/MemoryGuard.h"
 #include "ui/settings/AtomicFile.h"
 
 namespace korvex {
@@ -68,7 +70,11 @@ CActivityReportWindow::CActivityReportWindow(const CZelDoc& doc, QWidget* parent
     m_table->horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
     m_sorted->sort(-1);
     m_table->setToolTip(QStringLiteral("Double-click or Enter: tune to this frequency"));
-    connect(m_table, &QTableView::activated, this, &CActivityReportWindow::rowActivated);
+    // A double click or Enter tunes; not QTableView::activated, which a
+    // desktop set to open on a single click would fire on every click.
+    connect(m_table, &QTableView::doubleClicked, this,
+            guarded(this, [this](const QModelIndex& index) { rowActivated(index); }));
+    m_table->installEventFilter(this);
 
     m_charts = new CActivityCharts(this);
     auto* split = new QSplitter(Qt::Vertical, this);
@@ -83,7 +89,24 @@ CActivityReportWindow::CActivityReportWindow(const CZelDoc& doc, QWidget* parent
     resize(960, 720);
 
     m_timer.setInterval(kRefreshIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &CActivityReportWindow::refreshIfChanged);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        // Out of memory once a second would stack boxes: one, then no more
+        // refreshes until the window is shown again.
+        if (!runGuarded(this, noMemoryText(), [this] { refreshIfChanged(); })) {
+            m_timer.stop();
+        }
+    });
+}
+
+bool CActivityReportWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            runGuarded(this, noMemoryText(), [this] { rowActivated(m_table->currentIndex()); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* CActivityReportWindow::buildRangeBar() {
@@ -95,7 +118,7 @@ QWidget* CActivityReportWindow::buildRangeBar() {
     for (QDateEdit* edit : {m_from, m_to}) {
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         edit->setCalendarPopup(true);
-        connect(edit, &QDateEdit::dateChanged, this, &CActivityReportWindow::rangeEdited);
+        connect(edit, &QDateEdit::dateChanged, this, guarded(this, [this] { rangeEdited(); }));
     }
     m_from->setObjectName(QStringLiteral("from"));
     m_to->setObjectName(QStringLiteral("to"));
@@ -118,6 +141,20 @@ QWidget* CActivityReportWindow::buildRangeBar() {
 
 void CActivityReportWindow::refresh() {
     m_seenRevision = m_doc.revision();
+    QDate logLastDay;
+    m_doc.visitEntries([&](const std::vector<LogEntry>& entries) {
+        for (auto it = entries.rbegin(); it != entries.rend() && !logLastDay.isValid(); ++it) {
+            logLastDay = dateOf(it->date);
+        }
+    });
+    // A range that ended on the log's last day goes on with the log, so a run
+    // past midnight keeps showing what it hears.
+    if (m_rangeChosen && logLastDay.isValid() && m_to->date() == m_logLastDay &&
+        logLastDay > m_logLastDay) {
+        const QSignalBlocker blockTo(m_to);
+        m_to->setDate(logLastDay);
+    }
+    m_logLastDay = logLastDay;
     ReportRange range;
     if (m_rangeChosen) {
         range = {textOf(m_from->date()), textOf(m_to->date())};
@@ -164,8 +201,22 @@ void CActivityReportWindow::rangeEdited() {
 }
 
 void CActivityReportWindow::fill() {
+    std::string selected;
+    if (const QModelIndex current = m_sorted->mapToSource(m_table->currentIndex());
+        current.isValid()) {
+        selected = m_model->row(current.row()).frequency;
+    }
+    const bool first = m_model->rowCount() == 0;
     m_model->setRows(m_report.frequencies);
-    m_table->resizeColumnsToContents();
+    if (first) {
+        m_table->resizeColumnsToContents();
+    }
+    for (int row = 0; !selected.empty() && row < m_model->rowCount(); ++row) {
+        if (m_model->row(row).frequency == selected) {
+            m_table->setCurrentIndex(m_sorted->mapFromSource(m_model->index(row, 0)));
+            break;
+        }
+    }
     m_charts->setReport(m_report);
     m_summary->setText(summaryText(m_report));
 }

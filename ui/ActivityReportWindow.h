@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
@@ -52,6 +53,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildRangeBar();
@@ -66,6 +68,7 @@ private:
     ActivityReport m_report;
     std::uint64_t m_seenRevision = std::numeric_limits<std::uint64_t>::max();
     bool m_rangeChosen = false;  // the operator changed the dates
+    QDate m_logLastDay;          // the last day of the log at the last refresh
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;
     QLabel* m_summary = nullptr;
