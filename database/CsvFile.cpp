@@ -4,8 +4,8 @@
 
 #include "database/CellText.h"
 #include "database/MemoryTable.h"
-#include "model/BoundedFile.h"
 #include "database/TableFileLock.h"
+#include "model/BoundedFile.h"
 #include "model/CsvBank.h"
 
 namespace korvex::db {
