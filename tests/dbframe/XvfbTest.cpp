@@ -82,12 +82,10 @@ TEST_F(DbXvfbTest, AStopSignalDuringALongFillEndsTheProgramCleanly) {
     std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
 
     const std::string trace = dir + "/trace.txt";
-    ASSERT_TRUE(korvex.start(
-        {KORVEX_PATH, "--simulate", "--no-splash", "--config-dir", dir, "--trace", trace},
-        {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir}, dir + "/korvex.out"));
+    ASSERT_TRUE(korvex.startWith(dir, display.name(), {"--simulate", "--trace", trace}));
     ASSERT_TRUE(waitFor([&] { return readFile(trace).find("> LB") != std::string::npos; }, 30s))
-        << readFile(dir + "/korvex.out");
-    ASSERT_TRUE(focusProgramWindow()) << readFile(dir + "/korvex.out");
+        << korvex.output();
+    ASSERT_TRUE(focusProgramWindow()) << korvex.output();
     key("alt+f", 500ms);
     key("1", 1000ms);  // "Connect to DB&1"
     for (const char* k : {"F6", "End", "End"}) {
@@ -101,9 +99,8 @@ TEST_F(DbXvfbTest, AStopSignalDuringALongFillEndsTheProgramCleanly) {
             return !run({XDOTOOL_PATH, "search", "--name", "please wait"}).value_or("").empty();
         },
         10s);
-    korvex.kill(SIGTERM);
     EXPECT_TRUE(filling) << "the fill ended before the signal";
-    EXPECT_EQ(korvex.wait(10s), 0) << readFile(dir + "/korvex.out");
+    EXPECT_EQ(korvex.terminate(10s), 0) << korvex.output();
     EXPECT_NE(readFile(trace).find("> EX"), std::string::npos) << readFile(trace);
 }
 
