@@ -150,7 +150,11 @@ void CActivityCharts::setReport(const ActivityReport& report) {
     QList<qreal> hourHits;
     qint64 highest = 0;
     for (std::size_t h = 0; h < report.hours.size(); ++h) {
-        hourNames << QString::number(h);
+        // Every third hour named: 24 two-digit names do not fit a narrow
+        // chart and would all shrink to "...". The axis wants distinct names,
+        // so the others are that many zero-width spaces.
+        hourNames << (h % 3 == 0 ? QString::number(h)
+                                 : QString(static_cast<qsizetype>(h), QChar(0x200B)));
         hourHits << static_cast<qreal>(report.hours[h].hits);
         highest = std::max<qint64>(highest, report.hours[h].hits);
     }
