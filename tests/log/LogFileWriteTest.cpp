@@ -11,32 +11,12 @@
 #include "log/LogFakes.h"
 #include "log/LogFileWrite.h"
 #include "settings/TempFolder.h"
+#include "support/FileSizeLimit.h"
 
 namespace korvex::test {
 namespace {
 
 const std::string kLine = "2026-12-02\t15:18:30\t00:00:04\t145.5\t123\t\xB0\xB0\xB0\r\n";
-
-// Files may not grow past limit bytes while the object lives; a write past it
-// fails part way, as on a disk that fills up.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int);
-};
 
 TEST(LogAppendTest, AWriteThatFailsPartWayLeavesNoFragment) {
     TempFolder folder;

@@ -10,9 +10,11 @@
 
 #include "SoundTestSupport.h"
 #include "mrqSnd.h"
+#include "support/FileSizeLimit.h"
 #include "support/SmallTmpfs.h"
 
 using namespace soundtest;
+using korvex::test::FileSizeLimit;
 using std::chrono::milliseconds;
 
 namespace {
@@ -207,27 +209,6 @@ TEST_F(RecordTest, UncreatableFileIsReportedOnce) {
     EXPECT_EQ(errors.texts(), std::vector<std::string>{"Error creating WAVE file " + path +
                                                        ": No such file or directory"});
 }
-
-// Files may not grow past limit bytes while the object lives; writing past
-// it fails with "File too large", as a full disk fails with its own error.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int);
-};
 
 // The file takes five blocks and part of a sixth: the error is reported once
 // and the header claims the whole blocks the file holds, no more.
