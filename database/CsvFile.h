@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "database/Engine.h"
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex::db {
 

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "model/BoundedFile.h"
-#include "ui/settings/AtomicFile.h"
-#include "ui/settings/IniFile.h"
+#include "settings/AtomicFile.h"
+#include "settings/IniFile.h"
 
 namespace korvex::db {
 

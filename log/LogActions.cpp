@@ -14,7 +14,7 @@
 #include "log/SoundControl.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex {
 

@@ -6,7 +6,7 @@
 #include "log/LogFile.h"
 #include "log/LogFileWrite.h"
 #include "log/ZelDoc.h"
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex {
 

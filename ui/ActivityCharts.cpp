@@ -16,7 +16,7 @@
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex {
 

@@ -20,7 +20,7 @@
 #include "ui/ActivityTableModel.h"
 #include "ui/Cp1252.h"
 #include "ui/dialogs/MemoryGuard.h"
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex {
 

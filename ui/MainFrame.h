@@ -24,7 +24,7 @@
 #include "ui/BandscopeSweep.h"
 #include "ui/CommandTable.h"
 #include "ui/FrameHooks.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 class QAction;
 class QLabel;

@@ -7,7 +7,7 @@
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
 #include "ui/ZelView.h"
-#include "ui/settings/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 
 namespace korvex {
 

@@ -2,7 +2,7 @@
 #include "database/DbSlotConfig.h"
 #include "ui/MainFrame.h"
 #include "ui/dialogs/DatabaseSetupDialog.h"
-#include "ui/settings/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 
 namespace korvex {
 

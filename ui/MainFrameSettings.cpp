@@ -12,8 +12,8 @@
 #include "ui/StatusPanes.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
 #include "ui/dialogs/Prompt.h"
-#include "ui/settings/IniFile.h"
-#include "ui/settings/SettingsFolder.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsFolder.h"
 
 namespace korvex {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "log/ZelDoc.h"
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex {
 

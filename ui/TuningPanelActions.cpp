@@ -9,7 +9,7 @@
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
 #include "ui/TuningPanelTables.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex {
 

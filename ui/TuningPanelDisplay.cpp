@@ -13,7 +13,7 @@
 #include "ui/TuningPanel.h"
 #include "ui/TuningPanelControls.h"
 #include "ui/TuningPanelTables.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex {
 

@@ -24,7 +24,7 @@
 #include "ui/ZelView.h"
 #include "ui/ZelViewModel.h"
 #include "ui/dialogs/Prompt.h"
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex {
 

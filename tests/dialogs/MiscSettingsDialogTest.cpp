@@ -6,7 +6,7 @@
 #include "model/Receiver.h"
 #include "tests/support/PromptRecorder.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

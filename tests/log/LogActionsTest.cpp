@@ -12,7 +12,7 @@
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
 #include "settings/TempFolder.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

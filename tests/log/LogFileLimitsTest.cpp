@@ -17,7 +17,7 @@
 #include "model/Receiver.h"
 #include "settings/TempFolder.h"
 #include "support/MemoryCap.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

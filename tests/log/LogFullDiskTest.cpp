@@ -15,7 +15,7 @@
 #include "model/Receiver.h"
 #include "settings/TempFolder.h"
 #include "support/SmallTmpfs.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "link/MemoryFileCommands.h"
 #include "model/MemoryFile.h"
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex::memfile {
 namespace {

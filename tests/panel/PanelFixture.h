@@ -22,7 +22,7 @@
 #include "ui/ListKind.h"
 #include "ui/TuningPanel.h"
 #include "ui/TuningPanelControls.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 

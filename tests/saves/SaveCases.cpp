@@ -11,9 +11,9 @@
 #include "model/MemoryFile.h"
 #include "model/Records.h"
 #include "ui/SweepFile.h"
-#include "ui/settings/AtomicFile.h"
-#include "ui/settings/KorvSettings.h"
-#include "ui/settings/SettingsFolder.h"
+#include "settings/AtomicFile.h"
+#include "settings/KorvSettings.h"
+#include "settings/SettingsFolder.h"
 
 namespace korvex::test {
 

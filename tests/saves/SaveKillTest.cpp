@@ -16,7 +16,7 @@
 
 #include "tests/saves/SaveCases.h"
 #include "ui/SweepFile.h"
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex::test {
 namespace {

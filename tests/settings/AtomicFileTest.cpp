@@ -1,6 +1,6 @@
 // The one writer every save goes through: what it keeps of the old file, what
 // it never touches, and the temporary files of killed saves.
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -9,8 +9,8 @@
 #include "settings/TempFolder.h"
 #include "settings/fuzz/IniFuzzBody.h"
 #include "support/MemoryCap.h"
-#include "ui/settings/IniFile.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/IniFile.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

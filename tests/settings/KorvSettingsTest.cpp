@@ -1,4 +1,4 @@
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 
 #include "tests/settings/TempFolder.h"
-#include "ui/settings/IniFile.h"
-#include "ui/settings/SettingsFolder.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsFolder.h"
 
 namespace korvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/settings/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <string>
 
 #include "tests/settings/TempFolder.h"
-#include "ui/settings/IniFile.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/IniFile.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex {
 namespace {

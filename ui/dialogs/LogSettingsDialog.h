@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 class QCheckBox;
 class QComboBox;

@@ -15,7 +15,7 @@
 #include "ui/Cp1252.h"
 #include "ui/dialogs/MaxChars.h"
 #include "ui/dialogs/Prompt.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "support/FuzzInput.h"
-#include "ui/settings/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace korvex::test {
 

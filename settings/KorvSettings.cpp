@@ -1,9 +1,9 @@
-#include "ui/settings/KorvSettings.h"
+#include "settings/KorvSettings.h"
 
 #include <climits>
 #include <string>
 
-#include "ui/settings/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace korvex {
 

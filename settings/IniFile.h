@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace korvex {
 

@@ -1,4 +1,4 @@
-#include "ui/settings/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <system_error>
 #include <vector>
 
-#include "ui/settings/AtomicFile.h"
-#include "ui/settings/KorvSettings.h"
+#include "settings/AtomicFile.h"
+#include "settings/KorvSettings.h"
 
 namespace korvex {
 

@@ -1,4 +1,4 @@
-#include "ui/settings/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "ui/settings/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
