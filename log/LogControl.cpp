@@ -42,6 +42,7 @@ void CLogControl::startLog(const LogRunSettings& run) {
     context.clock = &m_clock;
     context.message = m_threadMessage;
     context.notice = m_threadNotice;
+    context.entryAdded = m_threadEntry;
     m_thread = std::make_unique<CLogThread>(std::move(context), run);
     m_thread->start();
 }

@@ -33,6 +33,11 @@ public:
         m_threadNotice = std::move(notice);
     }
 
+    // Every entry the thread adds, called on the log thread.
+    void setThreadEntry(std::function<void(const LogEntry&)> entryAdded) {
+        m_threadEntry = std::move(entryAdded);
+    }
+
     // Start Log once a log file is chosen: "LC1", then the thread. Nothing
     // while a log thread exists.
     void startLog(const LogRunSettings& run);
@@ -71,6 +76,7 @@ private:
     LogHost& m_host;
     std::function<void(const std::string&)> m_threadMessage;
     std::function<void(const LogNotice&)> m_threadNotice;
+    std::function<void(const LogEntry&)> m_threadEntry;
     std::string m_manualPath;  // of the last Record Now
     std::unique_ptr<CLogThread> m_thread;
 };

@@ -285,6 +285,9 @@ void CLogThread::endEntry() {
     if (appended.entry == AppendResult::OutOfMemory && m_ctx.message) {
         m_ctx.message(kNoMoreMemory);
     }
+    if (appended.entry == AppendResult::Appended && m_ctx.entryAdded) {
+        m_ctx.entryAdded(entry);
+    }
     std::string failure;
     if (appended.fileError != 0) {
         failure = "Unable to write the log file\n" + m_settings.logFilePath + "\n" +

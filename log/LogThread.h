@@ -59,6 +59,9 @@ struct LogThreadContext {
     // called on the log thread after every entry (and when the file cannot
     // be opened at the start).
     std::function<void(const LogNotice&)> notice;
+    // An entry is in the document (and its line on its way to the file);
+    // called on the log thread.
+    std::function<void(const LogEntry&)> entryAdded;
 };
 
 // One run of the activity log: a thread that turns the parser's squelch
