@@ -74,6 +74,15 @@ std::string frequencyCommand(std::string_view text, FrequencyUnit unit, bool mar
     return composeCommandParts("", {rf}) + cmd::statusRefresh();
 }
 
+std::string tuneCommands(std::string_view frequencyMhz, int operatingState, bool mark2) {
+    const std::string command = frequencyCommand(frequencyMhz, FrequencyUnit::MHz, mark2);
+    if (command.empty()) {
+        return {};
+    }
+    const bool vfoState = operatingState >= kStateVfo && operatingState <= kStateVfoB;
+    return vfoState ? command : composeCommand("VF") + command;
+}
+
 namespace cmd {
 
 char modeDigit(int mode) {

@@ -35,6 +35,10 @@ std::string composeCommand(std::string_view word, std::string_view a1 = {},
 // when the entry is not a valid frequency.
 std::string frequencyCommand(std::string_view text, FrequencyUnit unit, bool mark2);
 
+// A frequency in MHz tuned on the current VFO as a typed one is: "VF" first
+// outside a VFO state, then frequencyCommand; "" when it is not valid.
+std::string tuneCommands(std::string_view frequencyMhz, int operatingState, bool mark2);
+
 namespace cmd {
 
 // Level-report modes of "LC".

@@ -8,8 +8,8 @@
 #include "link/PollFields.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
-#include "ui/TuningPanelTables.h"
 #include "settings/KorvSettings.h"
+#include "ui/TuningPanelTables.h"
 
 namespace korvex {
 
@@ -88,16 +88,13 @@ TuningActions::EntryResult TuningActions::enter() {
 }
 
 TuningActions::EntryResult TuningActions::tuneTo(std::string_view frequencyMhz) {
-    const std::string command =
-        frequencyCommand(frequencyMhz, FrequencyUnit::MHz, m_ctx.settings.mark2);
-    if (command.empty()) {
+    const std::string commands =
+        tuneCommands(frequencyMhz, m_ctx.rx.operatingState, m_ctx.settings.mark2);
+    if (commands.empty()) {
         m_ctx.host.showMessage(std::string(kInvalidFrequencyLong), "Error", MessageKind::Error);
         return EntryResult::Invalid;
     }
-    if (!isVfoState(m_ctx.rx.operatingState)) {
-        queue(composeCommand("VF"));
-    }
-    queue(command);
+    queue(commands);
     return EntryResult::Queued;
 }
 
