@@ -12,11 +12,10 @@
 #include <QToolBar>
 #include <cstdio>
 
-#include "link/ResponseParser.h"
 #include "link/qt/QtSerialPort.h"
 #include "log/LogActions.h"
 #include "log/LogControl.h"
-#include "mrqSnd.h"
+#include "station/RigctlListener.h"
 #include "ui/Cp1252.h"
 #include "ui/FrameDatabases.h"
 #include "ui/HelpFiles.h"
@@ -24,7 +23,6 @@
 #include "ui/ListFind.h"
 #include "ui/ListFindView.h"
 #include "ui/NestedLoops.h"
-#include "ui/RigctlListener.h"
 #include "ui/SerialSettingsDialog.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
@@ -36,8 +34,12 @@ namespace korvex {
 CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     : QMainWindow(parent),
       m_options(options),
-      m_cycle(m_rx, m_poll, *this),
-      m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, *this)),
+      m_station(std::make_unique<CStation>(options, *this)),
+      m_rx(m_station->receiver()),
+      m_doc(m_station->document()),
+      m_poll(m_station->pollFields()),
+      m_cycle(m_station->pollCycle()),
+      m_settings(m_station->settings()),
       m_sweep(std::make_unique<CBandscopeSweep>(m_doc, m_rx, m_poll.commandQueue, *this)),
       m_opener(std::make_shared<DesktopFileOpener>()) {
     setObjectName(QStringLiteral("mainFrame"));
@@ -62,50 +64,9 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     setTuningPanel(createTuningPanel());
     registerDatabaseCommands();
 
-    m_port = new QtSerialPort(this);
-    connect(m_port, &QtSerialPort::bytesArrived, this, [this] {
-        m_cycle.receive(m_port->readAll());
-        m_rigctl->pump();
-    });
-    connect(m_port, &QtSerialPort::portLost, this, &CMainFrame::onPortLost);
-    m_cycle.setPort(m_port);
-    m_cycle.setLineBuilder([this](std::string_view bytes) { m_parser->receive(bytes); });
-    m_cycle.setRecordingProbe([this] { return m_sound->isRecording(); });
-
-    if (!m_options.tracePath.isEmpty()) {
-        if (!m_trace.open(m_options.tracePath.toStdString())) {
-            std::fprintf(stderr, "korvex: cannot write the trace file %s\n",
-                         qPrintable(m_options.tracePath));
-        } else {
-            m_cycle.setTrace(&m_trace);
-        }
-    }
-
+    observeStation();
     loadSettings();
-    syncAudioSettings();
 
-    m_timer.setInterval(kPollIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &CMainFrame::onTimer);
-    // The tool bar and the status panes follow the program's state while it
-    // is idle, whether or not the port is open.
-    m_idleTimer.setInterval(200);
-    connect(&m_idleTimer, &QTimer::timeout, this, [this] {
-        // Without a receiver no reply refreshes the views: a changed log or
-        // list is shown from here.
-        if (!isPolling() && (m_rx.listChanged || m_doc.entriesChanged)) {
-            refreshFromModel();
-        }
-        // A recording runs without a receiver too: its "REC" still blinks,
-        // at the poll's pace (two counts every 200 ms).
-        if (!isPolling()) {
-            m_cycle.updateIndicators();
-            m_cycle.updateIndicators();
-        }
-        m_logControl->reap();
-        updateCommandStates();
-        updateStatusPanes();
-    });
-    m_idleTimer.start();
     m_pendingClose.setInterval(50);
     connect(&m_pendingClose, &QTimer::timeout, this, &CMainFrame::closeOnSignal);
     updateCommandStates();
@@ -113,13 +74,32 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
-    // The log thread uses the queue and the model: it ends before they go.
-    m_logControl->shutdown();
-    SetSoundErrorCallback(nullptr, nullptr);
+    // The log thread uses the queue and the model: it ends before the views
+    // that show them.
+    m_station->logControl().shutdown();
+}
+
+void CMainFrame::observeStation() {
+    connect(m_station.get(), &CStation::modelChanged, this, &CMainFrame::refreshFromModel);
+    connect(m_station.get(), &CStation::viewRefreshRequested, this,
+            &CMainFrame::viewRefreshRequested);
+    connect(m_station.get(), &CStation::scopeSampleAdded, this, [this] {
+        if (CZelScopeView* view = scopeView()) {
+            view->sampleArrived();
+        }
+    });
+    connect(m_station.get(), &CStation::ticked, this, &CMainFrame::updateStatusPanes);
+    // The tool bar and the status panes follow the program's state while it
+    // is idle, whether or not the port is open.
+    connect(m_station.get(), &CStation::idleChecked, this, [this] {
+        updateCommandStates();
+        updateStatusPanes();
+    });
+    connect(m_station.get(), &CStation::portLost, this, &CMainFrame::onPortLost);
 }
 
 SerialPort& CMainFrame::serialPort() {
-    return *m_port;
+    return m_station->serialPort();
 }
 
 void CMainFrame::start() {
@@ -130,16 +110,12 @@ void CMainFrame::start() {
     } else if (m_settings.rigctlEnabled) {
         startRigctl();
     }
-    SerialSettings settings = serialSettingsFromIni();
-    if (!m_options.portDevice.isEmpty()) {
-        settings.device = m_options.portDevice.toStdString();
-    }
-    m_port->setSettings(settings);
-    if (!m_port->open()) {
+    if (!m_station->openPort()) {
         const QString text = QStringLiteral(
             "ComPort in use or not available.\nUse Settings->ComPort to change "
             "serial port settings");
-        std::fprintf(stderr, "korvex: %s\n  (%s)\n", qPrintable(text), m_port->errorText().c_str());
+        std::fprintf(stderr, "korvex: %s\n  (%s)\n", qPrintable(text),
+                     m_station->serialPort().errorText().c_str());
         showOpenFailure(text);
         // A stop signal while the message was shown closes now that its
         // loop has returned.
@@ -153,7 +129,7 @@ void CMainFrame::start() {
 
 void CMainFrame::showOpenFailure(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, this);
-    box.setInformativeText(QString::fromStdString(m_port->errorText()));
+    box.setInformativeText(QString::fromStdString(m_station->serialPort().errorText()));
     box.exec();
 }
 
@@ -182,21 +158,16 @@ void CMainFrame::closeOnSignal() {
 }
 
 void CMainFrame::startPolling() {
-    m_timer.start();
-    m_cycle.queueInitialReadout();
+    m_station->startPolling();
 }
 
 void CMainFrame::appendCommands(const std::string& commands) {
-    m_poll.commandQueue.append(commands);
+    m_station->appendCommands(commands);
 }
 
 void CMainFrame::onTimer() {
-    m_poll.offOnExit = m_settings.offOnExit;
-    m_poll.saveOnExit = m_settings.saveOnExit;
-    m_cycle.tick();
-    m_rigctl->pump();
-    m_logControl->reap();
-    updateStatusPanes();
+    // The station's tick; its signal updates the panes.
+    m_station->onTimer();
 }
 
 void CMainFrame::updateStatusPanes() {
@@ -217,7 +188,7 @@ void CMainFrame::setRecordingProbe(std::function<bool()> probe) {
 }
 
 void CMainFrame::openSerialSettings() {
-    CSerialSettingsDialog dialog(m_port->settings(), this);
+    CSerialSettingsDialog dialog(m_station->serialPort().settings(), this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -229,30 +200,17 @@ void CMainFrame::openSerialSettings() {
 }
 
 bool CMainFrame::reopenPort(const SerialSettings& settings) {
-    m_timer.stop();
-    m_port->close();
-    m_port->setSettings(settings);
-    if (!m_port->open()) {
+    if (!m_station->reopenPort(settings)) {
         showOpenFailure(QStringLiteral("ComPort in use or not available.\nPort Open failed!"));
-        m_panes->setMessage(QString::fromStdString(m_port->errorText()));
+        m_panes->setMessage(QString::fromStdString(m_station->serialPort().errorText()));
         return false;
     }
-    // Whatever was outstanding on the old line will never be answered; the
-    // new line starts free, so the read-out that follows is not lost to a
-    // time-out of the old command.
-    m_rx.linkState = LinkState::Idle;
-    m_rx.rxBuffer.clear();
-    m_poll.waitTicks = 0;
-    m_poll.retryCount = 0;
-    startPolling();
     return true;
 }
 
 void CMainFrame::onPortLost(const QString& reason) {
-    m_timer.stop();
     m_panes->setMessage(QStringLiteral("Serial port lost: ") + reason +
                         QStringLiteral(". Use Settings->Serial Port Settings to reopen it."));
-    std::fprintf(stderr, "korvex: serial port lost: %s\n", qPrintable(reason));
     beep();
 }
 
@@ -361,19 +319,8 @@ void CMainFrame::shutdown() {
     }
     m_shutDown = true;
     emit shutdownStarted();
-    m_timer.stop();
-    m_idleTimer.stop();
-    stopRigctl();
-    // Recording and playback end first, so their files are complete.
-    m_sound->stopRec();
-    m_sound->stopPlay();
-    m_poll.offOnExit = m_settings.offOnExit;
-    m_poll.saveOnExit = m_settings.saveOnExit;
-    m_cycle.sendFinalCommand(m_poll.offOnExit);
-    m_port->waitWritten(250);
-    QThread::msleep(250);
-    m_port->close();
-    m_logControl->shutdown();
+    m_station->shutdown();
+    showRigctlClients();
     if (m_settings.saveOnExit) {
         saveSettings();
     }

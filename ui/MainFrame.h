@@ -14,17 +14,16 @@
 #include "link/PollCycle.h"
 #include "link/PollFields.h"
 #include "link/SerialPort.h"
-#include "link/Trace.h"
 #include "log/LogHost.h"
-#include "log/LogThread.h"
-#include "log/MrqSound.h"
 #include "log/SoundControl.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
+#include "station/Station.h"
+#include "station/StationHost.h"
 #include "ui/BandscopeSweep.h"
 #include "ui/CommandTable.h"
 #include "ui/FrameHooks.h"
-#include "settings/KorvSettings.h"
 
 class QAction;
 class QLabel;
@@ -45,8 +44,6 @@ class CViewArea;
 class CZelScopeView;
 class CZelView;
 class FileOpener;
-class QtSerialPort;
-class ResponseParser;
 
 // The log's file dialogs: the chosen path, or nothing on Cancel. Tests put
 // fakes here.
@@ -58,23 +55,22 @@ struct LogFileDialogs {
 };
 LogFileDialogs standardLogFileDialogs();
 
-// What the command line hands the window.
-struct FrameOptions {
-    QString portDevice;  // --port: overrides the settings for this run
-    QString configDir;   // --config-dir
-    QString tracePath;   // --trace
-    // --rigctld: serve the network control on this port, 0 the settings'
-    // port; -1 when not asked.
-    int rigctldPort = -1;
-};
+// What the command line hands the window: the station's options.
+using FrameOptions = StationOptions;
 
-// The program's one top-level window: owns the receiver model, the link,
-// the settings and the views, routes commands and shows the link's state.
-// The behaviour lives in the classes it owns; its handlers only call them.
-class CMainFrame : public QMainWindow, public LinkHost, public LogHost, public SweepHost {
+// The program's one top-level window: a view of the station (the receiver
+// model, the link, the settings and the log), with the menus, tool bar,
+// panel, list and bandscope views and dialogs. It routes commands to the
+// station and shows what the station tells; it is the station's host, with
+// message boxes and the status bar.
+class CMainFrame : public QMainWindow,
+                   public LinkHost,
+                   public LogHost,
+                   public SweepHost,
+                   public StationHost {
     Q_OBJECT
 public:
-    static constexpr int kPollIntervalMs = 100;
+    static constexpr int kPollIntervalMs = CStation::kPollIntervalMs;
     inline static const QString kTitleSuffix = QStringLiteral("Korvex v1.41");
 
     // A command's behaviour: what it does, and when it is enabled and
@@ -100,28 +96,31 @@ public:
     bool closePending() const { return m_closePending; }
     void appendCommands(const std::string& commands);
 
+    CStation& station() { return *m_station; }
     CReceiver& receiver() { return m_rx; }
     CZelDoc& document() { return m_doc; }
-    CLogActions& logActions() { return *m_logActions; }
-    CLogControl& logControl() { return *m_logControl; }
+    CLogActions& logActions() { return m_station->logActions(); }
+    CLogControl& logControl() { return m_station->logControl(); }
     CListFind& listFind() { return *m_find; }
     CFrameDatabases& databases() { return *m_databases; }
-    SoundControl& sound() { return *m_sound; }
+    SoundControl& sound() { return m_station->sound(); }
     // Tests replace the sound library and the log's file dialogs.
-    void setSoundControl(std::unique_ptr<SoundControl> sound);
+    void setSoundControl(std::unique_ptr<SoundControl> sound) {
+        m_station->setSoundControl(std::move(sound));
+    }
     void setLogFileDialogs(LogFileDialogs dialogs) { m_logFileDialogs = std::move(dialogs); }
     PollFields& pollFields() { return m_poll; }
     PollCycle& pollCycle() { return m_cycle; }
     CStatusPanes& statusPanes() { return *m_panes; }
     SerialPort& serialPort();
-    bool isPolling() const { return m_timer.isActive(); }
+    bool isPolling() const { return m_station->isPolling(); }
 
     // ---- settings ----
     // The values of "Korv.ini" as this run holds them; dialogs change them
     // here and they reach the file with the next save.
     KorvSettings& settings() { return m_settings; }
     bool mark2() const { return m_settings.mark2; }
-    const std::filesystem::path& settingsPath() const { return m_settingsPath; }
+    const std::filesystem::path& settingsPath() const { return m_station->settingsPath(); }
     // "Save Settings &Now". False when the file could not be written.
     bool saveSettings();
     // A save the operator asked for failed: a message box names the file.
@@ -158,7 +157,7 @@ public:
     void setRecordingProbe(std::function<bool()> probe);
 
     // ---- network control (rigctld) ----
-    CRigctlListener& rigctl() { return *m_rigctl; }
+    CRigctlListener& rigctl() { return m_station->rigctl(); }
     // Listens on the port (the settings' port for 0) and the settings'
     // address; false, said in the status bar, when it cannot.
     bool startRigctl(int port = 0);
@@ -207,6 +206,7 @@ public:
     // in the status bar until the next success of its kind.
     void logNotice(const LogNotice& notice) override;
     void showLogAlerts();
+    void showError(const QString& text) override;
 
     // ---- the activity log's commands ----
     void newLogFile();
@@ -266,11 +266,13 @@ private:
 
     void loadSettings();
     void applySettings();
-    SerialSettings serialSettingsFromIni() const;
     void storeRuntimeSettings();
     WindowPlacement placement() const;
 
+    // The log's dialogs and the recording indicator's source.
     void createLog();
+    // Follows the station's signals.
+    void observeStation();
     // The bandscope: its view, its commands and the frame's part in the sweep.
     QWidget* createScopeView(QWidget* parent);
     void registerScopeCommands();
@@ -290,7 +292,7 @@ private:
     // "dbconf.ini" lies beside "Korv.ini"; a complete one is written when missing.
     void useDatabaseFolder(const std::filesystem::path& folder);
     // The settings the log reads at every use follow the settings.
-    void syncAudioSettings();
+    void syncAudioSettings() { m_station->syncAudioSettings(); }
     // The save dialog of File New and Start Log; nothing on Cancel.
     std::optional<std::string> chooseNewLog();
     void showDocumentTitle();
@@ -305,29 +307,19 @@ private:
     void showRigctlClients();
 
     FrameOptions m_options;
-    CReceiver m_rx;
-    CZelDoc m_doc;
-    std::unique_ptr<SoundControl> m_sound;
-    LiveAudioSettings m_audio;
-    SystemLogClock m_logClock;
-    std::unique_ptr<CLogActions> m_logActions;
-    std::unique_ptr<CLogControl> m_logControl;
+    // The station first: the views and the sweep below hold its parts.
+    std::unique_ptr<CStation> m_station;
+    CReceiver& m_rx;
+    CZelDoc& m_doc;
+    PollFields& m_poll;
+    PollCycle& m_cycle;
+    KorvSettings& m_settings;
     std::unique_ptr<CListFindView> m_findView;
     std::unique_ptr<CListFind> m_find;
     std::unique_ptr<CFrameDatabases> m_databases;
     LogFileDialogs m_logFileDialogs;
-    PollFields m_poll;
-    PollCycle m_cycle;
-    std::unique_ptr<ResponseParser> m_parser;
     std::unique_ptr<CBandscopeSweep> m_sweep;
-    QtSerialPort* m_port = nullptr;
-    Trace m_trace;
-    QTimer m_timer;
-    QTimer m_idleTimer;
     QTimer m_pendingClose;
-
-    KorvSettings m_settings;
-    std::filesystem::path m_settingsPath;
 
     std::array<QAction*, kCommandCount> m_actions{};
     std::array<CommandHandler, kCommandCount> m_handlers{};
@@ -344,7 +336,6 @@ private:
     QAction* m_panelAction = nullptr;
     CViewArea* m_views = nullptr;
     CStatusPanes* m_panes = nullptr;
-    CRigctlListener* m_rigctl = nullptr;
     QLabel* m_rigctlPane = nullptr;
     CActivityReportWindow* m_activityReport = nullptr;
     bool m_shutDown = false;

@@ -13,11 +13,11 @@
 #include <QToolBar>
 
 #include "link/Commands.h"
+#include "station/RigctlListener.h"
 #include "ui/AboutDialog.h"
 #include "ui/Cp1252.h"
 #include "ui/HelpFiles.h"
 #include "ui/MainFrame.h"
-#include "ui/RigctlListener.h"
 #include "ui/StatusPanes.h"
 #include "ui/ViewArea.h"
 #include "ui/ZelScopeView.h"
@@ -178,7 +178,7 @@ void CMainFrame::registerBuiltInCommands() {
     setCommandHandler(C::SettingsSerial, {[this] { openSerialSettings(); }, {}, {}});
     setCommandHandler(C::SettingsDatabase, {[this] { openDatabaseSettings(); }, {}, {}});
     setCommandHandler(C::SettingsRigctl,
-                      {[this] { toggleRigctl(); }, {}, [this] { return m_rigctl->isListening(); }});
+                      {[this] { toggleRigctl(); }, {}, [this] { return rigctl().isListening(); }});
     setCommandHandler(C::SaveSettingsNow, {[this] {
                                                if (!saveSettings()) {
                                                    reportSaveFailure();

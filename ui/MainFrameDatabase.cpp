@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "database/DbSlotConfig.h"
+#include "settings/SettingsFolder.h"
 #include "ui/FrameDatabases.h"
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
 #include "ui/ZelView.h"
-#include "settings/SettingsFolder.h"
 
 namespace korvex {
 

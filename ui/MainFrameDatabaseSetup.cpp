@@ -1,13 +1,13 @@
 // "D&atabase Settings ...": the database slots' set-up, beside "Korv.ini".
 #include "database/DbSlotConfig.h"
+#include "settings/SettingsFolder.h"
 #include "ui/MainFrame.h"
 #include "ui/dialogs/DatabaseSetupDialog.h"
-#include "settings/SettingsFolder.h"
 
 namespace korvex {
 
 void CMainFrame::openDatabaseSettings() {
-    const std::filesystem::path iniPath = m_settingsPath.parent_path() / kDatabaseFileName;
+    const std::filesystem::path iniPath = settingsPath().parent_path() / kDatabaseFileName;
     // The dialog only replaces values, so the file must hold every key.
     db::ensureDbConf(iniPath);
     CDatabaseSetupDialog dialog(

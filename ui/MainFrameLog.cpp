@@ -1,15 +1,13 @@
 // The activity log in the window: the document's file commands, the log
-// view's actions, Start and Stop Log, the manual recording and the sound
-// library's error texts.
+// view's actions, Start and Stop Log and the manual recording, on the
+// station's log; the log's messages as boxes and status texts.
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPointer>
 #include <QProcess>
 
 #include "log/LogActions.h"
 #include "log/LogControl.h"
-#include "mrqSnd.h"
 #include "ui/Cp1252.h"
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
@@ -52,27 +50,6 @@ std::optional<QString> runLogDialog(QWidget* parent, const QString& initial, boo
     return dialog.selectedFiles().front();
 }
 
-// The sound library calls this on its own threads: the text is copied and
-// shown by the window's thread. A recording's failures can repeat with every
-// log entry while nobody watches, so they go through the window's notice.
-void soundError(const char* text, void* context) {
-    auto* frame = static_cast<CMainFrame*>(context);
-    const std::string bytes = text != nullptr ? text : "";
-    if (isRecordingError(bytes)) {
-        QMetaObject::invokeMethod(
-            frame,
-            [frame, bytes] {
-                frame->logNotice(LogNotice{LogNotice::Recording, true, bytes});
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    const QString message = QString::fromLocal8Bit(bytes.c_str());
-    QMetaObject::invokeMethod(
-        frame, [frame, message] { QMessageBox::critical(frame, QStringLiteral("Error"), message); },
-        Qt::QueuedConnection);
-}
-
 }  // namespace
 
 LogFileDialogs standardLogFileDialogs() {
@@ -88,69 +65,28 @@ LogFileDialogs standardLogFileDialogs() {
 
 void CMainFrame::createLog() {
     m_logFileDialogs = standardLogFileDialogs();
-    setSoundControl(std::make_unique<MrqSound>());
     // "REC" stands for a recording only: the library reports a playback
     // until it is stopped, long after its sound has ended.
-    m_recordingProbe = [this] { return m_sound->isRecording(); };
-    SetSoundErrorCallback(&soundError, this);
-}
-
-void CMainFrame::setSoundControl(std::unique_ptr<SoundControl> sound) {
-    // The log's parts hold the old sound control: they go first.
-    m_logControl.reset();
-    m_logActions.reset();
-    m_sound = std::move(sound);
-    m_logActions = std::make_unique<CLogActions>(m_doc, m_rx, m_poll.commandQueue, *m_sound,
-                                                 m_settings, *this);
-    m_logControl = std::make_unique<CLogControl>(m_rx, m_doc, m_poll.commandQueue, *m_sound,
-                                                 m_audio, m_logClock, *this);
-    QPointer<CMainFrame> self(this);
-    m_logControl->setThreadMessage([self](const std::string& text) {
-        const QString message = qs(text);
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, message] {
-                if (self) {
-                    QMessageBox::critical(self, QStringLiteral("Error"), message);
-                }
-            },
-            Qt::QueuedConnection);
-    });
-    m_logControl->setThreadNotice([self](const LogNotice& notice) {
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, notice] {
-                if (self) {
-                    self->logNotice(notice);
-                }
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void CMainFrame::syncAudioSettings() {
-    m_audio.audioTime = static_cast<unsigned>(std::max(0, m_settings.audioMaxTime));
-    m_audio.sampleRate = m_settings.sampleRate;
-    m_audio.bitsPerSample = m_settings.bitsPerSample;
+    m_recordingProbe = [this] { return m_station->sound().isRecording(); };
 }
 
 void CMainFrame::registerLogCommands() {
     using C = CommandId;
-    const auto logStopped = [this] { return !m_logControl->logBusy(); };
+    const auto logStopped = [this] { return !logControl().logBusy(); };
     setCommandHandler(C::FileNew, {[this] { newLogFile(); }, logStopped, {}});
     setCommandHandler(C::FileOpen, {[this] { openLogFile(); }, logStopped, {}});
     setCommandHandler(C::LogStart,
-                      {[this] { startLog(); }, [this] { return m_logControl->canStartLog(); }, {}});
+                      {[this] { startLog(); }, [this] { return logControl().canStartLog(); }, {}});
     setCommandHandler(C::LogStop,
-                      {[this] { stopLog(); }, [this] { return m_logControl->canStopLog(); }, {}});
-    setCommandHandler(C::RecordNow, {[this] { m_logControl->recordNow(m_settings.logFilePath); },
-                                     [this] { return m_logControl->canRecordNow(); },
-                                     {}});
+                      {[this] { stopLog(); }, [this] { return logControl().canStopLog(); }, {}});
+    setCommandHandler(
+        C::RecordNow,
+        {[this] { m_station->recordNow(); }, [this] { return logControl().canRecordNow(); }, {}});
     setCommandHandler(
         C::SettingsLog,
-        {[this] { openLogSettings(); }, [this] { return m_logControl->canEditLogSettings(); }, {}});
-    setCommandHandler(C::StopRecording, {[this] { m_logControl->stopRecording(); },
-                                         [this] { return m_logControl->canStopRecording(); },
+        {[this] { openLogSettings(); }, [this] { return logControl().canEditLogSettings(); }, {}});
+    setCommandHandler(C::StopRecording, {[this] { logControl().stopRecording(); },
+                                         [this] { return logControl().canStopRecording(); },
                                          {}});
     setCommandHandler(
         C::LogActivityReport,
@@ -170,53 +106,47 @@ std::optional<std::string> CMainFrame::chooseNewLog() {
 }
 
 void CMainFrame::newLogFile() {
-    if (m_logControl->logBusy()) {
+    if (logControl().logBusy()) {
         return;
     }
-    m_logActions->newLog(chooseNewLog());
+    logActions().newLog(chooseNewLog());
     showDocumentTitle();
 }
 
 void CMainFrame::openLogFile() {
-    if (m_logControl->logBusy()) {
+    if (logControl().logBusy()) {
         return;
     }
     const auto chosen = m_logFileDialogs.open(this, initialLogName(m_settings.logFilePath));
     if (chosen) {
-        m_logActions->openLog(pathBytes(*chosen));
+        logActions().openLog(pathBytes(*chosen));
         showDocumentTitle();
     }
 }
 
 void CMainFrame::startLog() {
-    if (!m_logControl->canStartLog()) {
+    if (!logControl().canStartLog()) {
         return;
     }
     if (m_doc.title() == CZelDoc::kNoLogTitle) {
         const auto chosen = chooseNewLog();
-        const bool used = chosen && m_logActions->useNewLogFile(*chosen);
+        const bool used = chosen && logActions().useNewLogFile(*chosen);
         showDocumentTitle();
         if (!used) {
             return;
         }
     }
-    syncAudioSettings();
-    LogRunSettings run;
-    run.tentry = static_cast<unsigned>(std::max(0, m_settings.logOpenTime));
-    run.tdelay = static_cast<unsigned>(std::max(0, m_settings.logCloseTime));
-    run.recordAudio = m_settings.logAudio;
-    run.logFilePath = m_settings.logFilePath;
-    m_logControl->startLog(run);
+    m_station->startLog();
     updateCommandStates();
 }
 
 void CMainFrame::stopLog() {
-    m_logControl->stopLog();
+    logControl().stopLog();
     updateCommandStates();
 }
 
 void CMainFrame::openLogSettings() {
-    if (!m_logControl->canEditLogSettings()) {
+    if (!logControl().canEditLogSettings()) {
         return;
     }
     CLogSettingsDialog dialog(m_settings, this);
@@ -243,6 +173,10 @@ void CMainFrame::showLogMessage(const std::string& text, const std::string& capt
     } else {
         QMessageBox::information(this, qs(caption), t);
     }
+}
+
+void CMainFrame::showError(const QString& text) {
+    QMessageBox::critical(this, QStringLiteral("Error"), text);
 }
 
 void CMainFrame::logNotice(const LogNotice& notice) {

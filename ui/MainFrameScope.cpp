@@ -80,7 +80,7 @@ void CMainFrame::refreshScopeTexts() {
     // The texts ask for a panel refresh through DATA; a command still
     // outstanding keeps its WAIT, and the panel is refreshed at once instead.
     const LinkState before = m_rx.linkState;
-    m_parser->bandscopeTexts();
+    m_station->parser().bandscopeTexts();
     if (before == LinkState::Wait || before == LinkState::Retry) {
         m_rx.linkState = before;
         refreshFromModel();

@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <optional>
 
+#include "settings/IniFile.h"
+#include "settings/SettingsFolder.h"
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
 #include "ui/dialogs/Prompt.h"
-#include "settings/IniFile.h"
-#include "settings/SettingsFolder.h"
 
 namespace korvex {
 
@@ -37,20 +37,13 @@ bool placementFits(const WindowPlacement& p) {
 }  // namespace
 
 void CMainFrame::loadSettings() {
-    std::optional<std::filesystem::path> configDir;
-    if (!m_options.configDir.isEmpty()) {
-        configDir = std::filesystem::path(m_options.configDir.toStdString());
-    }
-    const std::filesystem::path exeDir(QCoreApplication::applicationDirPath().toStdString());
-    const std::filesystem::path folder = chooseSettingsFolder(configDir, exeDir);
-    m_settingsPath = ensureSettingsFile(folder);
-    useDatabaseFolder(folder);
-    m_settings = korvex::loadSettings(m_settingsPath);
-    // A settings file that is refused (too large, no regular file) reads as
-    // empty and is kept as it is; say so rather than start with defaults silently.
-    if (IniFile check; !check.open(m_settingsPath) && !check.problem().empty()) {
+    const std::string problem = m_station->loadSettings();
+    useDatabaseFolder(m_station->settingsPath().parent_path());
+    // A settings file that is refused reads as empty and is kept as it is;
+    // say so rather than start with defaults silently.
+    if (!problem.empty()) {
         tell(this,
-             QString::fromStdString(check.problem()) +
+             QString::fromStdString(problem) +
                  QStringLiteral("\nThe program starts with its default settings."),
              QStringLiteral("Warning"), PromptIcon::Warning);
     }
@@ -69,14 +62,6 @@ void CMainFrame::applySettings() {
     updateCommandStates();
 }
 
-SerialSettings CMainFrame::serialSettingsFromIni() const {
-    SerialSettings serial;
-    serial.portNumber = m_settings.comPortNum;
-    serial.settings = m_settings.comPortSettings;
-    serial.device = m_settings.comPortDevice;
-    return serial;
-}
-
 WindowPlacement CMainFrame::placement() const {
     WindowPlacement p;
     p.left = pos().x();
@@ -93,26 +78,20 @@ void CMainFrame::storeRuntimeSettings() {
 
 bool CMainFrame::saveSettings() {
     storeRuntimeSettings();
-    if (!korvex::saveSettings(m_settingsPath, m_settings, placement())) {
-        std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
-        return false;
-    }
-    return true;
+    return m_station->saveSettings(placement());
 }
 
 void CMainFrame::reportSaveFailure() {
     tell(this,
          QStringLiteral("The settings could not be saved to\n") +
-             QString::fromStdString(m_settingsPath.string()),
+             QString::fromStdString(settingsPath().string()),
          QStringLiteral("Error"), PromptIcon::Error);
 }
 
 void CMainFrame::toggleSaveOnExit() {
-    if (!korvex::toggleSaveOnExit(m_settingsPath, m_settings)) {
-        std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
+    if (!m_station->toggleSaveOnExit()) {
         reportSaveFailure();
     }
-    m_poll.saveOnExit = m_settings.saveOnExit;
 }
 
 // The dialog writes the program settings itself, also when a refused

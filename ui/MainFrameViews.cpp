@@ -25,15 +25,15 @@ QWidget* CMainFrame::createListView() {
         }
     };
     context.document = [this]() -> CZelDoc* { return &m_doc; };
-    context.playing = [this] { return m_sound->isPlaying(); };
-    context.logRunning = [this] { return m_logControl->logBusy(); };
+    context.playing = [this] { return m_station->sound().isPlaying(); };
+    context.logRunning = [this] { return m_station->logControl().logBusy(); };
     context.scopeLevels = [this] {
         return ScopeLevels{m_settings.smeterMax, m_settings.scopeThreshold};
     };
     context.memoryWriteStarted = [this](const std::string& commands, bool announceDone) {
         beginMemoryWrite(m_poll, commands, announceDone);
     };
-    context.backupFolder = [this] { return m_settingsPath.parent_path() / "backups"; };
+    context.backupFolder = [this] { return settingsPath().parent_path() / "backups"; };
     context.databaseAcceptsEntries = [this] { return m_databases->acceptsEntries(); };
     auto* view = new CZelView(context);
     bindExchange(view);
@@ -79,20 +79,22 @@ void CMainFrame::bindLogView(CZelView* view) {
                 return;
             }
             view->rememberSelection();
-            if (!(m_logActions.get()->*action)(shown->entry, shown->row)) {
+            if (!(m_station->logActions().*action)(shown->entry, shown->row)) {
                 view->forgetSelection();
             }
         };
     };
     view->setEntryHandler(ListEntry::PlayAudio, [this, view] {
         if (const auto shown = selectedLogEntry(*view)) {
-            m_logActions->play(shown->entry, shown->row);
+            m_station->logActions().play(shown->entry, shown->row);
         }
     });
-    view->setEntryHandler(ListEntry::StopPlaying, [this] { m_logActions->stopPlaying(); });
+    view->setEntryHandler(ListEntry::StopPlaying,
+                          [this] { m_station->logActions().stopPlaying(); });
     view->setEntryHandler(ListEntry::DeleteAudioFile, onRow(&CLogActions::deleteAudio));
     view->setEntryHandler(ListEntry::DeleteLogEntry, onRow(&CLogActions::deleteEntry));
-    view->setEntryHandler(ListEntry::DeleteAllLogEntries, [this] { m_logActions->deleteAll(); });
+    view->setEntryHandler(ListEntry::DeleteAllLogEntries,
+                          [this] { m_station->logActions().deleteAll(); });
     m_listHooks.deleteLogEntry = [view] { view->runEntry(ListEntry::DeleteLogEntry); };
     m_listHooks.playAudio = [view] { view->runEntry(ListEntry::PlayAudio); };
 }

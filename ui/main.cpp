@@ -13,10 +13,10 @@
 
 #include "log/ReportCommand.h"
 
+#include "station/SignalBridge.h"
+#include "station/SingleInstance.h"
 #include "ui/MainFrame.h"
 #include "ui/NestedLoops.h"
-#include "ui/SignalBridge.h"
-#include "ui/SingleInstance.h"
 #include "ui/Splash.h"
 
 using namespace korvex;

@@ -3,8 +3,8 @@
 // has returned; the fill ends early and the close follows.
 #include <csignal>
 
+#include "station/SignalBridge.h"
 #include "tests/dbframe/FrameDbTest.h"
-#include "ui/SignalBridge.h"
 
 namespace korvex::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <QTcpSocket>
 
 #include "mainframe/FrameFixture.h"
+#include "station/RigctlListener.h"
 #include "support/PumpUntil.h"
-#include "ui/RigctlListener.h"
 #include "ui/StatusPanes.h"
 
 namespace korvex::test {

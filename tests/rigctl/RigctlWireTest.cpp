@@ -23,10 +23,10 @@
 #include <thread>
 
 #include "link/Commands.h"
+#include "station/RigctlListener.h"
 #include "tests/support/Process.h"
 #include "tests/support/PumpUntil.h"
 #include "ui/MainFrame.h"
-#include "ui/RigctlListener.h"
 
 namespace korvex::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/SingleInstance.h"
+#include "station/SingleInstance.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "ui/RigctlListener.h"
+#include "station/RigctlListener.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>

@@ -1,4 +1,4 @@
-#include "ui/SignalBridge.h"
+#include "station/SignalBridge.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

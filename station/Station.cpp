@@ -1,0 +1,238 @@
+#include "station/Station.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <cstdio>
+#include <optional>
+
+#include "link/Commands.h"
+#include "link/ResponseParser.h"
+#include "link/qt/QtSerialPort.h"
+#include "log/LogActions.h"
+#include "log/LogControl.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsFolder.h"
+#include "station/RigctlListener.h"
+
+namespace korvex {
+
+CStation::CStation(const StationOptions& options, StationHost& host, QObject* parent)
+    : QObject(parent),
+      m_options(options),
+      m_host(host),
+      m_cycle(m_rx, m_poll, *this),
+      m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, static_cast<LinkHost&>(*this))) {
+    createLog();
+    createRigctl();
+
+    m_port = new QtSerialPort(this);
+    connect(m_port, &QtSerialPort::bytesArrived, this, [this] { receiveBytes(m_port->readAll()); });
+    connect(m_port, &QtSerialPort::portLost, this, &CStation::onPortLost);
+    m_cycle.setPort(m_port);
+    m_cycle.setLineBuilder([this](std::string_view bytes) { m_parser->receive(bytes); });
+    m_cycle.setRecordingProbe([this] { return m_sound->isRecording(); });
+
+    if (!m_options.tracePath.isEmpty()) {
+        if (!m_trace.open(m_options.tracePath.toStdString())) {
+            std::fprintf(stderr, "korvex: cannot write the trace file %s\n",
+                         qPrintable(m_options.tracePath));
+        } else {
+            m_cycle.setTrace(&m_trace);
+        }
+    }
+
+    m_timer.setInterval(kPollIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &CStation::onTimer);
+    // The log is reaped and the indicators blink whether or not the port is
+    // open.
+    m_idleTimer.setInterval(kIdleIntervalMs);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CStation::onIdle);
+    m_idleTimer.start();
+}
+
+CStation::~CStation() {
+    // The log thread uses the queue and the model: it ends before they go.
+    m_logControl->shutdown();
+    endLog();
+}
+
+std::string CStation::loadSettings() {
+    std::optional<std::filesystem::path> configDir;
+    if (!m_options.configDir.isEmpty()) {
+        configDir = std::filesystem::path(m_options.configDir.toStdString());
+    }
+    const std::filesystem::path exeDir(QCoreApplication::applicationDirPath().toStdString());
+    m_settingsPath = ensureSettingsFile(chooseSettingsFolder(configDir, exeDir));
+    m_settings = korvex::loadSettings(m_settingsPath);
+    m_poll.offOnExit = m_settings.offOnExit;
+    m_poll.saveOnExit = m_settings.saveOnExit;
+    syncAudioSettings();
+    // A settings file that is refused (too large, no regular file) reads as
+    // empty and is kept as it is.
+    if (IniFile check; !check.open(m_settingsPath)) {
+        return check.problem();
+    }
+    return {};
+}
+
+bool CStation::saveSettings(const WindowPlacement& placement) {
+    if (!korvex::saveSettings(m_settingsPath, m_settings, placement)) {
+        std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CStation::toggleSaveOnExit() {
+    const bool saved = korvex::toggleSaveOnExit(m_settingsPath, m_settings);
+    if (!saved) {
+        std::fprintf(stderr, "korvex: cannot write %s\n", m_settingsPath.c_str());
+    }
+    m_poll.saveOnExit = m_settings.saveOnExit;
+    return saved;
+}
+
+SerialSettings CStation::serialSettingsFromIni() const {
+    SerialSettings serial;
+    serial.portNumber = m_settings.comPortNum;
+    serial.settings = m_settings.comPortSettings;
+    serial.device = m_settings.comPortDevice;
+    return serial;
+}
+
+bool CStation::openPort() {
+    SerialSettings settings = serialSettingsFromIni();
+    if (!m_options.portDevice.isEmpty()) {
+        settings.device = m_options.portDevice.toStdString();
+    }
+    m_port->setSettings(settings);
+    return m_port->open();
+}
+
+bool CStation::reopenPort(const SerialSettings& settings) {
+    m_timer.stop();
+    m_port->close();
+    m_port->setSettings(settings);
+    if (!m_port->open()) {
+        return false;
+    }
+    // Whatever was outstanding on the old line will never be answered; the
+    // new line starts free, so the read-out that follows is not lost to a
+    // time-out of the old command.
+    m_rx.linkState = LinkState::Idle;
+    m_rx.rxBuffer.clear();
+    m_poll.waitTicks = 0;
+    m_poll.retryCount = 0;
+    startPolling();
+    return true;
+}
+
+void CStation::startPolling() {
+    m_timer.start();
+    m_cycle.queueInitialReadout();
+}
+
+void CStation::appendCommands(const std::string& commands) {
+    m_poll.commandQueue.append(commands);
+}
+
+void CStation::onTimer() {
+    m_poll.offOnExit = m_settings.offOnExit;
+    m_poll.saveOnExit = m_settings.saveOnExit;
+    m_cycle.tick();
+    m_rigctl->pump();
+    m_logControl->reap();
+    emit ticked();
+}
+
+void CStation::receiveBytes(std::string_view bytes) {
+    m_cycle.receive(bytes);
+    m_rigctl->pump();
+}
+
+void CStation::onIdle() {
+    // Without a receiver no reply refreshes the views: a changed log or
+    // list is told from here.
+    if (!isPolling() && (m_rx.listChanged || m_doc.entriesChanged)) {
+        emit modelChanged();
+    }
+    // A recording runs without a receiver too: its "REC" still blinks, at
+    // the poll's pace (two counts every 200 ms).
+    if (!isPolling()) {
+        m_cycle.updateIndicators();
+        m_cycle.updateIndicators();
+    }
+    m_logControl->reap();
+    emit idleChecked();
+}
+
+void CStation::onPortLost(const QString& reason) {
+    m_timer.stop();
+    std::fprintf(stderr, "korvex: serial port lost: %s\n", qPrintable(reason));
+    emit portLost(reason);
+}
+
+void CStation::bandscopeSample(int level, std::int64_t frequencyHz) {
+    m_doc.addSample(frequencyHz, level);
+    emit scopeSampleAdded();
+}
+
+bool CStation::tune(std::string_view frequencyMhz) {
+    const std::string commands = tuneCommands(frequencyMhz, m_rx.operatingState, m_settings.mark2);
+    if (commands.empty()) {
+        return false;
+    }
+    appendCommands(commands);
+    return true;
+}
+
+bool CStation::tuneHz(std::int64_t hz) {
+    if (hz <= 0) {
+        return false;
+    }
+    // Whole hertz as MHz with six decimals: the rule then checks range and grid.
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%06lld", static_cast<long long>(hz / 1000000),
+                  static_cast<long long>(hz % 1000000));
+    return tune(text);
+}
+
+bool CStation::startMemoryScan(int group) {
+    const std::string select = cmd::scanGroupSelect(m_rx, group);
+    if (select.empty()) {
+        return false;
+    }
+    appendCommands(select + cmd::scanGroupsRead() + cmd::memoryScanStart());
+    return true;
+}
+
+bool CStation::startSearch(std::string_view bank) {
+    static constexpr std::string_view kBanks = "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst";
+    if (bank.size() != 1 || kBanks.find(bank.front()) == std::string_view::npos) {
+        return false;
+    }
+    appendCommands(cmd::searchStart(bank) + cmd::statusRefreshWithFlags(m_rx));
+    return true;
+}
+
+void CStation::shutdown() {
+    if (m_shutDown) {
+        return;
+    }
+    m_shutDown = true;
+    m_timer.stop();
+    m_idleTimer.stop();
+    stopRigctl();
+    // Recording and playback end first, so their files are complete.
+    m_sound->stopRec();
+    m_sound->stopPlay();
+    m_poll.offOnExit = m_settings.offOnExit;
+    m_poll.saveOnExit = m_settings.saveOnExit;
+    m_cycle.sendFinalCommand(m_poll.offOnExit);
+    m_port->waitWritten(250);
+    QThread::msleep(250);
+    m_port->close();
+    m_logControl->shutdown();
+}
+
+}  // namespace korvex
