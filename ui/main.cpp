@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "log/ReportCommand.h"
 
+#include "station/HeadlessStation.h"
 #include "station/SignalBridge.h"
 #include "station/SingleInstance.h"
 #include "ui/MainFrame.h"
@@ -33,8 +35,8 @@ void setIdentity() {
 struct CommandLine {
     CommandLine() {
         parser.setApplicationDescription(QStringLiteral("Control program for the AR8600 receiver"));
-        parser.addOptions(
-            {port, configDir, simulate, noSplash, trace, rigctld, report, from, to, csv});
+        parser.addOptions({port, configDir, simulate, noSplash, trace, rigctld, headless, log, scan,
+                           search, report, from, to, csv});
     }
 
     QCommandLineParser parser;
@@ -61,6 +63,24 @@ struct CommandLine {
         QStringLiteral("Let other programs control the receiver over the network (rigctld "
                        "protocol) on PORT, or on the port of the settings (4532 unless set)."),
         QStringLiteral("PORT")};
+    const QCommandLineOption headless{
+        QStringLiteral("headless"),
+        QStringLiteral("Run as a monitoring station without a window: status on standard error, "
+                       "one line per log entry on standard output, ended by SIGINT or SIGTERM; "
+                       "no display needed.")};
+    const QCommandLineOption log{
+        QStringLiteral("log"),
+        QStringLiteral("With --headless: start the activity log into FILE (audio as the log "
+                       "settings say)."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption scan{
+        QStringLiteral("scan"),
+        QStringLiteral("With --headless: start a memory scan with scan group GROUP (0-9)."),
+        QStringLiteral("GROUP")};
+    const QCommandLineOption search{
+        QStringLiteral("search"),
+        QStringLiteral("With --headless: start a search of search bank BANK (A-T, a-t)."),
+        QStringLiteral("BANK")};
     // The report runs before any of this is parsed (see main()); these
     // only put it in the help text.
     const QCommandLineOption report{
@@ -106,7 +126,8 @@ bool asksForHelpOrVersion(int argc, char* argv[]) {
             return false;
         }
         if (arg == "--port" || arg == "--config-dir" || arg == "--trace" || arg == "--report" ||
-            arg == "--from" || arg == "--to") {
+            arg == "--from" || arg == "--to" || arg == "--log" || arg == "--scan" ||
+            arg == "--search") {
             ++i;
         } else if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
                    arg == "--version") {
@@ -134,6 +155,110 @@ void answerHelpOrVersion(int argc, char* argv[]) {
     }
 }
 
+// Whether the station runs without a window; decided before any
+// application object exists, so no window system is ever touched.
+bool asksForHeadless(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            return false;
+        }
+        if (arg == "--headless") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The port of "--rigctld" as the parser has it (see rigctldArguments()); -1
+// when not asked, nothing when it is no port number.
+std::optional<int> rigctldPort(const CommandLine& line) {
+    if (!line.parser.isSet(line.rigctld)) {
+        return -1;
+    }
+    bool valid = false;
+    const int port = line.parser.value(line.rigctld).toInt(&valid);
+    if (!valid || port < 0 || port > 65535) {
+        return std::nullopt;
+    }
+    return port;
+}
+
+// `korvex --headless`: the station on a core application, every message on
+// standard error.
+int runHeadless(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    setIdentity();
+    CommandLine line;
+    line.parser.process(rigctldArguments(QCoreApplication::arguments()));
+    const auto fail = [](const QString& text) {
+        std::fprintf(stderr, "korvex: %s\n", qPrintable(text));
+        return 1;
+    };
+    for (const QCommandLineOption* windowOnly : {&line.noSplash}) {
+        if (line.parser.isSet(*windowOnly)) {
+            std::fprintf(stderr, "korvex: --%s has no effect with --headless\n",
+                         qPrintable(windowOnly->names().front()));
+        }
+    }
+
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        return fail(QStringLiteral("mrqxKORV is already running!"));
+    }
+
+    HeadlessOptions options;
+    options.station.portDevice = line.parser.value(line.port);
+    options.station.configDir = line.parser.value(line.configDir);
+    options.station.tracePath = line.parser.value(line.trace);
+    const std::optional<int> rigPort = rigctldPort(line);
+    if (!rigPort) {
+        return fail(QStringLiteral("--rigctld: not a port number: ") +
+                    line.parser.value(line.rigctld));
+    }
+    options.station.rigctldPort = *rigPort;
+    options.logPath = line.parser.value(line.log);
+    if (line.parser.isSet(line.log) && options.logPath.isEmpty()) {
+        return fail(QStringLiteral("--log: no file given"));
+    }
+    if (line.parser.isSet(line.scan)) {
+        const QString text = line.parser.value(line.scan);
+        bool valid = false;
+        const int group = text.toInt(&valid);
+        if (!valid || text.size() != 1 || group < 0 || group > 9) {
+            return fail(QStringLiteral("--scan: not a scan group (0-9): ") + text);
+        }
+        options.scanGroup = group;
+    }
+    if (line.parser.isSet(line.search)) {
+        options.searchBank = line.parser.value(line.search);
+        static const QString kBanks = QStringLiteral("ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst");
+        if (options.searchBank.size() != 1 || !kBanks.contains(options.searchBank)) {
+            return fail(QStringLiteral("--search: not a search bank (A-T, a-t): ") +
+                        options.searchBank);
+        }
+    }
+    if (options.scanGroup && !options.searchBank.isEmpty()) {
+        return fail(QStringLiteral("--scan and --search exclude each other"));
+    }
+
+    std::unique_ptr<sim::PtySimulator> simulator;
+    if (line.parser.isSet(line.simulate)) {
+        simulator = std::make_unique<sim::PtySimulator>();
+        std::string error;
+        if (!simulator->start(&error)) {
+            return fail(QStringLiteral("The simulator could not start: ") +
+                        QString::fromStdString(error));
+        }
+        options.station.portDevice = QString::fromStdString(simulator->devicePath());
+    }
+    const int rc = runHeadlessStation(options);
+    if (simulator) {
+        simulator->stop();
+    }
+    return rc;
+}
+
 // Shown before the window exists: on standard error too, for a user who
 // started the program from a terminal.
 void earlyMessage(const QString& caption, const QString& text) {
@@ -157,6 +282,9 @@ int main(int argc, char* argv[]) {
     if (asksForReport(std::vector<std::string_view>(argv + 1, argv + argc))) {
         return answerReport(argc, argv);
     }
+    if (asksForHeadless(argc, argv)) {
+        return runHeadless(argc, argv);
+    }
     QApplication app(argc, argv);
     setIdentity();
 
@@ -173,15 +301,19 @@ int main(int argc, char* argv[]) {
     options.portDevice = line.parser.value(line.port);
     options.configDir = line.parser.value(line.configDir);
     options.tracePath = line.parser.value(line.trace);
-    if (line.parser.isSet(line.rigctld)) {
-        bool valid = false;
-        const int rigPort = line.parser.value(line.rigctld).toInt(&valid);
-        if (!valid || rigPort < 0 || rigPort > 65535) {
-            earlyMessage(QStringLiteral("Error"), QStringLiteral("--rigctld: not a port number: ") +
-                                                      line.parser.value(line.rigctld));
+    const std::optional<int> rigPort = rigctldPort(line);
+    if (!rigPort) {
+        earlyMessage(QStringLiteral("Error"), QStringLiteral("--rigctld: not a port number: ") +
+                                                  line.parser.value(line.rigctld));
+        return 1;
+    }
+    options.rigctldPort = *rigPort;
+    for (const QCommandLineOption* stationOnly : {&line.log, &line.scan, &line.search}) {
+        if (line.parser.isSet(*stationOnly)) {
+            earlyMessage(QStringLiteral("Error"), QStringLiteral("--%1 works with --headless only")
+                                                      .arg(stationOnly->names().front()));
             return 1;
         }
-        options.rigctldPort = rigPort;
     }
 
     std::unique_ptr<sim::PtySimulator> simulator;

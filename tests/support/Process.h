@@ -46,8 +46,10 @@ public:
     }
 
     // The child gets exactly `env` ("NAME=value" each), nothing of the caller's.
+    // Its standard error goes with its standard output unless `stderrPath`
+    // names a file of its own.
     bool startWithEnvironment(const std::vector<std::string>& args, std::vector<std::string> env,
-                              const std::string& stdoutPath) {
+                              const std::string& stdoutPath, const std::string& stderrPath = {}) {
         m_exited = false;
         m_status = -1;
         std::vector<char*> argv;
@@ -64,7 +66,12 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (stderrPath.empty()) {
+            posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
         const int rc = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         return rc == 0;

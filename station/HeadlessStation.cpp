@@ -1,0 +1,103 @@
+#include "station/HeadlessStation.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+
+#include "link/qt/QtSerialPort.h"
+#include "log/LogFile.h"
+#include "station/HeadlessHost.h"
+#include "station/RigctlListener.h"
+#include "station/SignalBridge.h"
+
+namespace korvex {
+
+namespace {
+
+// How often a lost port is tried again.
+constexpr int kReopenIntervalMs = 5000;
+
+void printEntry(const LogEntry& entry) {
+    const std::string line = formatLogLine(entry, "\n");
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int runHeadlessStation(const HeadlessOptions& options) {
+    HeadlessHost host;
+    CStation station(options.station, host);
+    const std::string problem = station.loadSettings();
+    if (!problem.empty()) {
+        host.line(problem + "\nThe program starts with its default settings.");
+    }
+    QObject::connect(&station, &CStation::logEntryAdded, &station, &printEntry);
+
+    // SIGINT and SIGTERM end the station as the window's close does.
+    SignalBridge bridge;
+    bool stopping = false;
+    QObject::connect(&bridge, &SignalBridge::terminationRequested, &station, [&] {
+        if (stopping) {
+            return;
+        }
+        stopping = true;
+        host.line("stopping");
+        station.shutdown();
+        if (station.settings().saveOnExit) {
+            station.saveSettings();
+        }
+        QCoreApplication::exit(0);
+    });
+
+    const int rigctldPort = options.station.rigctldPort;
+    if (rigctldPort >= 0 || station.settings().rigctlEnabled) {
+        QString text;
+        if (station.startRigctl(rigctldPort > 0 ? rigctldPort : 0, &text)) {
+            host.line(text.toStdString());
+        }
+    }
+
+    if (!station.openPort()) {
+        host.line("cannot open the serial port: " + station.serialPort().errorText());
+        station.shutdown();
+        return 1;
+    }
+    host.line("receiver on " + station.serialPort().openedDevice().toStdString());
+    station.startPolling();
+
+    // A lost port (a USB adapter pulled) is tried again until it is back.
+    QTimer reopen;
+    reopen.setInterval(kReopenIntervalMs);
+    QObject::connect(&station, &CStation::portLost, &reopen, [&] { reopen.start(); });
+    QObject::connect(&reopen, &QTimer::timeout, &station, [&] {
+        if (station.reopenPort(station.serialPort().settings())) {
+            reopen.stop();
+            host.line("receiver on " + station.serialPort().openedDevice().toStdString() +
+                      " again");
+        }
+    });
+
+    if (!options.logPath.isEmpty()) {
+        const std::string path = QFile::encodeName(options.logPath).toStdString();
+        if (!station.useLogFile(path) || !station.startLog()) {
+            host.line("cannot start the activity log into " + path);
+            station.shutdown();
+            return 1;
+        }
+        host.line("activity log into " + path +
+                  (station.settings().logAudio ? " with recordings" : ""));
+    }
+    if (options.scanGroup) {
+        station.startMemoryScan(*options.scanGroup);
+        host.line("memory scan with scan group " + std::to_string(*options.scanGroup));
+    }
+    if (!options.searchBank.isEmpty()) {
+        station.startSearch(options.searchBank.toStdString());
+        host.line("search of search bank " + options.searchBank.toStdString());
+    }
+    return QCoreApplication::exec();
+}
+
+}  // namespace korvex

@@ -1,0 +1,154 @@
+// `korvex --headless` end to end: the real program with no display at all
+// (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM in its environment) on the
+// simulator tool's pseudo-terminal, Debian's rigctl as a network client.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "log/LogFile.h"
+#include "settings/KorvSettings.h"
+#include "settings/SettingsFolder.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/Simulator.h"
+#include "tests/support/TempDir.h"
+
+namespace korvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// Two transmissions on channels of scan group 0, after the read-out.
+constexpr const char* kBand =
+    "# start_ms frequency_hz level duration_ms\n"
+    "9000   145612500 120 4000\n"
+    "17000  446006250 150 4000\n";
+
+// A TCP port nobody listens on now.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t size = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &size);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+class HeadlessProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(dir.empty()); }
+
+    // The program's environment, built from scratch: its folders, ALSA's
+    // null devices, and no display of any kind.
+    std::vector<std::string> environment() const {
+        std::vector<std::string> env;
+        for (const std::string& entry : programEnvironment(ProgramFolders(dir), "")) {
+            if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0) {
+                env.push_back(entry);
+            }
+        }
+        return env;
+    }
+    bool start(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {KORVEX_PATH, "--headless", "--config-dir", dir};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return program.startWithEnvironment(argv, environment(), dir + "/stdout.txt",
+                                            dir + "/stderr.txt");
+    }
+    std::string out() const { return readFile(dir + "/stdout.txt"); }
+    std::string err() const { return readFile(dir + "/stderr.txt"); }
+    std::size_t outLines() const {
+        const std::string text = out();
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    TempDir temp{"korvex-headless"};
+    std::string dir = temp.path();
+    Simulator sim;
+    Process program;
+};
+
+TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
+    std::ofstream(dir + "/band.txt") << kBand;
+    // The default settings with the log recording, quick to open and close.
+    const std::string ini = dir + "/Korv.ini";
+    std::ofstream(ini) << defaultSettingsText(currentVersionNumber());
+    KorvSettings settings = loadSettings(ini);
+    settings.logAudio = true;
+    settings.logOpenTime = 1;
+    settings.logCloseTime = 2;
+    ASSERT_TRUE(saveSettings(ini, settings, settings.window));
+    ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt"}));
+    const int port = freePort();
+    const std::string logPath = dir + "/air.log";
+    ASSERT_TRUE(start({"--port", sim.device(), "--log", logPath, "--scan", "0", "--rigctld",
+                       std::to_string(port)}));
+
+    // The start-up read-out, as the window sends it, then the log and the scan.
+    ASSERT_TRUE(sim.waitSent("LB", 0, 20s)) << err();
+    ASSERT_TRUE(sim.waitInOrder(0, {"LC1", "GM0", "MS"}, 20s)) << sim.log() << err();
+
+    // rigctl reads the frequency through the station.
+    Process rigctl;
+    ASSERT_TRUE(
+        rigctl.start({RIGCTL_PATH, "-m", "2", "-r", "localhost:" + std::to_string(port), "f"},
+                     {"HOME=" + dir}, dir + "/rigctl.out"));
+    ASSERT_EQ(rigctl.wait(30s), 0) << readFile(dir + "/rigctl.out") << err();
+    const std::string frequency = readFile(dir + "/rigctl.out");
+    EXPECT_GT(std::atoll(frequency.c_str()), 0) << frequency;
+
+    // Each transmission is one line on standard output, as in the log file,
+    // and one WAV file with sound.
+    ASSERT_TRUE(waitFor([&] { return outLines() == 2; }, 60s)) << out() << err() << sim.log();
+    const std::vector<LogEntry> printed = parseLogText(out());
+    ASSERT_EQ(printed.size(), 2u) << out();
+    EXPECT_EQ(printed[0].frequency, "145.612500");
+    EXPECT_EQ(printed[1].frequency, "446.006250");
+    EXPECT_EQ(parseLogText(readFile(logPath)), printed) << err();
+    for (const LogEntry& entry : printed) {
+        ASSERT_TRUE(entry.hasAudio()) << out();
+        EXPECT_GT(fs::file_size(dir + "/" + entry.audioFile), 44u);
+    }
+
+    const std::size_t before = sim.mark();
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
+    EXPECT_TRUE(sim.sent("EX", before)) << sim.log();
+    EXPECT_NE(err().find("korvex: stopping"), std::string::npos) << err();
+    // Nothing of the window system was asked for.
+    EXPECT_EQ(err().find("qt.qpa"), std::string::npos) << err();
+}
+
+TEST_F(HeadlessProgramTest, AMissingPortSaysWhyAndFails) {
+    const std::string device = dir + "/no-such-device";
+    ASSERT_TRUE(start({"--port", device}));
+    EXPECT_EQ(program.wait(20s), 1) << err();
+    EXPECT_NE(err().find("cannot open the serial port"), std::string::npos) << err();
+    EXPECT_NE(err().find(device), std::string::npos) << err();
+    EXPECT_EQ(out(), "");
+}
+
+TEST_F(HeadlessProgramTest, BadValuesAreRefusedBeforeAnythingStarts) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--scan", "12"},
+                                                 {"--search", "Z"},
+                                                 {"--rigctld=x"},
+                                                 {"--scan", "0", "--search", "A"}}) {
+        ASSERT_TRUE(start(args));
+        EXPECT_EQ(program.wait(20s), 1) << args.front() << ": " << err();
+        EXPECT_NE(err().find("korvex: --"), std::string::npos) << err();
+    }
+}
+
+}  // namespace
+}  // namespace korvex::test
