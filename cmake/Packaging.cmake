@@ -64,7 +64,16 @@ install(FILES ${korvex_packaging_out}/debian/changelog.gz DESTINATION ${CMAKE_IN
 # systemd user units of the program (the station's service), in the folder
 # systemd searches for the prefix: /usr/lib/systemd/user or
 # /usr/local/lib/systemd/user.
+# A unit ending in .service.in names the installed program and is completed
+# for the prefix first.
 file(GLOB korvex_user_units CONFIGURE_DEPENDS ${korvex_packaging_src}/systemd/*.service)
+file(GLOB korvex_user_unit_templates CONFIGURE_DEPENDS ${korvex_packaging_src}/systemd/*.service.in)
+foreach(template ${korvex_user_unit_templates})
+  get_filename_component(unit_name ${template} NAME)
+  string(REGEX REPLACE "\\.in$" "" unit_name ${unit_name})
+  configure_file(${template} ${korvex_packaging_out}/systemd/${unit_name} @ONLY)
+  list(APPEND korvex_user_units ${korvex_packaging_out}/systemd/${unit_name})
+endforeach()
 if(korvex_user_units)
   install(FILES ${korvex_user_units} DESTINATION lib/systemd/user)
 endif()

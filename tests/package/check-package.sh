@@ -47,8 +47,8 @@ contents)
         ./usr/share/man/man1/korvex.1.gz ./usr/share/man/man1/ar8600-sim.1.gz
         ./usr/share/metainfo/korvex.metainfo.xml
         ./usr/share/doc/korvex/copyright ./usr/share/doc/korvex/changelog.gz"
-    for unit in "$source"/resources/systemd/*.service; do
-        [ -f "$unit" ] && expected="$expected ./usr/lib/systemd/user/$(basename "$unit")"
+    for unit in "$source"/resources/systemd/*.service "$source"/resources/systemd/*.service.in; do
+        [ -f "$unit" ] && expected="$expected ./usr/lib/systemd/user/$(basename "$unit" .in)"
     done
     for file in $expected; do
         echo "$list" | grep -qx "$file" || fail "$file is not in the package"
