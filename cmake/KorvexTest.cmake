@@ -3,7 +3,7 @@
 #   korvex_test(<target> KIND <UNIT|OFFSCREEN|E2E|XVFB>
 #               SOURCES <file>...
 #               [LIBRARIES <target>...] [DEFINITIONS <NAME=value>...]
-#               [INCLUDES <dir>...] [LABELS <label>...] [TIMEOUT <seconds>]
+#               [INCLUDES <dir>...] [LABELS <label>...] [TIMEOUT <seconds>] [COST <n>]
 #               [ENVIRONMENT <NAME=value>...] [OWN_MAIN] [PLAIN] [PROGRAM] [TSAN])
 #
 # Kinds:
@@ -29,6 +29,13 @@
 # variables to that, every one of them set (the list is applied after the test
 # discovery, where a ;-list would be cut at its first semicolon).
 #
+# COST orders a parallel run: ctest starts the costliest tests first, so a
+# long one does not begin last and leave the other processors idle at the
+# end. Without it, end-to-end tests cost 10 and Xvfb tests 20 (most of them
+# take seconds, the unit tests milliseconds). The cost counts only in a
+# build folder whose tests never ran: after a run ctest orders by the times
+# it measured.
+#
 # TSAN marks the programs of the ThreadSanitizer run (label "tsan"); in a
 # KORVEX_TSAN build the others are still defined but neither built by default
 # nor registered. The target "tsan_tests" builds the marked ones.
@@ -36,7 +43,7 @@
 # The new target's name is left in KORVEX_TEST_TARGET (empty when the kind's
 # tools are missing), for a folder that adds more to it.
 function(korvex_test target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;PLAIN;PROGRAM;TSAN" "KIND;TIMEOUT"
+  cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;PLAIN;PROGRAM;TSAN" "KIND;TIMEOUT;COST"
                         "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;LABELS;ENVIRONMENT")
   set(KORVEX_TEST_TARGET "" PARENT_SCOPE)
   if(arg_UNPARSED_ARGUMENTS)
@@ -62,6 +69,7 @@ function(korvex_test target)
       list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)
     endif()
   endif()
+  set(cost 0)
   if(kind STREQUAL "UNIT")
     list(APPEND labels unit)
     set(timeout 120)
@@ -74,6 +82,7 @@ function(korvex_test target)
     endif()
     list(APPEND labels e2e)
     set(timeout 180)
+    set(cost 10)
     list(APPEND definitions AR8600_SIM_PATH="$<TARGET_FILE:ar8600-sim>")
     list(APPEND depends ar8600-sim)
     if(arg_PROGRAM)
@@ -91,6 +100,7 @@ function(korvex_test target)
     endif()
     list(APPEND labels e2e xvfb)
     set(timeout 240)
+    set(cost 20)
     if(arg_OWN_MAIN)
       list(APPEND libraries GTest::gtest)
     else()
@@ -110,6 +120,9 @@ function(korvex_test target)
   endif()
   if(arg_TIMEOUT)
     set(timeout ${arg_TIMEOUT})
+  endif()
+  if(DEFINED arg_COST)
+    set(cost ${arg_COST})
   endif()
   # The time-out guards against a hang; the sanitizer builds run slower.
   if(KORVEX_SANITIZE OR KORVEX_TSAN)
@@ -167,5 +180,13 @@ function(korvex_test target)
     "    TIMEOUT ${timeout}\n"
     "    ENVIRONMENT [==[${environment}]==])\n"
     "endif()\n")
+  if(NOT cost EQUAL 0)
+    # ctest reads this file at every run: the cost is given only while no
+    # run has measured the tests' times, which then order them instead.
+    file(APPEND ${properties_file}
+      "if(${target}_TESTS AND NOT EXISTS [==[${PROJECT_BINARY_DIR}/Testing/Temporary/CTestCostData.txt]==])\n"
+      "  set_tests_properties(\${${target}_TESTS} PROPERTIES COST ${cost})\n"
+      "endif()\n")
+  endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()

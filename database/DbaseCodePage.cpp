@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 #include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "database/DbaseLayout.h"
 
 namespace korvex::db {
 
@@ -193,11 +197,15 @@ std::string dbaseCodePage(const std::filesystem::path& dbf, std::uint8_t ldid) {
         if (ext != ".cpg" || p.stem().string() != stem || !entry.is_regular_file(ec)) {
             continue;
         }
-        std::ifstream in(p, std::ios::binary);
+        std::string error;
+        std::uint64_t size = 0;
+        const int fd = openDbaseFile(p, O_RDONLY, error, size);
+        if (fd < 0) {
+            continue;
+        }
         std::string text;
-        text.resize(64);
-        in.read(text.data(), static_cast<std::streamsize>(text.size()));
-        text.resize(static_cast<std::size_t>(in.gcount()));
+        readDbaseBytes(fd, 0, 64, text);
+        ::close(fd);
         if (std::string name = codePageOfCpgText(text); !name.empty()) {
             return name;
         }

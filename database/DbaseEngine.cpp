@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <system_error>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "database/DbaseCodePage.h"
@@ -33,15 +33,19 @@ bool isDbfName(const std::filesystem::path& p) {
 // Records whose deletion flag is set are hidden, as dBASE hides them; they
 // are counted here so that recordCount() is what next() yields.
 std::uint64_t countLiveRecords(const std::filesystem::path& file, const DbaseLayout& layout) {
-    std::ifstream in(file, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(layout.headerLength));
+    std::string error;
+    std::uint64_t size = 0;
+    const int fd = openDbaseFile(file, O_RDONLY, error, size);
+    if (fd < 0) {
+        return 0;
+    }
     const std::uint64_t perChunk = std::max<std::uint64_t>(1, 65536 / layout.recordLength);
-    std::vector<char> chunk;
+    std::string chunk;
     std::uint64_t live = 0;
     for (std::uint64_t done = 0; done < layout.recordCount;) {
         const std::uint64_t n = std::min<std::uint64_t>(perChunk, layout.recordCount - done);
-        chunk.resize(static_cast<std::size_t>(n * layout.recordLength));
-        if (!in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()))) {
+        const auto bytes = static_cast<std::size_t>(n * layout.recordLength);
+        if (!readDbaseBytes(fd, layout.recordOffset(done), bytes, chunk) || chunk.size() != bytes) {
             break;
         }
         for (std::uint64_t i = 0; i < n; ++i) {
@@ -49,6 +53,7 @@ std::uint64_t countLiveRecords(const std::filesystem::path& file, const DbaseLay
         }
         done += n;
     }
+    ::close(fd);
     return live;
 }
 

@@ -6,13 +6,14 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 
 #include <fcntl.h>
 #include <shapefil.h>
 #include <unistd.h>
 
+#include "database/DbaseLayout.h"
 #include "database/TableFileLock.h"
+#include "model/BoundedFile.h"
 
 namespace korvex::db {
 
@@ -58,8 +59,22 @@ SAFile hookOpen(const char* name, const char* access) {
     if (tOpenTarget == nullptr || !endsWithDbf(name)) {
         return nullptr;
     }
-    FILE* fp = std::fopen(tOpenTarget->c_str(), access);
+    // Opened without waiting and only as a regular file: a FIFO swapped in
+    // after the layout was checked holds nothing up.
+    const bool update = std::strchr(access, '+') != nullptr;
+    ReadFailure failure = ReadFailure::None;
+    int error = 0;
+    std::size_t size = 0;
+    const int fd = openRegularFile(*tOpenTarget, update ? O_RDWR : O_RDONLY, failure, error, size);
+    if (fd < 0) {
+        tShapelibMessage = failure == ReadFailure::NotRegular && error == 0
+                               ? "it is no regular file"
+                               : std::strerror(error);
+        return nullptr;
+    }
+    FILE* fp = ::fdopen(fd, access);
     if (fp == nullptr) {
+        ::close(fd);
         return nullptr;
     }
     auto* f = new HookFile;
@@ -199,11 +214,14 @@ bool sameLayout(const DbaseLayout& a, const DbaseLayout& b) {
 }
 
 std::string readRange(const std::filesystem::path& file, std::uint64_t offset, std::uint64_t size) {
-    std::ifstream in(file, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(offset));
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    std::string error;
+    std::uint64_t fileSize = 0;
+    std::string bytes;
+    const int fd = openDbaseFile(file, O_RDONLY, error, fileSize);
+    if (fd >= 0) {
+        readDbaseBytes(fd, offset, static_cast<std::size_t>(size), bytes);
+        ::close(fd);
+    }
     return bytes;
 }
 

@@ -1,8 +1,13 @@
 #include "database/DbaseLayout.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <fstream>
-#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "model/BoundedFile.h"
 
 namespace korvex::db {
 
@@ -114,22 +119,61 @@ std::optional<DbaseLayout> parseDbaseLayout(const unsigned char* head, std::size
     return layout;
 }
 
+int openDbaseFile(const std::filesystem::path& file, int access, std::string& error,
+                  std::uint64_t& size) {
+    ReadFailure failure = ReadFailure::None;
+    int errorNumber = 0;
+    std::size_t bytes = 0;
+    const int fd = openRegularFile(file, access, failure, errorNumber, bytes);
+    if (fd < 0) {
+        error = "The file " + file.filename().string() +
+                (failure == ReadFailure::NotRegular && errorNumber == 0 ? " is no regular file."
+                                                                        : " cannot be read.");
+        return -1;
+    }
+    size = bytes;
+    return fd;
+}
+
+bool readDbaseBytes(int fd, std::uint64_t offset, std::size_t size, std::string& bytes) {
+    bytes.resize(size);
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n =
+            ::pread(fd, bytes.data() + got, size - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            bytes.clear();
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return true;
+}
+
 std::optional<DbaseLayout> readDbaseLayout(const std::filesystem::path& file, std::string& error) {
-    std::ifstream in(file, std::ios::binary);
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
-    if (!in || ec) {
-        error = "The file " + file.filename().string() + " cannot be read.";
+    std::uint64_t size = 0;
+    const int fd = openDbaseFile(file, O_RDONLY, error, size);
+    if (fd < 0) {
         return std::nullopt;
     }
     // The header length is a 16-bit number: 64 KiB always hold the header.
-    std::vector<unsigned char> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, 65536)));
-    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-    if (static_cast<std::size_t>(in.gcount()) != head.size()) {
+    std::string head;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, 65536));
+    const bool read = readDbaseBytes(fd, 0, want, head);
+    ::close(fd);
+    if (!read || head.size() != want) {
         error = "The file " + file.filename().string() + " cannot be read.";
         return std::nullopt;
     }
-    return parseDbaseLayout(head.data(), head.size(), size, error);
+    return parseDbaseLayout(reinterpret_cast<const unsigned char*>(head.data()), head.size(), size,
+                            error);
 }
 
 }  // namespace korvex::db

@@ -49,4 +49,15 @@ std::optional<DbaseLayout> parseDbaseLayout(const unsigned char* head, std::size
 // Reads and checks the header of a .dbf file.
 std::optional<DbaseLayout> readDbaseLayout(const std::filesystem::path& file, std::string& error);
 
+// Opens a table's file (O_RDONLY or O_RDWR) without waiting: a FIFO or a
+// device put in a table's place is refused at once instead of holding the
+// caller until a writer or an end comes. -1 with a sentence in `error` when
+// the file cannot be opened or is no regular file; `size` is its size.
+int openDbaseFile(const std::filesystem::path& file, int access, std::string& error,
+                  std::uint64_t& size);
+
+// Up to `size` bytes of the open file from `offset`, fewer at its end; false
+// on a read error.
+bool readDbaseBytes(int fd, std::uint64_t offset, std::size_t size, std::string& bytes);
+
 }  // namespace korvex::db

@@ -106,13 +106,15 @@ bool CZelDoc::readLogFile(const std::filesystem::path& file, std::string* proble
     std::lock_guard lock(m_entryMutex);
     m_entries.clear();
     ++m_revision;
-    if (m_appendEnabled) {
-        try {
-            m_entries.reserve(std::max(read->size(), kInitialEntryRoom));
-            std::move(read->begin(), read->end(), std::back_inserter(m_entries));
-        } catch (const std::bad_alloc&) {
-            m_appendEnabled = false;
-        }
+    // A file read anew is a new document: that memory ran out for the old
+    // one's entries says nothing about this one, which gets its own try.
+    m_appendEnabled = true;
+    try {
+        m_entries.reserve(std::max(read->size(), kInitialEntryRoom));
+        std::move(read->begin(), read->end(), std::back_inserter(m_entries));
+    } catch (const std::bad_alloc&) {
+        m_entries.clear();
+        m_appendEnabled = false;
     }
     entriesChanged = true;
     return true;

@@ -14,11 +14,20 @@ namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
-// Opens `path` for reading without waiting for a writer; -1 with `failure`
-// set when it cannot be opened or is no regular file.
-int openRegular(const std::filesystem::path& path, ReadFailure& failure, int& error,
-                std::size_t& size) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+ssize_t readSome(int fd, char* to, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, to, size);
+        if (n >= 0 || errno != EINTR) {
+            return n;
+        }
+    }
+}
+
+}  // namespace
+
+int openRegularFile(const std::filesystem::path& path, int access, ReadFailure& failure, int& error,
+                    std::size_t& size) {
+    const int fd = ::open(path.c_str(), access | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         failure = ReadFailure::Open;
         error = errno;
@@ -37,25 +46,20 @@ int openRegular(const std::filesystem::path& path, ReadFailure& failure, int& er
         ::close(fd);
         return -1;
     }
+    // A regular file never waits; the flag goes so that the descriptor
+    // behaves as any other for the caller (stdio on top of it, locks).
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) {
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
     size = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
     return fd;
 }
 
-ssize_t readSome(int fd, char* to, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd, to, size);
-        if (n >= 0 || errno != EINTR) {
-            return n;
-        }
-    }
-}
-
-}  // namespace
-
 BoundedFile readFileBounded(const std::filesystem::path& path, std::size_t limit) {
     BoundedFile file;
     std::size_t size = 0;
-    const int fd = openRegular(path, file.failure, file.error, size);
+    const int fd = openRegularFile(path, O_RDONLY, file.failure, file.error, size);
     if (fd < 0) {
         return file;
     }
@@ -118,7 +122,7 @@ LineReader::LineReader(const std::filesystem::path& path, std::size_t fileLimit,
                        std::size_t lineLimit)
     : m_fileLimit(fileLimit), m_lineLimit(lineLimit) {
     std::size_t size = 0;
-    m_fd = openRegular(path, m_failure, m_error, size);
+    m_fd = openRegularFile(path, O_RDONLY, m_failure, m_error, size);
     if (m_fd >= 0 && size > fileLimit) {
         m_failure = ReadFailure::TooLarge;
     }

@@ -22,6 +22,13 @@ struct BoundedFile {
     explicit operator bool() const { return failure == ReadFailure::None; }
 };
 
+// Opens `path` with `access` (O_RDONLY or O_RDWR) without waiting for a
+// writer, and keeps it only when it is a regular file: the descriptor, or -1
+// with `failure` and `error` set (EISDIR for a folder). `size` is the file's
+// size when it was opened.
+int openRegularFile(const std::filesystem::path& path, int access, ReadFailure& failure, int& error,
+                    std::size_t& size);
+
 // The whole file when it is a regular file of at most `limit` bytes.
 BoundedFile readFileBounded(const std::filesystem::path& path, std::size_t limit);
 

@@ -266,7 +266,7 @@ bool IniFile::write() {
     }
     if (!m_existed && m_lines.empty()) {
         m_modified = false;
-        return true;
+        return folderExists();
     }
     if (!writeFileAtomically(m_path, text(), m_beforeRename)) {
         return false;
@@ -277,7 +277,16 @@ bool IniFile::write() {
 }
 
 bool IniFile::close() {
-    return m_modified ? write() : true;
+    if (m_modified) {
+        return write();
+    }
+    return m_existed || folderExists();
+}
+
+bool IniFile::folderExists() const {
+    const std::filesystem::path folder = m_path.parent_path();
+    std::error_code ec;
+    return folder.empty() || std::filesystem::is_directory(folder, ec);
 }
 
 std::string IniFile::text() const {

@@ -69,9 +69,11 @@ public:
 
     // Writes the whole file (see writeFileAtomically) and clears the modified
     // mark. A store that read nothing from a missing file and holds nothing
-    // creates no file.
+    // creates no file; it still fails when the file's folder is gone, since
+    // nothing asked of it could have been stored there.
     bool write();
-    // Writes when modified.
+    // Writes when modified; unmodified, false only for a missing file whose
+    // folder is gone as well.
     bool close();
 
     // The bytes write() stores.
@@ -97,6 +99,8 @@ private:
         std::size_t end;
     };
 
+    // Whether the file's folder is there, so that a missing file could be made.
+    bool folderExists() const;
     std::optional<Range> findSection(std::string_view section) const;
     std::optional<std::size_t> findKey(std::string_view section, std::string_view key) const;
     Eol defaultEol() const;

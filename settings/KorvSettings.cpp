@@ -188,7 +188,8 @@ bool toggleSaveOnExit(const std::filesystem::path& iniFile, KorvSettings& s) {
     }
     IniFile ini(iniFile);
     if (!ini.replace(kCommon, "saveonexit", "0")) {
-        return true;
+        // Nothing to change; a file whose folder is gone still fails.
+        return ini.close();
     }
     return ini.write();
 }

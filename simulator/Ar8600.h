@@ -51,6 +51,13 @@ public:
     void setStayOffAfterPowerOff(bool stay) { m_options.stayOffAfterPowerOff = stay; }
     // Puts the receiver into an operation as its own keys would (tests, demo).
     void enterOperation(Operation op);
+    // Held transmissions of the band (SignalField::holdTransmissions) begin
+    // counting their start times now.
+    void startTransmissions() {
+        if (m_signals.transmissionsHeld()) {
+            m_signals.startTransmissionsAt(m_now);
+        }
+    }
 
     using Handler = std::string (Ar8600::*)(std::string_view word, std::string_view args);
 

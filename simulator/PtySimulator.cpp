@@ -30,7 +30,11 @@ Ar8600Options receiverOptions(const PtyOptions& o) {
 }
 
 SignalField signalsFor(const PtyOptions& o) {
-    return o.scenario ? SignalField(*o.scenario) : SignalField();
+    SignalField field = o.scenario ? SignalField(*o.scenario) : SignalField();
+    if (!o.scenarioFrom.empty()) {
+        field.holdTransmissions();
+    }
+    return field;
 }
 
 speed_t speedFor(int baud) {
@@ -224,6 +228,9 @@ void PtySimulator::handleInput(const char* data, size_t size, int64_t now,
     std::lock_guard lock(m_mutex);
     advanceReceiver(now);
     for (std::string& command : m_splitter.push(bytes)) {
+        if (!m_options.scenarioFrom.empty() && command.rfind(m_options.scenarioFrom, 0) == 0) {
+            m_receiver.startTransmissions();
+        }
         m_received.push_back({now, command});
         fresh.push_back(m_received.back());
         m_output.addReply(command,

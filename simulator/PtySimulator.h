@@ -35,8 +35,11 @@ struct PtyOptions {
     Faults faults;
     // Called on the simulator's thread for every command, after it was recorded.
     std::function<void(const ReceivedCommand&)> onCommand;
-    // The band; without one, defaultScenario(). Its times count from start().
+    // The band; without one, defaultScenario(). Its times count from start(),
+    // or, when scenarioFrom is set, its transmissions count from the first
+    // command that begins with that word (silent until then).
     std::optional<Scenario> scenario;
+    std::string scenarioFrom;
 };
 
 class PtySimulator {

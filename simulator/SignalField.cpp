@@ -55,8 +55,8 @@ int SignalField::level(int64_t hz, int64_t ms) const {
         const int64_t level = c.peak * (c.halfWidthHz - distance) / c.halfWidthHz;
         best = std::max(best, static_cast<int>(level));
     }
-    if (!m_transmissions.empty()) {
-        best = std::max(best, transmissionLevel(hz, ms));
+    if (!m_transmissions.empty() && !m_held && ms >= m_originMs) {
+        best = std::max(best, transmissionLevel(hz, ms - m_originMs));
     }
     return std::clamp(best, 0, 255);
 }

@@ -19,6 +19,14 @@ public:
     explicit SignalField(Scenario scenario);
 
     int level(int64_t hz, int64_t ms) const;
+    // The transmissions stay silent until startTransmissionsAt() gives the
+    // moment their start times count from (0 unless held).
+    void holdTransmissions() { m_held = true; }
+    void startTransmissionsAt(int64_t ms) {
+        m_held = false;
+        m_originMs = ms;
+    }
+    bool transmissionsHeld() const { return m_held; }
     bool isOn(const Carrier& c, int64_t ms) const;
     const std::vector<Carrier>& carriers() const { return m_carriers; }
     // Sorted by start.
@@ -34,6 +42,8 @@ private:
     int64_t m_longestMs = 0;  // of the transmissions
     int64_t m_repeatMs = 0;
     uint32_t m_seed = 1;
+    bool m_held = false;
+    int64_t m_originMs = 0;
 };
 
 }  // namespace korvex::sim

@@ -23,7 +23,7 @@ const char* const kUsage =
     "                  [--no-reply WORD]... [--refuse WORD]... [--late WORD:MS]...\n"
     "                  [--split] [--garbage]\n"
     "                  [--stay-off] [--mark2] [--flood-levels PER_SECOND]\n"
-    "                  [--scenario FILE | --seed N]\n";
+    "                  [--scenario FILE [--scenario-from WORD] | --seed N]\n";
 
 bool parsePositive(const char* text, int* value) {
     char* end = nullptr;
@@ -96,6 +96,11 @@ bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std
             options->faults.late.emplace_back(value.substr(0, colon), ms);
         } else if (arg == "--scenario" && hasValue) {
             band->scenarioPath = argv[++i];
+        } else if (arg == "--scenario-from" && hasValue) {
+            options->scenarioFrom = argv[++i];
+            if (options->scenarioFrom.empty()) {
+                return false;
+            }
         } else if (arg == "--seed" && hasValue) {
             if (!parseSeed(argv[++i], &band->seed)) {
                 return false;
@@ -105,8 +110,9 @@ bool parseArguments(int argc, char** argv, korvex::sim::PtyOptions* options, std
             return false;
         }
     }
-    // A script has no seeded traffic.
-    return band->scenarioPath.empty() || !band->seedGiven;
+    // A script has no seeded traffic; only a script's start can wait.
+    return (band->scenarioPath.empty() || !band->seedGiven) &&
+           (options->scenarioFrom.empty() || !band->scenarioPath.empty());
 }
 
 }  // namespace

@@ -176,7 +176,21 @@ void CZelView::refill() {
             }
         }
     } done{this};
-    fillRows(buildRows());
+    // Refills come from commands and from timers alike (every reply of the
+    // receiver, a refill put off until a fill ended), and nothing above a
+    // timer catches: memory that runs out ends this refill with the rows as
+    // they were and one box, not one per tick, until a refill gets through.
+    try {
+        fillRows(buildRows());
+        m_noMemoryShown = false;
+        return;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    if (!m_noMemoryShown) {
+        m_noMemoryShown = true;
+        reportNoMemory(this, m_mode == ListMode::LogView ? noMemoryForLogText() : noMemoryText());
+    }
 }
 
 void CZelView::fillRows(ListRows rows) {

@@ -216,6 +216,8 @@ private:
     // that fired while the progress window let events through).
     bool m_filling = false;
     bool m_refillWanted = false;
+    // A refill ran out of memory and said so; cleared by the next that works.
+    bool m_noMemoryShown = false;
     std::optional<ListLayout> m_databaseLayout;
     std::array<RowSource, 6> m_rowSources{};
     std::array<std::function<void()>, kListEntryCount> m_handlers{};

@@ -27,6 +27,11 @@ std::size_t count(const std::string& text, const std::string& what) {
 class GroupDialogXvfbTest : public XvfbProgramTest {
 protected:
     std::string simLog() { return sim.log(); }
+    // The panel's scan-group button (Alt+N), then the dialog once it is there.
+    void openGroupDialog() {
+        key("alt+n", 0ms);
+        ASSERT_TRUE(focusWindow("Scan Group Settings")) << korvex.output();
+    }
 };
 
 TEST_F(GroupDialogXvfbTest, AScanGroupChangeReachesTheReceiverAndIsReadBack) {
@@ -37,7 +42,7 @@ TEST_F(GroupDialogXvfbTest, AScanGroupChangeReachesTheReceiverAndIsReadBack) {
     ASSERT_TRUE(sim.waitSent("MR"));
 
     // The receiver reports scan group 0, which is only shown: Escape.
-    key("alt+n", 1000ms);
+    ASSERT_NO_FATAL_FAILURE(openGroupDialog());
     screenshot("scan-group-0.png");
     key("Escape", 500ms);
     ASSERT_TRUE(focusProgramWindow());
@@ -57,7 +62,7 @@ TEST_F(GroupDialogXvfbTest, AScanGroupChangeReachesTheReceiverAndIsReadBack) {
     EXPECT_EQ(count(simLog(), "\tLC0"), lc0Before) << simLog();
 
     // Voice squelch to its end, Ok.
-    key("alt+n", 1000ms);
+    ASSERT_NO_FATAL_FAILURE(openGroupDialog());
     key("End", 500ms);
     screenshot("scan-group-1.png");
     key("Return", 500ms);
@@ -80,7 +85,7 @@ TEST_F(GroupDialogXvfbTest, AScanGroupChangeReachesTheReceiverAndIsReadBack) {
     // The dialog opens again on what the receiver reported: Ok unchanged
     // sends the new value once more.
     ASSERT_TRUE(focusProgramWindow());
-    key("alt+n", 1000ms);
+    ASSERT_NO_FATAL_FAILURE(openGroupDialog());
     key("Return", 500ms);
     ASSERT_TRUE(waitFor([&] { return count(simLog(), "\tXA255") == 2; }, 5s)) << simLog();
     EXPECT_EQ(count(simLog(), "\tXA"), 2u) << simLog();

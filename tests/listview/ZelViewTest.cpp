@@ -2,6 +2,8 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <new>
 
 #include "tests/listview/ListViewFixture.h"
 #include "tests/support/PumpUntil.h"
@@ -231,6 +233,40 @@ TEST_F(ZelView, ARefillFromInsideAFillRunsAfterIt) {
     EXPECT_EQ(view->itemCount(), 2);
     QCoreApplication::processEvents();
     EXPECT_EQ(fills, 2);
+}
+
+// Refills that timers start (each reply of the receiver, a put-off refill)
+// have nothing above them that catches: memory that runs out in one keeps
+// the rows, says so once however often the timers fire, and again only
+// after a refill got through.
+TEST_F(ZelView, ARefillStartedByATimerThatRunsOutOfMemorySaysSoOnce) {
+    bool fail = false;
+    view->setRowSource(ListMode::LogView, [&](const RowProgress&) {
+        if (fail) {
+            throw std::bad_alloc();
+        }
+        return ListRows(3);
+    });
+    show(ListMode::LogView);
+    ASSERT_EQ(view->itemCount(), 3);
+    prompts.clear();
+
+    fail = true;
+    for (int i = 0; i < 3; ++i) {
+        QTimer::singleShot(0, view.get(), [this] { view->refill(); });
+    }
+    QTest::qWait(50);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].text, "Not enough memory for Log-entries.");
+    EXPECT_EQ(view->itemCount(), 3);
+
+    fail = false;
+    QTimer::singleShot(0, view.get(), [this] { view->refill(); });
+    QTest::qWait(50);
+    fail = true;
+    QTimer::singleShot(0, view.get(), [this] { view->refill(); });
+    QTest::qWait(50);
+    EXPECT_EQ(prompts.size(), 2u);
 }
 
 TEST_F(ZelView, DatabaseShowsAtMostFifteenThousandRows) {

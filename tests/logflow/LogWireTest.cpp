@@ -31,11 +31,12 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// Two transmissions on channels of scan group 0, after the read-out.
+// Two transmissions on channels of scan group 0, timed from the start of
+// the memory scan (the simulator's --scenario-from MS).
 constexpr const char* kBand =
     "# start_ms frequency_hz level duration_ms\n"
-    "14000  145612500 120 5000\n"
-    "26000  446006250 150 5000\n";
+    "1000   145612500 120 5000\n"
+    "10000  446006250 150 5000\n";
 
 class LogWireTest : public ::testing::Test {
 protected:
@@ -46,7 +47,7 @@ protected:
         // No sound card here: ALSA's null devices, whatever the caller has.
         ::setenv("MRQSND_CAPTURE_DEVICE", "null", 1);
         ::setenv("MRQSND_PLAYBACK_DEVICE", "null", 1);
-        ASSERT_TRUE(run.startSimulator({"--scenario", dir + "/band.txt"}));
+        ASSERT_TRUE(run.startSimulator({"--scenario", dir + "/band.txt", "--scenario-from", "MS"}));
         frame = &run.makeFrame();
         frame->settings().saveOnExit = false;
         frame->settings().logAudio = true;
@@ -142,9 +143,9 @@ class LogFullDiskWireTest : public LogWireTest {
 protected:
     std::string band() const override {
         return "# start_ms frequency_hz level duration_ms\n"
-               "14000  145612500 120 5000\n"
-               "26000  446006250 150 5000\n"
-               "38000  145612500 130 5000\n";
+               "1000   145612500 120 5000\n"
+               "10000  446006250 150 5000\n"
+               "21000  145612500 130 5000\n";
     }
 };
 

@@ -1,6 +1,6 @@
 // Memory that runs out in a menu command: File Open of a log too large for
-// the memory left says so with the log's own text, and the program goes on.
-#include <QFileDialog>
+// the memory left says so with the log's own text, and the program goes on;
+// the next open, with memory enough, opens its log whole.
 #include <QMessageBox>
 
 #include "FrameFixture.h"
@@ -19,24 +19,25 @@ protected:
             prompts.push_back(p);
             return true;
         });
+        // The file dialog answers with the file the test chose.
+        LogFileDialogs dialogs;
+        dialogs.open = [this](QWidget*, const QString&) { return std::optional(chosen); };
+        dialogs.chooseNew = dialogs.open;
+        frame->setLogFileDialogs(dialogs);
     }
     void TearDown() override {
         setPromptHook({});
         FrameTest::TearDown();
     }
 
-    // File > Open with `path` chosen in its file dialog; a message box that
-    // comes up is recorded and closed.
+    // File > Open with `path` chosen; a message box that comes up is
+    // recorded and closed.
     void openLog(const QString& path) {
+        chosen = path;
         QTimer answer;
         answer.setInterval(20);
         QObject::connect(&answer, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-                dialog->selectFile(path);
-                // Queued: a box the dialog opens itself is answered here too.
-                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 prompts.push_back(Prompt{box->text(), box->windowTitle()});
                 box->reject();
             }
@@ -58,7 +59,18 @@ protected:
         writeText(path.toStdString(), text);
         return path;
     }
+    void expectSmallLogOpens() {
+        prompts.clear();
+        openLog(writeLog(QStringLiteral("small.log"), 3));
+        for (const Prompt& p : prompts) {
+            ADD_FAILURE() << "box: " << p.caption.toStdString() << ": " << p.text.toStdString();
+        }
+        EXPECT_TRUE(frame->windowTitle().contains(QStringLiteral("small.log")))
+            << frame->windowTitle().toStdString();
+        EXPECT_EQ(frame->document().entryCount(), 3u);
+    }
 
+    QString chosen;
     std::vector<Prompt> prompts;
 };
 
@@ -73,6 +85,24 @@ TEST_F(FrameMemoryTest, FileOpenOfALogTooLargeForTheMemorySaysSoAndTheProgramGoe
     EXPECT_EQ(prompts.back().caption, "Error");
     EXPECT_FALSE(frame->hasShutDown());
     EXPECT_TRUE(frame->action(CommandId::FileOpen)->isEnabled());
+    expectSmallLogOpens();
+}
+
+// The file is read, but the document finds no room for its entries: it says
+// so, and that verdict belongs to that document only; the next open tries
+// again and, with memory enough, holds its entries.
+TEST_F(FrameMemoryTest, ALogWithoutRoomForItsEntriesDoesNotStopTheNextOpen) {
+    const QString small = writeLog(QStringLiteral("first.log"), 3);
+    {
+        // The reader's buffer and three entries fit below this; the
+        // document's room for a thousand entries does not.
+        const AllocationFailure failure(128 * 1024);
+        openLog(small);
+    }
+    ASSERT_FALSE(prompts.empty());
+    EXPECT_EQ(prompts.back().text, "No more memory for Log-entries.");
+    EXPECT_EQ(frame->document().entryCount(), 0u);
+    expectSmallLogOpens();
 }
 
 }  // namespace

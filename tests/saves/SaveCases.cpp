@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "database/CsvFile.h"
 #include "database/DbSlotConfig.h"
@@ -10,10 +11,10 @@
 #include "model/CsvBank.h"
 #include "model/MemoryFile.h"
 #include "model/Records.h"
-#include "ui/SweepFile.h"
 #include "settings/AtomicFile.h"
 #include "settings/KorvSettings.h"
 #include "settings/SettingsFolder.h"
+#include "ui/SweepFile.h"
 
 namespace korvex::test {
 
@@ -138,27 +139,29 @@ std::vector<SaveCase> allSaves() {
                                         extraSection(large, "kept"));
                      },
                      [](const fs::path& folder, bool) {
-                         KorvSettings settings = loadSettings(folder / "Korv.ini");
-                         settings.comPortDevice = "/dev/ttyUSB7";
-                         settings.offOnExit = !settings.offOnExit;
-                         return saveSettings(folder / "Korv.ini", settings, {40, 50, 900, 700});
+                         return [folder] {
+                             KorvSettings settings = loadSettings(folder / "Korv.ini");
+                             settings.comPortDevice = "/dev/ttyUSB7";
+                             settings.offOnExit = !settings.offOnExit;
+                             return saveSettings(folder / "Korv.ini", settings, {40, 50, 900, 700});
+                         };
                      }});
 
-    cases.push_back({"DatabaseSetup",
-                     {"dbconf.ini"},
-                     [](const fs::path& folder, bool large) {
-                         writePlain(folder / "dbconf.ini",
-                                    db::defaultDbConf() + extraSection(large, "kept"));
-                     },
-                     [](const fs::path& folder, bool) {
-                         db::DbSlotConfig config;
-                         config.slot = 2;
-                         config.file = "/srv/tables/stations.dbf";
-                         config.type = "dBASE III;";
-                         config.fields[0] = "FREQ";
-                         config.readOnly = false;
-                         return db::writeSlotSetup(folder / "dbconf.ini", config);
-                     }});
+    cases.push_back(
+        {"DatabaseSetup",
+         {"dbconf.ini"},
+         [](const fs::path& folder, bool large) {
+             writePlain(folder / "dbconf.ini", db::defaultDbConf() + extraSection(large, "kept"));
+         },
+         [](const fs::path& folder, bool) {
+             db::DbSlotConfig config;
+             config.slot = 2;
+             config.file = "/srv/tables/stations.dbf";
+             config.type = "dBASE III;";
+             config.fields[0] = "FREQ";
+             config.readOnly = false;
+             return [folder, config] { return db::writeSlotSetup(folder / "dbconf.ini", config); };
+         }});
 
     cases.push_back({"MemoryFile",
                      {"bank.mem"},
@@ -167,9 +170,10 @@ std::vector<SaveCase> allSaves() {
                                     memfile::fileText(channels(large, "145.50000"), "Old"));
                      },
                      [](const fs::path& folder, bool large) {
-                         return writeFileAtomically(
-                             folder / "bank.mem",
-                             memfile::fileText(channels(large, "433.92500"), "New"));
+                         return [folder,
+                                 text = memfile::fileText(channels(large, "433.92500"), "New")] {
+                             return writeFileAtomically(folder / "bank.mem", text);
+                         };
                      }});
 
     cases.push_back({"CsvExport",
@@ -179,8 +183,9 @@ std::vector<SaveCase> allSaves() {
                                     csv::exportBank(channels(large, "145.50000")));
                      },
                      [](const fs::path& folder, bool large) {
-                         return writeFileAtomically(folder / "bank.csv",
-                                                    csv::exportBank(channels(large, "433.92500")));
+                         return [folder, text = csv::exportBank(channels(large, "433.92500"))] {
+                             return writeFileAtomically(folder / "bank.csv", text);
+                         };
                      }});
 
     // A backup is a new file in its own folder: before it, nothing.
@@ -189,8 +194,10 @@ std::vector<SaveCase> allSaves() {
          {fs::path("backups") / "bank-A-20261209-151830-000.mem"},
          [](const fs::path& folder, bool) { fs::create_directories(folder / "backups"); },
          [](const fs::path& folder, bool large) {
-             return writeFileAtomically(folder / "backups" / "bank-A-20261209-151830-000.mem",
-                                        memfile::fileText(channels(large, "433.92500"), "Backup"));
+             return [folder, text = memfile::fileText(channels(large, "433.92500"), "Backup")] {
+                 return writeFileAtomically(folder / "backups" / "bank-A-20261209-151830-000.mem",
+                                            text);
+             };
          }});
 
     cases.push_back({"SweepPair",
@@ -202,8 +209,10 @@ std::vector<SaveCase> allSaves() {
                      },
                      [](const fs::path& folder, bool large) {
                          const std::string csv = sweepText(large, 90);
-                         return writeSweepPair(folder / "sweep.csv", csv, folder / "sweep.png",
-                                               pictureFor(csv, large));
+                         return [folder, csv, png = pictureFor(csv, large)] {
+                             return writeSweepPair(folder / "sweep.csv", csv, folder / "sweep.png",
+                                                   png);
+                         };
                      }});
 
     cases.push_back({"LogRewrite",
@@ -212,8 +221,8 @@ std::vector<SaveCase> allSaves() {
                          writePlain(folder / "monitor.log", logText(large, "145.50000"));
                      },
                      [](const fs::path& folder, bool large) {
-                         CZelDoc doc;
-                         doc.resetLog();
+                         auto doc = std::make_shared<CZelDoc>();
+                         doc->resetLog();
                          const int count = large ? 60000 : 3;
                          for (int i = 0; i < count; ++i) {
                              LogEntry entry;
@@ -222,9 +231,9 @@ std::vector<SaveCase> allSaves() {
                              entry.duration = "00:00:07";
                              entry.frequency = "433.92500";
                              entry.level = "060";
-                             doc.appendEntry(entry);
+                             doc->appendEntry(entry);
                          }
-                         return doc.writeLogFile(folder / "monitor.log");
+                         return [folder, doc] { return doc->writeLogFile(folder / "monitor.log"); };
                      }});
 
     cases.push_back({"CsvTableAppend",
@@ -233,9 +242,11 @@ std::vector<SaveCase> allSaves() {
                          writePlain(folder / "stations.csv", tableText(large));
                      },
                      [](const fs::path& folder, bool) {
-                         return !db::appendCsvRecord(folder / "stations.csv", {"FREQ", "NAME"},
-                                                     {"999", "added"})
-                                     .has_value();
+                         return [folder] {
+                             return !db::appendCsvRecord(folder / "stations.csv", {"FREQ", "NAME"},
+                                                         {"999", "added"})
+                                         .has_value();
+                         };
                      }});
     return cases;
 }

@@ -20,8 +20,14 @@ struct SaveCase {
     // Writes the files as they are before the save; `large` makes the save
     // long enough to be killed at many points.
     std::function<void(const std::filesystem::path& folder, bool large)> setUp;
-    // Performs the save; true when it reports success.
-    std::function<bool(const std::filesystem::path& folder, bool large)> save;
+    // Builds what the save writes (as the program has it in memory before
+    // the command) and returns the save itself: true when it reports success.
+    std::function<std::function<bool()>(const std::filesystem::path& folder, bool large)> prepare;
+
+    // Prepares and performs the save.
+    bool save(const std::filesystem::path& folder, bool large) const {
+        return prepare(folder, large)();
+    }
 };
 
 std::vector<SaveCase> allSaves();

@@ -1,7 +1,10 @@
 // Each save killed with SIGKILL at many moments from the start of the child
 // that performs it to past its end: the target is always the old file or the
 // new one, whole, and what a kill leaves behind is only a temporary file of
-// the writer, which the next save removes.
+// the writer, which the next save removes. What the save writes is built
+// before the child starts, as the program holds it before the command, so
+// the kills fall on the writing itself: opening the temporary file, the
+// writes, the syncs, the renames.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -11,12 +14,13 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 
+#include "settings/AtomicFile.h"
 #include "tests/saves/SaveCases.h"
 #include "ui/SweepFile.h"
-#include "settings/AtomicFile.h"
 
 namespace korvex::test {
 namespace {
@@ -38,13 +42,18 @@ protected:
         fs::remove_all(m_root, ec);
     }
 
-    // A fresh folder with the files as they are before the save.
+    // A fresh folder with the files as they are before the save: made once,
+    // then copied.
     fs::path freshFolder(const std::string& name) {
+        const fs::path original = m_root / "original";
+        if (!fs::exists(original)) {
+            fs::create_directories(original);
+            GetParam().setUp(original, true);
+        }
         const fs::path folder = m_root / name;
         std::error_code ec;
         fs::remove_all(folder, ec);
-        fs::create_directories(folder);
-        GetParam().setUp(folder, true);
+        fs::copy(original, folder, fs::copy_options::recursive);
         return folder;
     }
 
@@ -56,12 +65,12 @@ protected:
         return bytes;
     }
 
-    // Starts the save in a child; kills it after `delay` unless negative.
-    // Returns the child's wait status.
-    int runChild(const fs::path& folder, std::chrono::nanoseconds delay) const {
+    // Starts the prepared save in a child; kills it after `delay` unless
+    // negative. Returns the child's wait status.
+    static int runChild(const std::function<bool()>& save, std::chrono::nanoseconds delay) {
         const pid_t child = ::fork();
         if (child == 0) {
-            ::_exit(GetParam().save(folder, true) ? 0 : 1);
+            ::_exit(save() ? 0 : 1);
         }
         if (delay.count() >= 0) {
             const timespec pause{static_cast<time_t>(delay.count() / 1000000000),
@@ -84,11 +93,12 @@ TEST_P(SaveKillTest, KilledAnywhereLeavesTheOldOrTheNewFileAndNoTemporaryFile) {
     // the child that performs it takes.
     const fs::path reference = freshFolder("reference");
     const auto before = contents(reference);
+    const auto saveReference = save.prepare(reference, true);
     Clock::duration longest{};
     for (int i = 0; i < 3; ++i) {
         freshFolder("reference");
         const auto start = Clock::now();
-        const int status = runChild(reference, std::chrono::nanoseconds(-1));
+        const int status = runChild(saveReference, std::chrono::nanoseconds(-1));
         longest = std::max(longest, Clock::now() - start);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << save.name;
     }
@@ -98,6 +108,7 @@ TEST_P(SaveKillTest, KilledAnywhereLeavesTheOldOrTheNewFileAndNoTemporaryFile) {
         ASSERT_NE(before[i], after[i]) << save.targets[i];
     }
 
+    const auto saveRun = save.prepare(m_root / "run", true);
     std::mt19937 random(12345);
     std::map<std::string, int> outcomes;
     for (int kill = 0; kill < kKills; ++kill) {
@@ -107,7 +118,7 @@ TEST_P(SaveKillTest, KilledAnywhereLeavesTheOldOrTheNewFileAndNoTemporaryFile) {
         const double share = (kill + std::uniform_real_distribution<>(0, 1)(random)) / kKills;
         const auto delay =
             std::chrono::duration_cast<std::chrono::nanoseconds>(longest * 1.25 * share);
-        runChild(folder, delay);
+        runChild(saveRun, delay);
 
         const auto now = contents(folder);
         std::string outcome;
@@ -148,7 +159,7 @@ TEST_P(SaveKillTest, KilledAnywhereLeavesTheOldOrTheNewFileAndNoTemporaryFile) {
         }
         if (left > 0) {
             ++outcomes["temporary file left"];
-            const int status = runChild(folder, std::chrono::nanoseconds(-1));
+            const int status = runChild(saveRun, std::chrono::nanoseconds(-1));
             ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
             for (const fs::path& target : save.targets) {
                 EXPECT_TRUE(tempFilesIn((folder / target).parent_path()).empty()) << save.name;

@@ -5,9 +5,9 @@
 #include <climits>
 #include <string>
 
-#include "tests/settings/TempFolder.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsFolder.h"
+#include "tests/settings/TempFolder.h"
 
 namespace korvex {
 namespace {
@@ -316,6 +316,25 @@ TEST_F(KorvSettingsTest, TurningSaveOnExitOffWritesOnlyThatKey) {
     ASSERT_TRUE(toggleSaveOnExit(m_file, s));
     EXPECT_TRUE(s.saveOnExit);
     EXPECT_EQ(fileText(), expected);
+}
+
+// A save has nothing to write into a missing file (it never creates keys),
+// which is no failure while the folder is there; with the folder gone the
+// settings cannot be kept, and the save and the toggle say so.
+TEST_F(KorvSettingsTest, SavingIntoARemovedFolderFails) {
+    KorvSettings s = loadFrom(std::string(kComplete));
+    std::filesystem::remove(m_file);
+    EXPECT_TRUE(saveSettings(m_file, s, s.window));
+    EXPECT_TRUE(toggleSaveOnExit(m_file, s));
+    s.saveOnExit = true;
+
+    const std::filesystem::path gone = m_folder.file("gone") / "Korv.ini";
+    std::filesystem::create_directories(gone.parent_path());
+    writeBytes(gone, kComplete);
+    std::filesystem::remove_all(gone.parent_path());
+    EXPECT_FALSE(saveSettings(gone, s, s.window));
+    EXPECT_FALSE(toggleSaveOnExit(gone, s));
+    EXPECT_FALSE(std::filesystem::exists(gone.parent_path()));
 }
 
 }  // namespace

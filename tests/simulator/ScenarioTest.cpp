@@ -196,6 +196,24 @@ TEST(ScriptedScenario, TwoTransmissionsOnTwoChannelsGiveTwoPairs) {
     EXPECT_LE(reports[3].ms, 11'100);
 }
 
+// Held transmissions are silent until started; their times then count from
+// that moment, as the simulator's --scenario-from does at the chosen command.
+TEST(ScriptedScenario, HeldTransmissionsCountFromTheirStart) {
+    SignalField field(script({{1000, 145'612'500, 120, 2000}}));
+    field.holdTransmissions();
+    Ar8600 rx({}, sampleState(), field);
+    rx.feed("LC1\rMS\r");
+    EXPECT_TRUE(runUntil(rx, 5000).empty()) << "silent while held";
+    rx.startTransmissions();
+    const auto reports = runUntil(rx, 9000);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].line, "LC120 VA RF0145612500");
+    EXPECT_GE(reports[0].ms, 6000);
+    EXPECT_FALSE(reports[1].open());
+    EXPECT_GE(reports[1].ms, 8000);
+    EXPECT_LE(reports[1].ms, 8100);
+}
+
 TEST(ScriptedScenario, LevelReportsRestartOnlyAfterTheyWereOff) {
     Ar8600 rx({}, sampleState(), SignalField(script({{0, 145'500'000, 200, 60'000}})));
     rx.feed("LC1\rMS\r");
