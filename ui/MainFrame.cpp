@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "link/ResponseParser.h"
+#include "link/qt/QtSendTimer.h"
 #include "link/qt/QtSerialPort.h"
 #include "log/LogActions.h"
 #include "log/LogControl.h"
@@ -37,6 +38,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     : QMainWindow(parent),
       m_options(options),
       m_cycle(m_rx, m_poll, *this),
+      m_sendTimer(std::make_unique<QtSendTimer>(m_cycle)),
       m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, *this)),
       m_sweep(std::make_unique<CBandscopeSweep>(m_doc, m_rx, m_poll.commandQueue, *this)),
       m_opener(std::make_shared<DesktopFileOpener>()) {
@@ -218,9 +220,12 @@ void CMainFrame::setRecordingProbe(std::function<bool()> probe) {
 
 void CMainFrame::openSerialSettings() {
     CSerialSettingsDialog dialog(m_port->settings(), this);
+    dialog.setFastLink(m_settings.replyPacing);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
+    m_settings.replyPacing = dialog.fastLink();
+    applyPacing();
     const SerialSettings chosen = dialog.chosenSettings();
     m_settings.comPortNum = chosen.portNumber;
     m_settings.comPortSettings = chosen.settings;
@@ -363,6 +368,8 @@ void CMainFrame::shutdown() {
     emit shutdownStarted();
     m_timer.stop();
     m_idleTimer.stop();
+    // Nothing more leaves between ticks: only the last command below.
+    m_cycle.setPacing(Pacing::Tick);
     stopRigctl();
     // Recording and playback end first, so their files are complete.
     m_sound->stopRec();

@@ -21,10 +21,10 @@
 #include "log/SoundControl.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "ui/BandscopeSweep.h"
 #include "ui/CommandTable.h"
 #include "ui/FrameHooks.h"
-#include "settings/KorvSettings.h"
 
 class QAction;
 class QLabel;
@@ -45,6 +45,7 @@ class CViewArea;
 class CZelScopeView;
 class CZelView;
 class FileOpener;
+class QtSendTimer;
 class QtSerialPort;
 class ResponseParser;
 
@@ -266,6 +267,8 @@ private:
 
     void loadSettings();
     void applySettings();
+    // The link's pacing and gap from the settings.
+    void applyPacing();
     SerialSettings serialSettingsFromIni() const;
     void storeRuntimeSettings();
     WindowPlacement placement() const;
@@ -318,6 +321,8 @@ private:
     LogFileDialogs m_logFileDialogs;
     PollFields m_poll;
     PollCycle m_cycle;
+    // Reply pacing's one-shot send timer; goes before the cycle it calls.
+    std::unique_ptr<QtSendTimer> m_sendTimer;
     std::unique_ptr<ResponseParser> m_parser;
     std::unique_ptr<CBandscopeSweep> m_sweep;
     QtSerialPort* m_port = nullptr;

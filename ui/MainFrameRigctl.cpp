@@ -22,6 +22,8 @@ void CMainFrame::createRigctl() {
     m_cycle.setCommandObserver([this](const std::string& command, bool answered) {
         m_rigctl->commandFinished(command, answered);
     });
+    // A client's command goes out as soon as the link's pacing lets it.
+    connect(m_rigctl, &CRigctlListener::commandsQueued, this, [this] { m_cycle.commandsQueued(); });
 
     m_rigctlPane = new QLabel(statusBar());
     m_rigctlPane->setObjectName(QStringLiteral("rigctlPane"));

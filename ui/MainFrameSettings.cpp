@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <optional>
 
+#include "settings/IniFile.h"
+#include "settings/SettingsFolder.h"
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
 #include "ui/dialogs/Prompt.h"
-#include "settings/IniFile.h"
-#include "settings/SettingsFolder.h"
 
 namespace korvex {
 
@@ -66,7 +66,12 @@ void CMainFrame::applySettings() {
     m_toolBar->setVisible(m_settings.toolbarShown);
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
+    applyPacing();
     updateCommandStates();
+}
+
+void CMainFrame::applyPacing() {
+    m_cycle.setPacing(m_settings.replyPacing ? Pacing::Reply : Pacing::Tick, m_settings.linkGapMs);
 }
 
 SerialSettings CMainFrame::serialSettingsFromIni() const {
