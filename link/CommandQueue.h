@@ -57,6 +57,16 @@ public:
             }
         }
     }
+    // Removes the commands from the front when the queue begins with them;
+    // false, and the queue as it was, when it does not.
+    bool removeFront(std::string_view commands) {
+        std::lock_guard lock(m_mutex);
+        if (commands.empty() || !std::string_view(m_text).starts_with(commands)) {
+            return false;
+        }
+        m_text.erase(0, commands.size());
+        return true;
+    }
     // Cuts the first command, its CR included, off the front. Without a CR
     // in the queue it returns nothing and leaves the queue as it is.
     std::optional<std::string> takeFirst() {

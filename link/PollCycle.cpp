@@ -1,5 +1,9 @@
 #include "link/PollCycle.h"
 
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
 #include "link/Commands.h"
 #include "link/SerialPort.h"
 #include "link/Trace.h"
@@ -24,10 +28,85 @@ bool givesUpSilently(std::string_view command) {
     return contains(command, "MW") || contains(command, "QP");
 }
 
+// Reply lines that make the whole answer to a command; paged replies keep
+// the link waiting by themselves. The bank sizes come as ten lines, the
+// first of which already answers the query.
+int replyLinesOf(std::string_view command) {
+    return command == "TB\r" ? 10 : 0;
+}
+
 }  // namespace
 
 PollCycle::PollCycle(CReceiver& rx, PollFields& fields, LinkHost& host)
     : m_rx(rx), m_fields(fields), m_host(host) {}
+
+void PollCycle::setPacing(Pacing pacing, int gapMs) {
+    m_pacing = pacing;
+    m_gapMs = gapMs >= 0 && gapMs <= kMaxGapMs ? gapMs : kDefaultGapMs;
+    m_nextSendAt.reset();
+}
+
+std::int64_t PollCycle::now() const {
+    if (m_clock) {
+        return m_clock();
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void PollCycle::scheduleSend(std::int64_t at) {
+    m_nextSendAt = at;
+    if (m_scheduler) {
+        m_scheduler(static_cast<int>(std::max<std::int64_t>(at - now(), 0)));
+    }
+}
+
+void PollCycle::replyComplete() {
+    // The tick that would have refreshed the window from a query's answer
+    // is not waited for: the next tick shows it, once however many replies
+    // came in between.
+    if (m_rx.linkState == LinkState::Data) {
+        m_fields.displayRefreshWanted = true;
+        m_fields.unaskedDataTicks = 0;
+        m_rx.linkState = LinkState::Idle;
+    }
+    if (m_rx.linkState != LinkState::Idle) {
+        return;
+    }
+    m_sendNotBefore = now() + m_gapMs;
+    if (!m_fields.commandQueue.empty()) {
+        scheduleSend(m_sendNotBefore);
+    }
+}
+
+bool PollCycle::replyPacedSendPossible() const {
+    return m_pacing == Pacing::Reply && m_rx.linkState == LinkState::Idle && !m_replyOpen &&
+           !m_fields.commandQueue.empty();
+}
+
+void PollCycle::commandsQueued() {
+    if (replyPacedSendPossible()) {
+        scheduleSend(std::max(m_sendNotBefore, now()));
+    }
+}
+
+bool PollCycle::sendIfDue() {
+    m_nextSendAt.reset();
+    if (!replyPacedSendPossible()) {
+        return false;
+    }
+    if (const std::int64_t at = now(); at < m_sendNotBefore) {
+        scheduleSend(m_sendNotBefore);
+        return false;
+    }
+    m_fields.waitTicks = 0;
+    if (!sendNext()) {
+        return false;
+    }
+    m_sentBetweenTicks = true;
+    return true;
+}
 
 void PollCycle::queueInitialReadout() {
     m_fields.commandQueue.append(cmd::initialReadout());
@@ -43,6 +122,12 @@ void PollCycle::tick() {
         --m_fields.refreshDelay;
     }
     const LinkState state = m_rx.linkState;
+    const bool sentBetweenTicks = std::exchange(m_sentBetweenTicks, false);
+    // The rest of a reply of several lines that never comes holds the next
+    // command back for a second at most.
+    if (m_replyOpen && state != LinkState::Wait && ++m_openReplyTicks > kMaxUnaskedDataTicks) {
+        m_replyOpen = false;
+    }
     // Level reports may come faster than the ticks; they are shown at most
     // once a tick and never take the tick's turn to send or to wait.
     if (m_fields.displayRefreshWanted) {
@@ -72,7 +157,13 @@ void PollCycle::tick() {
                 }
                 break;
             case LinkState::Wait:
-                tickWait();
+                if (!sentBetweenTicks) {
+                    tickWait();
+                }
+                // Given up, retried or failed: no reply is awaited any more.
+                if (m_rx.linkState != LinkState::Wait) {
+                    m_replyOpen = false;
+                }
                 break;
             case LinkState::Err:
                 tickError();
@@ -155,7 +246,10 @@ void PollCycle::tickIdle() {
         m_fields.refreshPending = false;
         m_fields.commandQueue.append(cmd::statusRefreshWithFlags(m_rx));
     }
-    if (!m_fields.commandQueue.empty()) {
+    // Under reply pacing the rest of a reply and the gap after it hold the
+    // tick's send too.
+    if (!m_fields.commandQueue.empty() &&
+        (m_pacing == Pacing::Tick || (!m_replyOpen && now() >= m_sendNotBefore))) {
         sendNext();
     }
 }
@@ -198,6 +292,10 @@ bool PollCycle::sendNext() {
     }
     m_port->write(*command);
     m_fields.memoryWrite.sent(*command);
+    m_fields.replyLines = 0;
+    m_outstanding = *command;
+    m_replyOpen = true;
+    m_openReplyTicks = 0;
     if (command->compare(0, 2, "QP") == 0) {
         m_fields.receiverPoweredOff = !m_fields.receiverPoweredOff;
     } else {
@@ -222,6 +320,12 @@ void PollCycle::receive(std::string_view bytes) {
         if (m_observer) {
             m_observer(m_fields.lastCommand, true);
         }
+    }
+    const bool answered = m_rx.linkState == LinkState::Idle || m_rx.linkState == LinkState::Data;
+    if (m_pacing == Pacing::Reply && m_replyOpen && answered &&
+        m_fields.replyLines >= replyLinesOf(m_outstanding)) {
+        m_replyOpen = false;
+        replyComplete();
     }
 }
 

@@ -30,6 +30,9 @@ struct PollFields {
     // outstanding, and how many ticks in a row have found such DATA.
     bool dataUnasked = false;
     int unaskedDataTicks = 0;
+    // Lines of replies (level reports not counted) since the last command
+    // went out.
+    int replyLines = 0;
     std::string logIndicator;
     std::string recIndicator;
     bool offOnExit = false;

@@ -127,6 +127,7 @@ void ResponseParser::receive(std::string_view chunk) {
                 m_rx.squelchEvents.publish(m_rx.vfoFrequency, m_rx.levelText);
             }
             if (reply) {
+                ++m_poll.replyLines;
                 m_emptyLineWhileWaiting = false;  // the reply has set the state
             } else {
                 levelReportSeen = true;

@@ -17,6 +17,34 @@ std::string firstCommand(const std::string& commands) {
     return cr == std::string::npos ? commands : commands.substr(0, cr + 1);
 }
 
+// The commands of a batch, each with its CR.
+std::vector<std::string> splitCommands(const std::string& commands) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (std::size_t cr = commands.find('\r'); cr != std::string::npos;
+         cr = commands.find('\r', from)) {
+        parts.push_back(commands.substr(from, cr + 1 - from));
+        from = cr + 1;
+    }
+    return parts;
+}
+
+std::string joined(const std::vector<std::string>& parts, std::size_t from = 0) {
+    std::string text;
+    for (std::size_t i = from; i < parts.size(); ++i) {
+        text += parts[i];
+    }
+    return text;
+}
+
+// The status reads that follow a set: "RX" and the rest of the status
+// refresh, and the select and pass flags.
+bool isStatusRead(const std::string& command) {
+    static const std::vector<std::string> reads =
+        splitCommands(cmd::statusRefresh() + cmd::selectPassFlagsRead());
+    return std::find(reads.begin(), reads.end(), command) != reads.end();
+}
+
 // Whether the queue already holds a bare status read.
 bool queueHoldsStatusRead(const std::string& queue) {
     for (std::size_t pos = queue.find("RX\r"); pos != std::string::npos;
@@ -401,12 +429,41 @@ bool RigctlServer::startSet(int client, Session& s, const std::string& commands,
         }
         s.lingering.clear();
     }
-    m_queue.append(commands);
+    queueSet(commands);
     m_staleGeneration = m_rx.statusReplies;
     s.wait = Wait::Command;
     s.awaited = firstCommand(commands);
     s.deadline = nowMs + kAnswerTimeoutMs;
     return false;
+}
+
+void RigctlServer::queueSet(const std::string& commands) {
+    const std::vector<std::string> parts = splitCommands(commands);
+    std::size_t firstRead = parts.size();
+    while (firstRead > 1 && isStatusRead(parts[firstRead - 1])) {
+        --firstRead;
+    }
+    // A client that sets again at once (a tracker following Doppler) would
+    // otherwise wait for every status read of the set before; those reads
+    // still run, after this set, so the next read sees both.
+    std::vector<std::string> waiting;
+    for (std::size_t i = 0; i < m_readsBehindSet.size(); ++i) {
+        if (m_queue.removeFront(joined(m_readsBehindSet, i))) {
+            waiting.assign(m_readsBehindSet.begin() + static_cast<std::ptrdiff_t>(i),
+                           m_readsBehindSet.end());
+            break;
+        }
+    }
+    std::vector<std::string> reads(parts.begin() + static_cast<std::ptrdiff_t>(firstRead),
+                                   parts.end());
+    for (const std::string& read : waiting) {
+        if (std::find(reads.begin(), reads.end(), read) == reads.end()) {
+            reads.push_back(read);
+        }
+    }
+    m_queue.append(joined({parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(firstRead)}) +
+                   joined(reads));
+    m_readsBehindSet = std::move(reads);
 }
 
 bool RigctlServer::startRead(int client, Session& s, std::int64_t nowMs) {

@@ -97,6 +97,9 @@ private:
     // Starts the head request: true when it has been answered.
     bool start(int client, Session& s, std::int64_t nowMs);
     bool startSet(int client, Session& s, const std::string& commands, std::int64_t nowMs);
+    // Queues a set's first command and the reads behind it. Reads an earlier
+    // set left waiting at the front of the queue go behind this set, once.
+    void queueSet(const std::string& commands);
     bool startRead(int client, Session& s, std::int64_t nowMs);
     // The answer of a read from the model.
     void answerRead(int client, const Request& r);
@@ -127,6 +130,8 @@ private:
     std::uint64_t m_seenGeneration = 0;
     std::uint64_t m_staleGeneration = 0;  // replies up to this one predate a set
     std::int64_t m_lastStatusMs = 0;
+    // The reads queued behind the last set, each with its CR.
+    std::vector<std::string> m_readsBehindSet;
     bool m_statusSeen = false;
     // A client has locked the mode: mode sets are answered but not made.
     bool m_modeLocked = false;

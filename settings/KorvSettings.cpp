@@ -14,6 +14,9 @@ constexpr std::string_view kRs232 = "RS232";
 constexpr std::string_view kLog = "LOG";
 constexpr std::string_view kAudio = "AUDIO";
 constexpr std::string_view kRigctl = "RIGCTL";
+constexpr std::string_view kLink = "LINK";
+constexpr int kDefaultGapMs = 20;
+constexpr int kMaxGapMs = 1000;
 
 bool isFlagOn(std::string_view value) {
     return !value.empty() && value.front() == '1';
@@ -32,6 +35,18 @@ bool readFlagOrAddOff(IniFile& ini, std::string_view key) {
         return false;
     }
     return isFlagOn(value);
+}
+
+// The gap in milliseconds: a whole number of 0..1000, else the default.
+int gapFromText(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
+        return kDefaultGapMs;
+    }
+    const int gap = settingsNumber(text);
+    return gap <= kMaxGapMs ? gap : kDefaultGapMs;
 }
 
 }  // namespace
@@ -129,6 +144,10 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
         s.rigctlBind = bind;
     }
 
+    // A file without the section keeps the defaults: tick pacing, 20 ms.
+    s.replyPacing = ini.value(kLink, "pacing") == "reply";
+    s.linkGapMs = gapFromText(ini.value(kLink, "gapms"));
+
     ini.close();
     return s;
 }
@@ -176,6 +195,9 @@ bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& s,
     ini.replace(kRigctl, "enabled", flagText(s.rigctlEnabled));
     ini.replace(kRigctl, "port", number(s.rigctlPort));
     ini.replace(kRigctl, "bind", s.rigctlBind);
+
+    ini.replace(kLink, "pacing", s.replyPacing ? "reply" : "tick");
+    ini.replace(kLink, "gapms", number(s.linkGapMs));
 
     return ini.write();
 }

@@ -56,6 +56,10 @@ struct KorvSettings {
     int rigctlPort = 4532;                 // "port", 1..65535
     std::string rigctlBind = "127.0.0.1";  // "bind": the address it listens on
 
+    // LINK: when the next command goes to the receiver
+    bool replyPacing = false;  // "pacing": "reply", or "tick" (the 100 ms poll tick)
+    int linkGapMs = 20;        // "gapms": 0..1000 after a complete reply
+
     bool operator==(const KorvSettings&) const = default;
 };
 

@@ -52,7 +52,11 @@ constexpr std::string_view kDefaultSettings =
     "[RIGCTL]\n"
     "enabled=0\n"
     "port=4532\n"
-    "bind=127.0.0.1\n";
+    "bind=127.0.0.1\n"
+    "\n"
+    "[LINK]\n"
+    "pacing=tick\n"
+    "gapms=20\n";
 
 std::string getEnv(const char* name) {
     const char* value = std::getenv(name);

@@ -1,13 +1,11 @@
 #include "simulator/OutputQueue.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvex::sim {
 
 namespace {
-
-// Pacing lets a few characters go in one write, as a UART's FIFO would.
-constexpr double kBurstBytes = 8;
 
 bool matches(std::string_view command, const std::string& word) {
     return !word.empty() && command.substr(0, word.size()) == word;
@@ -40,9 +38,15 @@ void OutputQueue::addReply(std::string_view command, std::string reply, int64_t 
     }
     Chunk chunk;
     chunk.due = now;
+    if (m_pace) {
+        // The command and its CR were written at once to the pseudo-terminal;
+        // on a real line the receiver has the CR only once they have all gone.
+        chunk.due +=
+            static_cast<int64_t>(std::ceil(static_cast<double>(command.size() + 1) / m_bytesPerMs));
+    }
     for (const auto& [word, ms] : m_faults.late) {
         if (matches(command, word)) {
-            chunk.due = now + std::max(ms, 0);
+            chunk.due += std::max(ms, 0);
         }
     }
     if (m_faults.split && reply.size() >= 2) {
@@ -92,10 +96,6 @@ std::string OutputQueue::garbageBytes() {
 }
 
 std::string_view OutputQueue::writable(int64_t now) {
-    if (m_pace) {
-        m_credit = std::min(m_credit + (now - m_creditAt) * m_bytesPerMs, kBurstBytes);
-        m_creditAt = now;
-    }
     if (m_chunks.empty() || m_chunks.front().due > now) {
         return {};
     }
@@ -111,7 +111,9 @@ std::string_view OutputQueue::writable(int64_t now) {
     }
     size_t count = end - c.written;
     if (m_pace) {
-        count = std::min(count, static_cast<size_t>(std::max(m_credit, 0.0)));
+        const double start = std::max(m_lineFreeAt, static_cast<double>(c.due));
+        const double carried = std::floor((static_cast<double>(now) - start) * m_bytesPerMs);
+        count = std::min(count, static_cast<size_t>(std::max(carried, 0.0)));
     }
     return std::string_view(c.bytes).substr(c.written, count);
 }
@@ -122,10 +124,11 @@ void OutputQueue::consumed(size_t count) {
     }
     Chunk& c = m_chunks.front();
     count = std::min(count, c.bytes.size() - c.written);
-    c.written += count;
-    if (m_pace) {
-        m_credit -= static_cast<double>(count);
+    if (m_pace && count > 0) {
+        const double start = std::max(m_lineFreeAt, static_cast<double>(c.due));
+        m_lineFreeAt = start + static_cast<double>(count) / m_bytesPerMs;
     }
+    c.written += count;
     if (c.written == c.bytes.size()) {
         m_chunks.pop_front();
     }

@@ -2,7 +2,9 @@
 
 // What the serial runner still has to write: replies and reports, each due
 // at a time, with the faults applied and, when pacing is on, no faster than
-// the line carries them (11 bits per character at the baud rate).
+// the line carries them (11 bits per character at the baud rate): a reply
+// starts once the command's own characters have arrived, and no character
+// is written before the line has carried the ones ahead of it.
 
 #include <cstdint>
 #include <deque>
@@ -51,8 +53,8 @@ private:
     std::deque<Chunk> m_chunks;
     bool m_pace = false;
     double m_bytesPerMs = 9600.0 / 11000.0;
-    double m_credit = 0;
-    int64_t m_creditAt = 0;
+    // When the line has carried every character written so far.
+    double m_lineFreeAt = 0;
     int m_replies = 0;
     uint32_t m_random = 0x2545F491;
 };

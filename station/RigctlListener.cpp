@@ -8,7 +8,7 @@ namespace korvex {
 
 CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* parent,
                                  std::int64_t idleLimitMs)
-    : QObject(parent), m_server(rx, queue, idleLimitMs) {
+    : QObject(parent), m_queue(queue), m_server(rx, queue, idleLimitMs) {
     m_clock.start();
     m_idleCheck.setInterval(static_cast<int>(std::clamp<std::int64_t>(idleLimitMs / 4, 10, 1000)));
     connect(&m_idleCheck, &QTimer::timeout, this, &CRigctlListener::pump);
@@ -32,6 +32,15 @@ CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* pa
         }
     });
     connect(&m_listener, &QTcpServer::newConnection, this, &CRigctlListener::accept);
+}
+
+template <typename Call>
+void CRigctlListener::queueing(Call call) {
+    const std::string before = m_queue.text();
+    call();
+    if (m_queue.text() != before) {
+        emit commandsQueued();
+    }
 }
 
 CRigctlListener::~CRigctlListener() {
@@ -114,7 +123,10 @@ void CRigctlListener::readFrom(int client) {
         if (n <= 0) {
             return;
         }
-        m_server.receive(client, std::string_view(buffer, static_cast<std::size_t>(n)), nowMs());
+        queueing([&] {
+            m_server.receive(client, std::string_view(buffer, static_cast<std::size_t>(n)),
+                             nowMs());
+        });
     }
 }
 
@@ -130,11 +142,11 @@ void CRigctlListener::dropped(int client) {
 }
 
 void CRigctlListener::commandFinished(const std::string& command, bool answered) {
-    m_server.commandFinished(command, answered, nowMs());
+    queueing([&] { m_server.commandFinished(command, answered, nowMs()); });
 }
 
 void CRigctlListener::pump() {
-    m_server.pump(nowMs());
+    queueing([&] { m_server.pump(nowMs()); });
     // Clients held back may send again now.
     std::vector<int> clients;
     for (const auto& [client, socket] : m_sockets) {

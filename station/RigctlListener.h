@@ -50,13 +50,19 @@ public:
 
 signals:
     void clientCountChanged(int count);
+    // A client's request has put commands into the queue.
+    void commandsQueued();
 
 private:
     void accept();
     void readFrom(int client);
     void dropped(int client);
     std::int64_t nowMs() const { return m_clock.elapsed(); }
+    // Runs a call into the protocol core and says when it queued commands.
+    template <typename Call>
+    void queueing(Call call);
 
+    CommandQueue& m_queue;
     remote::RigctlServer m_server;
     QTcpServer m_listener;
     std::map<int, QTcpSocket*> m_sockets;

@@ -7,6 +7,7 @@
 
 #include "link/Commands.h"
 #include "link/ResponseParser.h"
+#include "link/qt/QtSendTimer.h"
 #include "link/qt/QtSerialPort.h"
 #include "log/LogActions.h"
 #include "log/LogControl.h"
@@ -21,7 +22,8 @@ CStation::CStation(const StationOptions& options, StationHost& host, QObject* pa
       m_options(options),
       m_host(host),
       m_cycle(m_rx, m_poll, *this),
-      m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, static_cast<LinkHost&>(*this))) {
+      m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, static_cast<LinkHost&>(*this))),
+      m_sendTimer(std::make_unique<QtSendTimer>(m_cycle)) {
     createLog();
     createRigctl();
 
@@ -67,12 +69,17 @@ std::string CStation::loadSettings() {
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
     syncAudioSettings();
+    applyPacing();
     // A settings file that is refused (too large, no regular file) reads as
     // empty and is kept as it is.
     if (IniFile check; !check.open(m_settingsPath)) {
         return check.problem();
     }
     return {};
+}
+
+void CStation::applyPacing() {
+    m_cycle.setPacing(m_settings.replyPacing ? Pacing::Reply : Pacing::Tick, m_settings.linkGapMs);
 }
 
 bool CStation::saveSettings(const WindowPlacement& placement) {
@@ -222,6 +229,8 @@ void CStation::shutdown() {
     m_shutDown = true;
     m_timer.stop();
     m_idleTimer.stop();
+    // Nothing more leaves between ticks: only the last command below.
+    m_cycle.setPacing(Pacing::Tick);
     stopRigctl();
     // Recording and playback end first, so their files are complete.
     m_sound->stopRec();

@@ -28,6 +28,7 @@ namespace korvex {
 class CLogActions;
 class CLogControl;
 class CRigctlListener;
+class QtSendTimer;
 class QtSerialPort;
 class ResponseParser;
 
@@ -62,6 +63,8 @@ public:
     // one first when there is none. A file that is refused reads as empty;
     // its problem is returned, else "".
     std::string loadSettings();
+    // The link's pacing (tick or reply) and gap from the settings.
+    void applyPacing();
     KorvSettings& settings() { return m_settings; }
     const std::filesystem::path& settingsPath() const { return m_settingsPath; }
     // Writes the settings with a window placement; false when the file
@@ -203,6 +206,8 @@ private:
     PollFields m_poll;
     PollCycle m_cycle;
     std::unique_ptr<ResponseParser> m_parser;
+    // Reply pacing's one-shot send timer; goes before the cycle it calls.
+    std::unique_ptr<QtSendTimer> m_sendTimer;
     QtSerialPort* m_port = nullptr;
     Trace m_trace;
     QTimer m_timer;

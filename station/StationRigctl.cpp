@@ -19,6 +19,8 @@ void CStation::createRigctl() {
     m_cycle.setCommandObserver([this](const std::string& command, bool answered) {
         m_rigctl->commandFinished(command, answered);
     });
+    // A client's command goes out as soon as the link's pacing lets it.
+    connect(m_rigctl, &CRigctlListener::commandsQueued, this, [this] { m_cycle.commandsQueued(); });
 }
 
 bool CStation::startRigctl(int port, QString* message) {

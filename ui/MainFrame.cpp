@@ -189,9 +189,12 @@ void CMainFrame::setRecordingProbe(std::function<bool()> probe) {
 
 void CMainFrame::openSerialSettings() {
     CSerialSettingsDialog dialog(m_station->serialPort().settings(), this);
+    dialog.setFastLink(m_settings.replyPacing);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
+    m_settings.replyPacing = dialog.fastLink();
+    m_station->applyPacing();
     const SerialSettings chosen = dialog.chosenSettings();
     m_settings.comPortNum = chosen.portNumber;
     m_settings.comPortSettings = chosen.settings;

@@ -59,6 +59,7 @@ void CMainFrame::applySettings() {
     m_toolBar->setVisible(m_settings.toolbarShown);
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
+    m_station->applyPacing();
     updateCommandStates();
 }
 

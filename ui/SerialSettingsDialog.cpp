@@ -1,6 +1,7 @@
 #include "ui/SerialSettingsDialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -78,6 +79,11 @@ CSerialSettingsDialog::CSerialSettingsDialog(const SerialSettings& current, QWid
     auto* deviceRow = new QFormLayout;
     deviceRow->addRow(QStringLiteral("&Device"), m_device);
 
+    m_fastLink = new QCheckBox(
+        QStringLiteral("&Fast link: send the next command as soon as the receiver has answered"),
+        this);
+    m_fastLink->setObjectName(QStringLiteral("fastLink"));
+
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("Ok"), QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
@@ -87,7 +93,16 @@ CSerialSettingsDialog::CSerialSettingsDialog(const SerialSettings& current, QWid
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
     layout->addLayout(deviceRow);
+    layout->addWidget(m_fastLink);
     layout->addWidget(buttons);
+}
+
+void CSerialSettingsDialog::setFastLink(bool on) {
+    m_fastLink->setChecked(on);
+}
+
+bool CSerialSettingsDialog::fastLink() const {
+    return m_fastLink->isChecked();
 }
 
 SerialSettings CSerialSettingsDialog::chosenSettings() const {

@@ -5,6 +5,7 @@
 
 #include "link/SerialPort.h"
 
+class QCheckBox;
 class QRadioButton;
 class QComboBox;
 
@@ -26,10 +27,17 @@ public:
     QRadioButton* baudButton(int index) const { return m_bauds[static_cast<std::size_t>(index)]; }
     QComboBox* deviceBox() const { return m_device; }
 
+    // "Fast link": the next command goes out as soon as the receiver has
+    // answered the last one, instead of on the next poll tick.
+    void setFastLink(bool on);
+    bool fastLink() const;
+    QCheckBox* fastLinkBox() const { return m_fastLink; }
+
 private:
     std::array<QRadioButton*, 4> m_ports{};
     std::array<QRadioButton*, 3> m_bauds{};
     QComboBox* m_device = nullptr;
+    QCheckBox* m_fastLink = nullptr;
     int m_initialPort = 1;
 };
 

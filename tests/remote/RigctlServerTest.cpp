@@ -164,6 +164,54 @@ TEST_F(RigctlServerTest, FrequencySetGoesThroughTheFrequencyRuleAndWaitsForTheAc
     EXPECT_EQ(send("f\n"), "");
 }
 
+// A tracker sets again as soon as a set is answered: the new set goes ahead
+// of the status reads still waiting behind the last one, which follow it
+// once, so no set waits for a whole status refresh.
+TEST_F(RigctlServerTest, ASetInARowGoesAheadOfTheReadsOfTheSetBefore) {
+    send("F 145500000\n");
+    queue.takeFirst();  // written to the receiver
+    server.commandFinished("RF0145500000\r", true, now);
+    ASSERT_EQ(take(), "RPRT 0\n");
+    ASSERT_EQ(queue.text(), cmd::statusRefresh());
+
+    send("F 145525000\n");
+    EXPECT_EQ(queue.text(), "RF0145525000\r" + cmd::statusRefresh());
+    queue.takeFirst();
+    server.commandFinished("RF0145525000\r", true, now);
+    ASSERT_EQ(take(), "RPRT 0\n");
+
+    // Two reads already gone: the rest is kept, merged into the mode set's reads.
+    queue.takeFirst();
+    queue.takeFirst();
+    send("M USB 0\n");
+    EXPECT_EQ(queue.text(), "MD3\rRX\rNL\rDB\rSB\rXB\r");
+    queue.takeFirst();
+    server.commandFinished("MD3\r", true, now);
+    take();
+
+    // The next read waits for the status read that follows the sets.
+    EXPECT_EQ(send("f\n"), "");
+    statusReply(145525000, 6);
+    server.pump(now);
+    EXPECT_EQ(take(), "145525000\n");
+
+    // Commands of the window's at the front are left where they are.
+    queue.replace("AF\rRX\rNL\rDB\rSB\rXB\r");
+    EXPECT_EQ(send("F 145550000\n"), "");
+    EXPECT_EQ(queue.text(), "AF\rRX\rNL\rDB\rSB\rXB\rRF0145550000\r" + cmd::statusRefresh());
+    // A set whose first command is followed by another set keeps its order.
+    server.commandFinished("RF0145550000\r", true, now);
+    take();
+    queue.clear();
+    send("V MEM\n");
+    server.commandFinished("LC0\r", true, now);
+    take();
+    queue.takeFirst();  // "LC0"
+    send("F 145575000\n");
+    EXPECT_TRUE(queue.text().starts_with("MR\rRX\r")) << queue.text();
+    EXPECT_NE(queue.text().find("MP\rRF0145575000\r"), std::string::npos) << queue.text();
+}
+
 TEST_F(RigctlServerTest, BadFrequenciesNeverReachTheQueue) {
     for (const char* text : {"F 14a\n", "F -5\n", "F 1e9\n", "F 99999999999\n", "F 99999\n",
                              "F 2040000050\n", "F 145.5.1\n", "F 0x10\n", "F +145500000\n"}) {

@@ -367,5 +367,38 @@ TEST_F(KorvSettingsTest, NetworkControlSectionIsReadAndOnlyReplaced) {
     EXPECT_EQ(fileText().find("RIGCTL"), std::string::npos);
 }
 
+TEST_F(KorvSettingsTest, LinkPacingAndGapAreReadWithTheirLimits) {
+    KorvSettings s = loadFrom("[LINK]\npacing=reply\ngapms=0\n");
+    EXPECT_TRUE(s.replyPacing);
+    EXPECT_EQ(s.linkGapMs, 0);
+    s.replyPacing = false;
+    s.linkGapMs = 1000;
+    ASSERT_TRUE(saveSettings(m_file, s, {}));
+    EXPECT_NE(fileText().find("[LINK]\npacing=tick\ngapms=1000\n"), std::string::npos)
+        << fileText();
+
+    // Anything but "reply" is the tick; a gap outside 0..1000 or not a number is 20 ms.
+    const struct {
+        const char* text;
+        bool reply;
+        int gap;
+    } cases[] = {
+        {"pacing=tick\ngapms=1000\n", false, 1000},
+        {"pacing=Reply\ngapms=1001\n", false, 20},
+        {"pacing=\ngapms=-1\n", false, 20},
+        {"pacing=reply\ngapms=x\n", true, 20},
+        {"gapms=\n", false, 20},
+        {"pacing=reply\ngapms=999\n", true, 999},
+    };
+    for (const auto& c : cases) {
+        s = loadFrom(std::string("[LINK]\n") + c.text);
+        EXPECT_EQ(s.replyPacing, c.reply) << c.text;
+        EXPECT_EQ(s.linkGapMs, c.gap) << c.text;
+    }
+    s = loadFrom("[COMMON]\nposx=1\n");
+    EXPECT_FALSE(s.replyPacing);
+    EXPECT_EQ(s.linkGapMs, 20);
+}
+
 }  // namespace
 }  // namespace korvex

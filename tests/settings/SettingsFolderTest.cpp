@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "tests/settings/TempFolder.h"
 #include "settings/IniFile.h"
 #include "settings/KorvSettings.h"
+#include "tests/settings/TempFolder.h"
 
 namespace korvex {
 namespace {
@@ -132,6 +132,7 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
          {"audio", "tdelay", "tentry", "filepath", "audiotime", "xplayerpath", "usexplayer"}},
         {"AUDIO", {"bitspersample", "samplefreq"}},
         {"RIGCTL", {"enabled", "port", "bind"}},
+        {"LINK", {"pacing", "gapms"}},
     };
     IniFile ini(file);
     std::map<std::string, std::set<std::string>> keys;

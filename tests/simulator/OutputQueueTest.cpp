@@ -106,6 +106,28 @@ TEST(OutputQueue, PacingHoldsTheBaudRate) {
     }
 }
 
+// As on a real line: the reply starts when the command's characters have
+// arrived, and even a short one needs its characters' time.
+TEST(OutputQueue, PacedReplyNeverComesFasterThanTheLineCarriesIt) {
+    OutputQueue q;
+    q.setPacing(true, 9600);
+    q.addReply("AF", "AF1\r\n", 0);  // "AF" + CR: 3.4 ms on the line
+    EXPECT_EQ(drain(q, 0, 4), "");
+    // Five characters take 5.7 ms more: not all there before 9.2 ms.
+    const std::string early = drain(q, 5, 9);
+    EXPECT_LT(early.size(), 5u);
+    EXPECT_EQ(early + drain(q, 10, 12), "AF1\r\n");
+
+    // Back to back, two replies share the line: 200 characters take 229 ms.
+    q.addReply("TB", std::string(100, 'x'), 100);
+    q.addReply("TB", std::string(100, 'y'), 100);
+    const std::size_t by330 = drain(q, 100, 330).size();
+    EXPECT_LT(by330, 200u);
+    EXPECT_GT(by330, 190u);
+    EXPECT_EQ(by330 + drain(q, 331, 340).size(), 200u);
+    EXPECT_TRUE(q.empty());
+}
+
 TEST(OutputQueue, UnpacedOutputGoesAtOnce) {
     OutputQueue q;
     q.addReport(std::string(10'000, 'x'), 0);

@@ -1,0 +1,124 @@
+// End to end: the real window on the simulator's pseudo-terminal paced at
+// 9600 baud, once with the tick and once with the fast link ("[LINK]
+// pacing=reply" in Korv.ini). The read-out, a typed frequency, a bank read
+// and the log's entries from a scenario put the same commands on the wire;
+// the fast link only sends them sooner.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+#include "link/Commands.h"
+#include "link/MemoryCommands.h"
+#include "log/LogControl.h"
+#include "tests/support/FrameOnSimulator.h"
+#include "ui/MainFrame.h"
+
+namespace korvex::test {
+namespace {
+
+// One transmission on a channel of scan group 0, well after the read-out.
+constexpr const char* kBand = "16000  145612500 120 5000\n";
+
+struct Flows {
+    std::vector<std::string> wire;
+    std::int64_t readoutMs = 0;
+    std::int64_t bankMs = 0;
+    std::vector<LogEntry> entries;
+    std::string vfoText;
+    std::size_t bankChannels = 0;
+};
+
+void runFlows(const std::string& pacing, Flows& out) {
+    FrameOnSimulator run{"korvex-pacing"};
+    ASSERT_FALSE(run.dir.empty());
+    std::ofstream(run.dir + "/band.txt") << kBand;
+    std::ofstream(run.dir + "/Korv.ini")
+        << "[RS232]\r\nComPortSettings=9600,N,8,2\r\n[LINK]\r\npacing=" << pacing
+        << "\r\ngapms=20\r\n";
+    // No sound card here: ALSA's null devices, whatever the caller has.
+    ::setenv("MRQSND_CAPTURE_DEVICE", "null", 1);
+    ::setenv("MRQSND_PLAYBACK_DEVICE", "null", 1);
+    ASSERT_TRUE(run.startSimulator({"--pace", "--scenario", run.dir + "/band.txt"}));
+    CMainFrame& frame = run.makeFrame();
+    ASSERT_EQ(frame.settings().replyPacing, pacing == "reply");
+    ASSERT_EQ(frame.pollCycle().pacing(), pacing == "reply" ? Pacing::Reply : Pacing::Tick);
+    frame.settings().logAudio = false;
+    frame.settings().logOpenTime = 1;
+    frame.settings().logCloseTime = 2;
+    const std::string logPath = run.dir + "/air.log";
+    LogFileDialogs dialogs;
+    dialogs.chooseNew = [logPath](QWidget*, const QString&) {
+        return std::optional<QString>(QString::fromStdString(logPath));
+    };
+    dialogs.open = dialogs.chooseNew;
+    frame.setLogFileDialogs(dialogs);
+
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(run.startFrame()) << run.sim.log();
+    out.readoutMs = clock.elapsed();
+
+    // A typed frequency: the panel queues what the frequency rule gives.
+    const CReceiver& rx = frame.receiver();
+    frame.appendCommands(frequencyCommand("145.5", FrequencyUnit::MHz, false));
+    ASSERT_TRUE(run.pump([&] { return run.idle() && rx.tunedHz == 145'500'000; })) << run.sim.log();
+    out.vfoText = rx.vfoAFrequency + "|" + rx.vfoFrequency;
+
+    // Bank A, five pages.
+    clock.restart();
+    frame.appendCommands(cmd::memoryBankReadout(frame.receiver(), frame, 'A'));
+    ASSERT_TRUE(run.pump([&] { return run.idle() && rx.banks[0].size() == 50; })) << run.sim.log();
+    out.bankMs = clock.elapsed();
+    out.bankChannels = rx.banks[0].size();
+
+    // The log over a memory scan that stops on the scenario's transmission.
+    frame.startLog();
+    ASSERT_TRUE(rx.logActive);
+    const std::size_t scanStart = run.sim.mark();
+    frame.appendCommands(cmd::memoryScanStart());
+    ASSERT_TRUE(
+        run.pump([&] { return frame.document().entryCount() == 1; }, std::chrono::seconds(40)))
+        << run.sim.log();
+    // The entry's noise-limiter query (the second "NL" of the scan) has gone
+    // out and been answered.
+    ASSERT_TRUE(run.pump([&] {
+        const auto sent = run.sim.since(scanStart);
+        return std::count(sent.begin(), sent.end(), "NL") >= 2 && run.idle();
+    })) << run.sim.log();
+    frame.stopLog();
+    ASSERT_TRUE(run.pump([&] { return !frame.logControl().threadExists(); }));
+    out.entries = frame.document().entries();
+    out.wire = run.sim.wire();
+}
+
+TEST(PacingWire, TheFastLinkSendsTheSameCommandsSooner) {
+    Flows tick;
+    runFlows("tick", tick);
+    if (HasFatalFailure()) {
+        return;
+    }
+    Flows reply;
+    runFlows("reply", reply);
+    if (HasFatalFailure()) {
+        return;
+    }
+    EXPECT_EQ(reply.wire, tick.wire);
+    EXPECT_EQ(reply.vfoText, tick.vfoText);
+    EXPECT_EQ(reply.bankChannels, 50u);
+    ASSERT_EQ(reply.entries.size(), 1u);
+    ASSERT_EQ(tick.entries.size(), 1u);
+    EXPECT_EQ(reply.entries[0].frequency, "145.612500");
+    EXPECT_EQ(reply.entries[0].frequency, tick.entries[0].frequency);
+    EXPECT_EQ(reply.entries[0].level, tick.entries[0].level);
+    EXPECT_LT(reply.readoutMs, tick.readoutMs);
+    EXPECT_LT(reply.bankMs, tick.bankMs);
+    std::printf("read-out: tick %lld ms, reply %lld ms; bank A: tick %lld ms, reply %lld ms\n",
+                static_cast<long long>(tick.readoutMs), static_cast<long long>(reply.readoutMs),
+                static_cast<long long>(tick.bankMs), static_cast<long long>(reply.bankMs));
+}
+
+}  // namespace
+}  // namespace korvex::test
