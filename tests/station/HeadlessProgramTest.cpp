@@ -136,7 +136,7 @@ TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
     const std::size_t before = sim.mark();
     program.kill(SIGTERM);
     EXPECT_EQ(program.wait(10s), 0) << err();
-    EXPECT_TRUE(sim.sent("EX", before)) << sim.log();
+    EXPECT_TRUE(sim.waitSent("EX", before)) << sim.log();
     EXPECT_EQ(outLines(), 3u) << out();
     EXPECT_EQ(parseLogText(readFile(logPath)), parseLogText(out()));
     EXPECT_NE(err().find("korvex: stopping"), std::string::npos) << err();
