@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 
@@ -45,6 +46,8 @@ int runHeadlessStation(const HeadlessOptions& options) {
         stopping = true;
         host.line("stopping");
         station.shutdown();
+        // The entry the log thread closed on its way out is printed too.
+        QCoreApplication::sendPostedEvents();
         if (station.settings().saveOnExit) {
             station.saveSettings();
         }
@@ -80,7 +83,10 @@ int runHeadlessStation(const HeadlessOptions& options) {
     });
 
     if (!options.logPath.isEmpty()) {
-        const std::string path = QFile::encodeName(options.logPath).toStdString();
+        // Absolute, so the recordings beside it land in its folder whatever
+        // the working folder.
+        const std::string path =
+            QFile::encodeName(QFileInfo(options.logPath).absoluteFilePath()).toStdString();
         if (!station.useLogFile(path) || !station.startLog()) {
             host.line("cannot start the activity log into " + path);
             station.shutdown();

@@ -53,9 +53,12 @@ CStation::CStation(const StationOptions& options, StationHost& host, QObject* pa
 }
 
 CStation::~CStation() {
-    // The log thread uses the queue and the model: it ends before they go.
+    // The log thread and the network control's clients use the queue and
+    // the model: they end before those go.
     m_logControl->shutdown();
     endLog();
+    delete m_rigctl;
+    m_rigctl = nullptr;
 }
 
 std::string CStation::loadSettings() {

@@ -26,11 +26,13 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// Two transmissions on channels of scan group 0, after the read-out.
+// Two transmissions on channels of scan group 0, after the read-out, and a
+// third that is still on the air when the station is stopped.
 constexpr const char* kBand =
     "# start_ms frequency_hz level duration_ms\n"
     "9000   145612500 120 4000\n"
-    "17000  446006250 150 4000\n";
+    "17000  446006250 150 4000\n"
+    "25000  145612500 130 60000\n";
 
 // A TCP port nobody listens on now.
 int freePort() {
@@ -121,10 +123,22 @@ TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
         EXPECT_GT(fs::file_size(dir + "/" + entry.audioFile), 44u);
     }
 
+    // SIGTERM while the third one records: its entry is closed, written and
+    // printed, and the receiver is let go.
+    const auto wavFiles = [&] {
+        std::size_t count = 0;
+        for (const auto& file : fs::directory_iterator(dir)) {
+            count += file.path().extension() == ".wav" ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_TRUE(waitFor([&] { return wavFiles() == 3; }, 30s)) << err() << sim.log();
     const std::size_t before = sim.mark();
     program.kill(SIGTERM);
     EXPECT_EQ(program.wait(10s), 0) << err();
-    EXPECT_TRUE(sim.sent("EX", before)) << sim.log();
+    EXPECT_TRUE(sim.waitSent("EX", before)) << sim.log();
+    EXPECT_EQ(outLines(), 3u) << out();
+    EXPECT_EQ(parseLogText(readFile(logPath)), parseLogText(out()));
     EXPECT_NE(err().find("korvex: stopping"), std::string::npos) << err();
     // Nothing of the window system was asked for.
     EXPECT_EQ(err().find("qt.qpa"), std::string::npos) << err();
