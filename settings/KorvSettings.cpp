@@ -14,6 +14,7 @@ constexpr std::string_view kRs232 = "RS232";
 constexpr std::string_view kLog = "LOG";
 constexpr std::string_view kAudio = "AUDIO";
 constexpr std::string_view kRigctl = "RIGCTL";
+constexpr std::string_view kHttp = "HTTP";
 
 bool isFlagOn(std::string_view value) {
     return !value.empty() && value.front() == '1';
@@ -129,6 +130,26 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
         s.rigctlBind = bind;
     }
 
+    // The web page's section is written with its defaults when the file
+    // lacks it, so that the operator finds every key to edit.
+    if (!ini.hasSection(kHttp) && std::filesystem::exists(iniFile)) {
+        ini.add(kHttp, "enabled", "0");
+        ini.add(kHttp, "port", std::to_string(s.httpPort));
+        ini.add(kHttp, "bind", s.httpBind);
+        ini.add(kHttp, "token", "");
+        ini.add(kHttp, "control", "0");
+        ini.write();
+    }
+    s.httpEnabled = isFlagOn(ini.value(kHttp, "enabled"));
+    if (const int port = settingsNumber(ini.value(kHttp, "port")); port > 0 && port <= 65535) {
+        s.httpPort = port;
+    }
+    if (const std::string bind = ini.value(kHttp, "bind"); !bind.empty()) {
+        s.httpBind = bind;
+    }
+    s.httpToken = ini.value(kHttp, "token");
+    s.httpControl = isFlagOn(ini.value(kHttp, "control"));
+
     ini.close();
     return s;
 }
@@ -177,6 +198,21 @@ bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& s,
     ini.replace(kRigctl, "port", number(s.rigctlPort));
     ini.replace(kRigctl, "bind", s.rigctlBind);
 
+    ini.replace(kHttp, "enabled", flagText(s.httpEnabled));
+    ini.replace(kHttp, "port", number(s.httpPort));
+    ini.replace(kHttp, "bind", s.httpBind);
+    ini.replace(kHttp, "token", s.httpToken);
+    ini.replace(kHttp, "control", flagText(s.httpControl));
+
+    return ini.write();
+}
+
+bool saveHttpToken(const std::filesystem::path& iniFile, std::string_view token) {
+    IniFile ini(iniFile);
+    if (!ini.replace(kHttp, "token", token)) {
+        ini.deleteKey(kHttp, "token");
+        ini.add(kHttp, "token", token);
+    }
     return ini.write();
 }
 

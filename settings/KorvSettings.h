@@ -56,6 +56,13 @@ struct KorvSettings {
     int rigctlPort = 4532;                 // "port", 1..65535
     std::string rigctlBind = "127.0.0.1";  // "bind": the address it listens on
 
+    // HTTP: the station's web page
+    bool httpEnabled = false;            // "enabled"
+    int httpPort = 8600;                 // "port", 1..65535
+    std::string httpBind = "127.0.0.1";  // "bind": the address it listens on
+    std::string httpToken;               // "token": 32 hex digits, made when first needed
+    bool httpControl = false;            // "control": whether the page may tune
+
     bool operator==(const KorvSettings&) const = default;
 };
 
@@ -83,6 +90,10 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile,
 // not used. False when the file could not be written.
 bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& settings,
                   const WindowPlacement& window);
+
+// Writes the web page's access token into the HTTP section (adding the key or
+// the section when missing). False when the file could not be written.
+bool saveHttpToken(const std::filesystem::path& iniFile, std::string_view token);
 
 // Inverts `settings.saveOnExit`. Turning it off writes "saveonexit" = 0 at
 // once, so that the next run does not save on exit; turning it on writes

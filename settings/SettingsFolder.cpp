@@ -52,7 +52,14 @@ constexpr std::string_view kDefaultSettings =
     "[RIGCTL]\n"
     "enabled=0\n"
     "port=4532\n"
-    "bind=127.0.0.1\n";
+    "bind=127.0.0.1\n"
+    "\n"
+    "[HTTP]\n"
+    "enabled=0\n"
+    "port=8600\n"
+    "bind=127.0.0.1\n"
+    "token=\n"
+    "control=0\n";
 
 std::string getEnv(const char* name) {
     const char* value = std::getenv(name);

@@ -5,9 +5,9 @@
 #include <climits>
 #include <string>
 
-#include "tests/settings/TempFolder.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsFolder.h"
+#include "tests/settings/TempFolder.h"
 
 namespace korvex {
 namespace {
@@ -346,6 +346,43 @@ TEST_F(KorvSettingsTest, NetworkControlSectionIsReadAndOnlyReplaced) {
     s.rigctlEnabled = true;
     ASSERT_TRUE(saveSettings(m_file, s, {}));
     EXPECT_EQ(fileText().find("RIGCTL"), std::string::npos);
+}
+
+// The web page's section: read, replaced by a save, added with its defaults
+// to a file that lacks it, and the token saved on its own.
+TEST_F(KorvSettingsTest, WebPageSection) {
+    KorvSettings s =
+        loadFrom("[HTTP]\nenabled=1\nport=8700\nbind=0.0.0.0\ntoken=00ff\ncontrol=1\n");
+    EXPECT_TRUE(s.httpEnabled);
+    EXPECT_EQ(s.httpPort, 8700);
+    EXPECT_EQ(s.httpBind, "0.0.0.0");
+    EXPECT_EQ(s.httpToken, "00ff");
+    EXPECT_TRUE(s.httpControl);
+    s.httpControl = false;
+    s.httpPort = 8601;
+    ASSERT_TRUE(saveSettings(m_file, s, {}));
+    EXPECT_NE(
+        fileText().find("[HTTP]\nenabled=1\nport=8601\nbind=0.0.0.0\ntoken=00ff\ncontrol=0\n"),
+        std::string::npos)
+        << fileText();
+
+    s = loadFrom("[HTTP]\nport=0\nbind=\n");
+    EXPECT_EQ(s.httpPort, 8600);
+    EXPECT_EQ(s.httpBind, "127.0.0.1");
+    EXPECT_FALSE(s.httpEnabled);
+
+    s = loadFrom("[COMMON]\nposx=1\n");
+    EXPECT_EQ(s.httpPort, 8600);
+    EXPECT_EQ(fileText(),
+              "[COMMON]\nposx=1\noffonexit=0\nversion=1410\nkeybopt=0\n\n[HTTP]\nenabled=0\n"
+              "port=8600\nbind=127.0.0.1\ntoken=\ncontrol=0\n")
+        << fileText();
+
+    ASSERT_TRUE(saveHttpToken(m_file, "0123456789abcdef0123456789abcdef"));
+    EXPECT_EQ(loadSettings(m_file, kVersion).httpToken, "0123456789abcdef0123456789abcdef");
+    writeBytes(m_file, "[COMMON]\nposx=1\n");
+    ASSERT_TRUE(saveHttpToken(m_file, "aa"));
+    EXPECT_NE(fileText().find("[HTTP]\ntoken=aa\n"), std::string::npos) << fileText();
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "tests/settings/TempFolder.h"
 #include "settings/IniFile.h"
 #include "settings/KorvSettings.h"
+#include "tests/settings/TempFolder.h"
 
 namespace korvex {
 namespace {
@@ -132,6 +132,7 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
          {"audio", "tdelay", "tentry", "filepath", "audiotime", "xplayerpath", "usexplayer"}},
         {"AUDIO", {"bitspersample", "samplefreq"}},
         {"RIGCTL", {"enabled", "port", "bind"}},
+        {"HTTP", {"enabled", "port", "bind", "token", "control"}},
     };
     IniFile ini(file);
     std::map<std::string, std::set<std::string>> keys;
@@ -160,6 +161,11 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
     EXPECT_FALSE(s.rigctlEnabled);
     EXPECT_EQ(s.rigctlPort, 4532);
     EXPECT_EQ(s.rigctlBind, "127.0.0.1");
+    EXPECT_FALSE(s.httpEnabled);
+    EXPECT_EQ(s.httpPort, 8600);
+    EXPECT_EQ(s.httpBind, "127.0.0.1");
+    EXPECT_EQ(s.httpToken, "");
+    EXPECT_FALSE(s.httpControl);
 }
 
 TEST_F(SettingsFolderTest, ExistingFileIsLeftAlone) {
