@@ -130,16 +130,6 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
         s.rigctlBind = bind;
     }
 
-    // The web page's section is written with its defaults when the file
-    // lacks it, so that the operator finds every key to edit.
-    if (!ini.hasSection(kHttp) && std::filesystem::exists(iniFile)) {
-        ini.add(kHttp, "enabled", "0");
-        ini.add(kHttp, "port", std::to_string(s.httpPort));
-        ini.add(kHttp, "bind", s.httpBind);
-        ini.add(kHttp, "token", "");
-        ini.add(kHttp, "control", "0");
-        ini.write();
-    }
     s.httpEnabled = isFlagOn(ini.value(kHttp, "enabled"));
     if (const int port = settingsNumber(ini.value(kHttp, "port")); port > 0 && port <= 65535) {
         s.httpPort = port;

@@ -64,7 +64,7 @@ std::optional<std::uint64_t> number(std::string_view text) {
 }  // namespace
 
 bool isRecordNowName(std::string_view name) {
-    return name.size() == 21 && name.front() == 'm' && digits(name.substr(1, 6)) &&
+    return name.size() == 18 && name.front() == 'm' && digits(name.substr(1, 6)) &&
            name[7] == '_' && digits(name.substr(8, 6)) && name.substr(14) == ".wav";
 }
 

@@ -348,8 +348,8 @@ TEST_F(KorvSettingsTest, NetworkControlSectionIsReadAndOnlyReplaced) {
     EXPECT_EQ(fileText().find("RIGCTL"), std::string::npos);
 }
 
-// The web page's section: read, replaced by a save, added with its defaults
-// to a file that lacks it, and the token saved on its own.
+// The web page's section: read, replaced by a save, its defaults for a file
+// that lacks it, and the token saved on its own.
 TEST_F(KorvSettingsTest, WebPageSection) {
     KorvSettings s =
         loadFrom("[HTTP]\nenabled=1\nport=8700\nbind=0.0.0.0\ntoken=00ff\ncontrol=1\n");
@@ -373,10 +373,7 @@ TEST_F(KorvSettingsTest, WebPageSection) {
 
     s = loadFrom("[COMMON]\nposx=1\n");
     EXPECT_EQ(s.httpPort, 8600);
-    EXPECT_EQ(fileText(),
-              "[COMMON]\nposx=1\noffonexit=0\nversion=1410\nkeybopt=0\n\n[HTTP]\nenabled=0\n"
-              "port=8600\nbind=127.0.0.1\ntoken=\ncontrol=0\n")
-        << fileText();
+    EXPECT_EQ(fileText().find("HTTP"), std::string::npos);
 
     ASSERT_TRUE(saveHttpToken(m_file, "0123456789abcdef0123456789abcdef"));
     EXPECT_EQ(loadSettings(m_file, kVersion).httpToken, "0123456789abcdef0123456789abcdef");

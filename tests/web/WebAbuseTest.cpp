@@ -71,12 +71,12 @@ TEST_F(WebAbuseTest, OffLoopbackNothingWithoutTheToken) {
     EXPECT_EQ(savedToken, token);  // made once and handed to the settings
 
     const std::string wrong = token.substr(0, 31) + (token.back() == '0' ? "1" : "0");
-    for (const std::string target :
+    for (const char* target :
          {"/", "/app.js", "/api/status", "/api/log", "/api/log.csv", "/api/report", "/api/events",
           "/audio/k_261208_220000.wav", "/nothing"}) {
-        for (const std::string headers : {std::string(), "Authorization: Bearer " + wrong + "\r\n",
-                                          std::string("Authorization: Basic YTpi\r\n"),
-                                          std::string("Cookie: korvex_token=x\r\n")}) {
+        for (const std::string& headers : {std::string(), "Authorization: Bearer " + wrong + "\r\n",
+                                           std::string("Authorization: Basic YTpi\r\n"),
+                                           std::string("Cookie: korvex_token=x\r\n")}) {
             const HttpResponse r = httpExchange(port, request(port, target, headers));
             EXPECT_EQ(r.status, 401) << target << " " << headers;
             EXPECT_EQ(r.body, "") << target;
