@@ -17,6 +17,7 @@ constexpr std::string_view kRigctl = "RIGCTL";
 constexpr std::string_view kLink = "LINK";
 constexpr int kDefaultGapMs = 20;
 constexpr int kMaxGapMs = 1000;
+constexpr std::string_view kHttp = "HTTP";
 
 bool isFlagOn(std::string_view value) {
     return !value.empty() && value.front() == '1';
@@ -148,6 +149,16 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
     s.replyPacing = ini.value(kLink, "pacing") == "reply";
     s.linkGapMs = gapFromText(ini.value(kLink, "gapms"));
 
+    s.httpEnabled = isFlagOn(ini.value(kHttp, "enabled"));
+    if (const int port = settingsNumber(ini.value(kHttp, "port")); port > 0 && port <= 65535) {
+        s.httpPort = port;
+    }
+    if (const std::string bind = ini.value(kHttp, "bind"); !bind.empty()) {
+        s.httpBind = bind;
+    }
+    s.httpToken = ini.value(kHttp, "token");
+    s.httpControl = isFlagOn(ini.value(kHttp, "control"));
+
     ini.close();
     return s;
 }
@@ -196,9 +207,31 @@ bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& s,
     ini.replace(kRigctl, "port", number(s.rigctlPort));
     ini.replace(kRigctl, "bind", s.rigctlBind);
 
-    ini.replace(kLink, "pacing", s.replyPacing ? "reply" : "tick");
-    ini.replace(kLink, "gapms", number(s.linkGapMs));
+    // A file from before the fast link lacks the section: a choice other
+    // than the default is added, so the check box is not lost on the save.
+    const std::string pacing = s.replyPacing ? "reply" : "tick";
+    if (!ini.replace(kLink, "pacing", pacing) && s.replyPacing) {
+        ini.add(kLink, "pacing", pacing);
+    }
+    if (!ini.replace(kLink, "gapms", number(s.linkGapMs)) && s.linkGapMs != kDefaultGapMs) {
+        ini.add(kLink, "gapms", number(s.linkGapMs));
+    }
 
+    ini.replace(kHttp, "enabled", flagText(s.httpEnabled));
+    ini.replace(kHttp, "port", number(s.httpPort));
+    ini.replace(kHttp, "bind", s.httpBind);
+    ini.replace(kHttp, "token", s.httpToken);
+    ini.replace(kHttp, "control", flagText(s.httpControl));
+
+    return ini.write();
+}
+
+bool saveHttpToken(const std::filesystem::path& iniFile, std::string_view token) {
+    IniFile ini(iniFile);
+    if (!ini.replace(kHttp, "token", token)) {
+        ini.deleteKey(kHttp, "token");
+        ini.add(kHttp, "token", token);
+    }
     return ini.write();
 }
 

@@ -60,6 +60,13 @@ struct KorvSettings {
     bool replyPacing = false;  // "pacing": "reply", or "tick" (the 100 ms poll tick)
     int linkGapMs = 20;        // "gapms": 0..1000 after a complete reply
 
+    // HTTP: the station's web page
+    bool httpEnabled = false;            // "enabled"
+    int httpPort = 8600;                 // "port", 1..65535
+    std::string httpBind = "127.0.0.1";  // "bind": the address it listens on
+    std::string httpToken;               // "token": 32 hex digits, made when first needed
+    bool httpControl = false;            // "control": whether the page may tune
+
     bool operator==(const KorvSettings&) const = default;
 };
 
@@ -87,6 +94,10 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile,
 // not used. False when the file could not be written.
 bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& settings,
                   const WindowPlacement& window);
+
+// Writes the web page's access token into the HTTP section (adding the key or
+// the section when missing). False when the file could not be written.
+bool saveHttpToken(const std::filesystem::path& iniFile, std::string_view token);
 
 // Inverts `settings.saveOnExit`. Turning it off writes "saveonexit" = 0 at
 // once, so that the next run does not save on exit; turning it on writes

@@ -56,7 +56,14 @@ constexpr std::string_view kDefaultSettings =
     "\n"
     "[LINK]\n"
     "pacing=tick\n"
-    "gapms=20\n";
+    "gapms=20\n"
+    "\n"
+    "[HTTP]\n"
+    "enabled=0\n"
+    "port=8600\n"
+    "bind=127.0.0.1\n"
+    "token=\n"
+    "control=0\n";
 
 std::string getEnv(const char* name) {
     const char* value = std::getenv(name);

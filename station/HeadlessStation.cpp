@@ -19,8 +19,13 @@ namespace {
 // How often a lost port is tried again.
 constexpr int kReopenIntervalMs = 5000;
 
+// The line as the log file holds it, but in UTF-8: the file's "no
+// recording" mark is three 0xB0 bytes (degree signs in the log's single-byte
+// code page), which the journal would otherwise show as "[blob data]". The
+// other fields are plain ASCII.
 void printEntry(const LogEntry& entry) {
-    const std::string line = formatLogLine(entry, "\n");
+    const std::string line =
+        QString::fromLatin1(formatLogLine(entry, "\n")).toUtf8().toStdString();
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
@@ -48,9 +53,9 @@ int runHeadlessStation(const HeadlessOptions& options) {
         station.shutdown();
         // The entry the log thread closed on its way out is printed too.
         QCoreApplication::sendPostedEvents();
-        if (station.settings().saveOnExit) {
-            station.saveSettings();
-        }
+        // Korv.ini is not written back: the station changes nothing in it,
+        // and a copy loaded at start would undo what the operator edited
+        // while the service ran.
         QCoreApplication::exit(0);
     });
 

@@ -12,7 +12,7 @@ int g_fds[2] = {-1, -1};
 }
 
 SignalBridge::SignalBridge(QObject* parent) : QObject(parent) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_fds) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_fds) != 0) {
         return;
     }
     m_notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);

@@ -144,6 +144,8 @@ void CStation::startPolling() {
 
 void CStation::appendCommands(const std::string& commands) {
     m_poll.commandQueue.append(commands);
+    // With the fast link they leave as soon as the receiver is free.
+    m_cycle.commandsQueued();
 }
 
 void CStation::onTimer() {

@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
+#include "settings/IniFile.h"
+#include "settings/KorvSettings.h"
 #include "settings/TempFolder.h"
 #include "settings/fuzz/IniFuzzBody.h"
 #include "support/MemoryCap.h"
-#include "settings/IniFile.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

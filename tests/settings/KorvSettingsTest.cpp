@@ -398,6 +398,44 @@ TEST_F(KorvSettingsTest, LinkPacingAndGapAreReadWithTheirLimits) {
     s = loadFrom("[COMMON]\nposx=1\n");
     EXPECT_FALSE(s.replyPacing);
     EXPECT_EQ(s.linkGapMs, 20);
+    // A file without the section keeps a fast link chosen in the dialog.
+    s.replyPacing = true;
+    ASSERT_TRUE(saveSettings(m_file, s, {}));
+    EXPECT_TRUE(loadSettings(m_file, kVersion).replyPacing) << fileText();
+}
+
+// The web page's section: read, replaced by a save, its defaults for a file
+// that lacks it, and the token saved on its own.
+TEST_F(KorvSettingsTest, WebPageSection) {
+    KorvSettings s =
+        loadFrom("[HTTP]\nenabled=1\nport=8700\nbind=0.0.0.0\ntoken=00ff\ncontrol=1\n");
+    EXPECT_TRUE(s.httpEnabled);
+    EXPECT_EQ(s.httpPort, 8700);
+    EXPECT_EQ(s.httpBind, "0.0.0.0");
+    EXPECT_EQ(s.httpToken, "00ff");
+    EXPECT_TRUE(s.httpControl);
+    s.httpControl = false;
+    s.httpPort = 8601;
+    ASSERT_TRUE(saveSettings(m_file, s, {}));
+    EXPECT_NE(
+        fileText().find("[HTTP]\nenabled=1\nport=8601\nbind=0.0.0.0\ntoken=00ff\ncontrol=0\n"),
+        std::string::npos)
+        << fileText();
+
+    s = loadFrom("[HTTP]\nport=0\nbind=\n");
+    EXPECT_EQ(s.httpPort, 8600);
+    EXPECT_EQ(s.httpBind, "127.0.0.1");
+    EXPECT_FALSE(s.httpEnabled);
+
+    s = loadFrom("[COMMON]\nposx=1\n");
+    EXPECT_EQ(s.httpPort, 8600);
+    EXPECT_EQ(fileText().find("HTTP"), std::string::npos);
+
+    ASSERT_TRUE(saveHttpToken(m_file, "0123456789abcdef0123456789abcdef"));
+    EXPECT_EQ(loadSettings(m_file, kVersion).httpToken, "0123456789abcdef0123456789abcdef");
+    writeBytes(m_file, "[COMMON]\nposx=1\n");
+    ASSERT_TRUE(saveHttpToken(m_file, "aa"));
+    EXPECT_NE(fileText().find("[HTTP]\ntoken=aa\n"), std::string::npos) << fileText();
 }
 
 }  // namespace

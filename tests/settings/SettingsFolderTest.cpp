@@ -133,6 +133,7 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
         {"AUDIO", {"bitspersample", "samplefreq"}},
         {"RIGCTL", {"enabled", "port", "bind"}},
         {"LINK", {"pacing", "gapms"}},
+        {"HTTP", {"enabled", "port", "bind", "token", "control"}},
     };
     IniFile ini(file);
     std::map<std::string, std::set<std::string>> keys;
@@ -161,6 +162,11 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
     EXPECT_FALSE(s.rigctlEnabled);
     EXPECT_EQ(s.rigctlPort, 4532);
     EXPECT_EQ(s.rigctlBind, "127.0.0.1");
+    EXPECT_FALSE(s.httpEnabled);
+    EXPECT_EQ(s.httpPort, 8600);
+    EXPECT_EQ(s.httpBind, "127.0.0.1");
+    EXPECT_EQ(s.httpToken, "");
+    EXPECT_FALSE(s.httpControl);
 }
 
 TEST_F(SettingsFolderTest, ExistingFileIsLeftAlone) {

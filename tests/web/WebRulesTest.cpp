@@ -1,0 +1,90 @@
+// The rules under the page's answers that have edge cases of their own:
+// byte ranges, Record Now names, tokens and CSV fields.
+#include <gtest/gtest.h>
+
+#include "log/ZelDoc.h"
+#include "web/WebApi.h"
+#include "web/WebAuth.h"
+#include "web/WebFiles.h"
+
+namespace korvex {
+namespace {
+
+TEST(WebRulesTest, ByteRanges) {
+    struct Case {
+        const char* header;
+        RangeKind kind;
+        std::uint64_t first, last;
+    };
+    const Case cases[] = {
+        {"", RangeKind::Whole, 0, 0},
+        {"bytes=0-99", RangeKind::Part, 0, 99},
+        {"bytes=100-", RangeKind::Part, 100, 999},
+        {"bytes=900-5000", RangeKind::Part, 900, 999},  // the end is cut to the file
+        {"bytes=-10", RangeKind::Part, 990, 999},
+        {"bytes=-5000", RangeKind::Part, 0, 999},
+        {"bytes=999-999", RangeKind::Part, 999, 999},
+        {"bytes=1000-", RangeKind::Unsatisfiable, 0, 0},
+        {"bytes=-0", RangeKind::Unsatisfiable, 0, 0},
+        {"bytes=5-1", RangeKind::Whole, 0, 0},      // bad syntax: the whole file
+        {"bytes=0-1,5-6", RangeKind::Whole, 0, 0},  // several ranges: the whole file
+        {"items=0-1", RangeKind::Whole, 0, 0},
+        {"bytes=a-b", RangeKind::Whole, 0, 0},
+        {"bytes=-", RangeKind::Whole, 0, 0},
+        {"bytes=99999999999999999999999-", RangeKind::Whole, 0, 0},  // overflows
+    };
+    for (const Case& c : cases) {
+        const RangeRequest r = parseRange(c.header, 1000);
+        EXPECT_EQ(r.kind, c.kind) << c.header;
+        if (c.kind == RangeKind::Part) {
+            EXPECT_EQ(r.range.first, c.first) << c.header;
+            EXPECT_EQ(r.range.last, c.last) << c.header;
+        }
+    }
+    EXPECT_EQ(parseRange("bytes=0-", 0).kind, RangeKind::Unsatisfiable);
+}
+
+TEST(WebRulesTest, RecordNowNamesAndTokens) {
+    EXPECT_TRUE(isRecordNowName("m040315_140231.wav"));
+    EXPECT_FALSE(isRecordNowName("m040315_140231.WAV"));
+    EXPECT_FALSE(isRecordNowName("m04031a_140231.wav"));
+    EXPECT_FALSE(isRecordNowName("x040315_140231.wav"));
+    EXPECT_FALSE(isRecordNowName("m040315_140231.wav.lnk"));
+
+    const std::string a = makeAccessToken();
+    const std::string b = makeAccessToken();
+    EXPECT_EQ(a.size(), 32u);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(isUsableToken(a));
+    EXPECT_FALSE(isUsableToken("short"));
+    EXPECT_FALSE(isUsableToken(std::string(32, 'a') + " "));
+    EXPECT_TRUE(sameToken(a, a));
+    EXPECT_FALSE(sameToken(a.substr(0, 31), a));
+    EXPECT_FALSE(sameToken(a + "x", a));
+    EXPECT_FALSE(sameToken("", ""));  // no token set: nothing matches
+
+    EXPECT_TRUE(isLoopbackBind("127.0.0.1"));
+    EXPECT_TRUE(isLoopbackBind("::1"));
+    EXPECT_TRUE(isLoopbackBind("localhost"));
+    EXPECT_FALSE(isLoopbackBind("0.0.0.0"));
+    EXPECT_FALSE(isLoopbackBind("192.168.1.5"));
+    EXPECT_FALSE(isLoopbackBind("nonsense"));
+}
+
+TEST(WebRulesTest, CsvFieldsAreQuotedAndDefused) {
+    CZelDoc doc;
+    LogEntry e;
+    e.date = "2026-12-09";
+    e.time = "10:00:00";
+    e.duration = "-";
+    e.frequency = "=HYPERLINK(\"x\")";
+    e.level = "1,5";
+    e.audioFile = "a\xE9.wav";  // Windows-1252 é
+    doc.appendEntry(e);
+    EXPECT_EQ(logCsvLines(doc, 0, 10).toStdString(),
+              "0,2026-12-09,10:00:00,-,\"'=HYPERLINK(\"\"x\"\")\",\"1,5\",a\xC3\xA9.wav\r\n");
+    EXPECT_EQ(logCsvLines(doc, 1, 10), QByteArray());
+}
+
+}  // namespace
+}  // namespace korvex

@@ -1,0 +1,57 @@
+#pragma once
+
+// The page server's listening socket with its limits: at most so many open
+// connections (one past it gets 503 and is closed at once), a request head
+// of at most so many bytes (431 and closed), and a connection that neither
+// sends nor receives for a while is closed.
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QTcpServer>
+#include <QTimer>
+
+class QTcpSocket;
+
+namespace korvex {
+
+struct ConnectionLimits {
+    int maxConnections = 32;
+    qint64 maxRequestBytes = 16 * 1024;  // request line, headers and body
+    int idleMs = 60'000;
+};
+
+class CWebListener : public QTcpServer {
+    Q_OBJECT
+public:
+    explicit CWebListener(const ConnectionLimits& limits, QObject* parent = nullptr);
+
+    int openConnections() const { return static_cast<int>(m_sockets.size()); }
+    // Connections refused because the limit was reached, since the start.
+    quint64 refusedConnections() const { return m_refused; }
+
+    // A request of this connection was answered: the next one may have the
+    // full size again.
+    void requestDone(QTcpSocket* socket);
+    // The server wrote to the connection (a stream keeps it alive).
+    void touched(QTcpSocket* socket);
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    struct Connection {
+        qint64 requestBytes = 0;
+        qint64 lastActivityMs = 0;
+    };
+
+    void received(QTcpSocket* socket);
+    void closeIdle();
+
+    ConnectionLimits m_limits;
+    QHash<QTcpSocket*, Connection> m_sockets;
+    QElapsedTimer m_clock;
+    QTimer m_idleSweep;
+    quint64 m_refused = 0;
+};
+
+}  // namespace korvex
