@@ -24,8 +24,7 @@ constexpr int kReopenIntervalMs = 5000;
 // code page), which the journal would otherwise show as "[blob data]". The
 // other fields are plain ASCII.
 void printEntry(const LogEntry& entry) {
-    const std::string line =
-        QString::fromLatin1(formatLogLine(entry, "\n")).toUtf8().toStdString();
+    const std::string line = QString::fromLatin1(formatLogLine(entry, "\n")).toUtf8().toStdString();
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }

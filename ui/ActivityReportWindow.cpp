@@ -16,11 +16,11 @@
 #include <QVBoxLayout>
 
 #include "log/ZelDoc.h"
+#include "settings/AtomicFile.h"
 #include "ui/ActivityCharts.h"
 #include "ui/ActivityTableModel.h"
 #include "ui/Cp1252.h"
 #include "ui/dialogs/MemoryGuard.h"
-#include "settings/AtomicFile.h"
 
 namespace korvex {
 

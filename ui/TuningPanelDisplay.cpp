@@ -9,11 +9,11 @@
 
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "ui/Cp1252.h"
 #include "ui/TuningPanel.h"
 #include "ui/TuningPanelControls.h"
 #include "ui/TuningPanelTables.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex {
 

@@ -8,12 +8,12 @@
 #include "link/LinkHost.h"
 #include "link/PollFields.h"
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "ui/Cp1252.h"
 #include "ui/TuningPanel.h"
 #include "ui/TuningPanelControls.h"
 #include "ui/TuningPanelTables.h"
 #include "ui/TuningPrediction.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex {
 

@@ -20,11 +20,11 @@
 #include "model/CsvBank.h"
 #include "model/MemoryFile.h"
 #include "model/Receiver.h"
+#include "settings/AtomicFile.h"
 #include "ui/Cp1252.h"
 #include "ui/ZelView.h"
 #include "ui/ZelViewModel.h"
 #include "ui/dialogs/Prompt.h"
-#include "settings/AtomicFile.h"
 
 namespace korvex {
 

@@ -4,9 +4,9 @@
 #include <QTest>
 
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "tests/support/PromptRecorder.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

@@ -11,8 +11,8 @@
 #include "log/LogFile.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
-#include "settings/TempFolder.h"
 #include "settings/KorvSettings.h"
+#include "settings/TempFolder.h"
 
 namespace korvex::test {
 namespace {

@@ -15,9 +15,9 @@
 #include "log/LogFile.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "settings/TempFolder.h"
 #include "support/MemoryCap.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

@@ -13,9 +13,9 @@
 #include "log/LogFile.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "settings/TempFolder.h"
 #include "support/SmallTmpfs.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 namespace {

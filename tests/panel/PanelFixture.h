@@ -19,10 +19,10 @@
 #include "link/PollFields.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "ui/ListKind.h"
 #include "ui/TuningPanel.h"
 #include "ui/TuningPanelControls.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex::test {
 

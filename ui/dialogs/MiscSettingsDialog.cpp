@@ -12,10 +12,10 @@
 #include <optional>
 
 #include "model/Receiver.h"
+#include "settings/KorvSettings.h"
 #include "ui/Cp1252.h"
 #include "ui/dialogs/MaxChars.h"
 #include "ui/dialogs/Prompt.h"
-#include "settings/KorvSettings.h"
 
 namespace korvex {
 

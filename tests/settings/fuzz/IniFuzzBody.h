@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "support/FuzzInput.h"
 #include "settings/IniFile.h"
+#include "support/FuzzInput.h"
 
 namespace korvex::test {
 
