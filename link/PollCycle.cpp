@@ -81,8 +81,10 @@ void PollCycle::replyComplete() {
 }
 
 bool PollCycle::replyPacedSendPossible() const {
-    return m_pacing == Pacing::Reply && m_rx.linkState == LinkState::Idle && !m_replyOpen &&
-           !m_fields.commandQueue.empty();
+    // A closed port takes nothing: the commands wait in the queue, as they
+    // do for the tick, instead of being taken off it and lost.
+    return m_pacing == Pacing::Reply && m_port != nullptr && m_port->isOpen() &&
+           m_rx.linkState == LinkState::Idle && !m_replyOpen && !m_fields.commandQueue.empty();
 }
 
 void PollCycle::commandsQueued() {

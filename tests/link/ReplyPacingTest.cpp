@@ -313,5 +313,21 @@ TEST(ReplyPacing, AMissingRestOfTheBankSizesHoldsTheQueueASecondAtMost) {
     EXPECT_LE(rig.writes[1].at, 1200);
 }
 
+// Commands queued while the port is closed (a failed open, a lost port)
+// stay in the queue and leave once it is open again.
+TEST(ReplyPacing, AClosedPortKeepsTheQueue) {
+    Rig rig(Pacing::Reply);
+    rig.port.opened = false;
+    rig.fields.commandQueue.append("RX\r");
+    rig.cycle.commandsQueued();
+    EXPECT_FALSE(rig.cycle.sendIfDue());
+    EXPECT_EQ(rig.fields.commandQueue.text(), "RX\r");
+    EXPECT_TRUE(rig.port.writes.empty());
+    rig.port.opened = true;
+    rig.run(200);
+    ASSERT_FALSE(rig.writes.empty());
+    EXPECT_EQ(rig.writes.front().command, "RX\r");
+}
+
 }  // namespace
 }  // namespace korvex
