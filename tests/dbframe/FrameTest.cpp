@@ -53,11 +53,11 @@ TEST_F(FrameDbTest, TheActiveSlotIsDisconnectedOnlyAfterTheQuestion) {
     EXPECT_FALSE(frame->action(CommandId::ConnectDb2)->isChecked());
     EXPECT_EQ(view().columns()[3].caption, "");
 
+    // The question's words and which slot stays connected are the slots'
+    // own (SlotsTest); here, how it is asked and what the window shows.
     answers = {false};
     trigger(CommandId::ConnectDb1);
     ASSERT_EQ(prompts.size(), 1u);
-    EXPECT_EQ(prompts[0].text, "Really disconnect DB1 ?");
-    EXPECT_EQ(prompts[0].caption, "Confirm");
     EXPECT_EQ(prompts[0].icon, PromptIcon::Question);
     EXPECT_EQ(prompts[0].buttons, PromptButtons::OkCancel);
     EXPECT_TRUE(frame->action(CommandId::ConnectDb1)->isChecked());
@@ -72,9 +72,8 @@ TEST_F(FrameDbTest, TheActiveSlotIsDisconnectedOnlyAfterTheQuestion) {
     EXPECT_EQ(view().itemText(1, 3), "connected");
     EXPECT_EQ(view().itemText(0, 3), "not connected");
 
-    // DB2 is still connected: choosing it shows it at once, with its columns.
+    // Choosing DB2 again shows it with its columns.
     trigger(CommandId::ConnectDb2);
-    EXPECT_EQ(prompts.size(), 2u);
     EXPECT_TRUE(frame->action(CommandId::ConnectDb2)->isChecked());
     EXPECT_EQ(view().columns()[3].caption, "LOCATION");
     EXPECT_GT(view().itemCount(), 3);
@@ -98,9 +97,8 @@ TEST_F(FrameDbTest, TheThreeKindsOfTableListTheSameFrequencies) {
 
 TEST_F(FrameDbTest, AnUnconfiguredSlotSaysHowToSetItUp) {
     trigger(CommandId::ConnectDb3);
+    // The words are the slots' (SlotsTest); the window shows them as a notice.
     ASSERT_EQ(prompts.size(), 1u);
-    EXPECT_EQ(prompts[0].text,
-              "Database connection not configured.\nUse Settings -> Database Settings for setup");
     EXPECT_EQ(prompts[0].caption, "DB connection failed");
     EXPECT_EQ(prompts[0].icon, PromptIcon::Information);
     EXPECT_FALSE(frame->action(CommandId::ConnectDb3)->isChecked());
@@ -283,6 +281,7 @@ TEST_F(FrameDbTest, TheCloseSequenceClosesTheConnections) {
     frame->close();
     EXPECT_FALSE(dbSlots().connected(1));
     EXPECT_FALSE(dbSlots().connected(2));
+    EXPECT_EQ(dbSlots().activeDb(), nullptr);
 }
 
 }  // namespace
