@@ -13,18 +13,15 @@
 
 #include <stdlib.h>
 
+#include "tests/support/TempDir.h"
+
 namespace korvex::db::test {
 
 // The compiled locale's folder, removed when the test program ends.
 class CommaLocaleFolder {
 public:
     CommaLocaleFolder() {
-        std::string folder =
-            (std::filesystem::temp_directory_path() / "korvex-locale-XXXXXX").string();
-        if (!::mkdtemp(folder.data())) {
-            return;
-        }
-        m_folder = folder;
+        const std::string& folder = m_folder.path();
         const std::string command =
             "localedef -i de_DE -f UTF-8 '" + folder + "/de_DE.UTF-8' >/dev/null 2>&1";
         m_made = std::system(command.c_str()) == 0;
@@ -32,16 +29,10 @@ public:
             ::setenv("LOCPATH", folder.c_str(), 1);
         }
     }
-    ~CommaLocaleFolder() {
-        std::error_code ec;
-        if (!m_folder.empty()) {
-            std::filesystem::remove_all(m_folder, ec);
-        }
-    }
     bool made() const { return m_made; }
 
 private:
-    std::filesystem::path m_folder;
+    korvex::test::TempDir m_folder{"korvex-locale"};
     bool m_made = false;
 };
 

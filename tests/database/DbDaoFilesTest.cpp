@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "database/DbDao.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::db {
 namespace {
@@ -47,10 +47,10 @@ public:
 
     DbSlotConfig config;
     std::optional<DbMessage> message;
-    const korvex::test::TempFolder& folder() const { return m_folder; }
+    const korvex::test::TempDir& folder() const { return m_folder; }
 
 private:
-    korvex::test::TempFolder m_folder;
+    korvex::test::TempDir m_folder;
     std::filesystem::path m_ini;
 };
 

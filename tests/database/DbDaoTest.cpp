@@ -8,7 +8,7 @@
 
 #include "database/DbDao.h"
 #include "tests/database/FakeDatabase.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::db {
 namespace {
@@ -229,7 +229,7 @@ TEST(DbDao, AddRecordRefusesWhatItCannotStoreAndNamesTheRole) {
 }
 
 TEST(DbDao, ColumnWidthsGoToTheSlotsKeys) {
-    korvex::test::TempFolder folder;
+    korvex::test::TempDir folder;
     const auto ini = folder.file("dbconf.ini");
     ASSERT_TRUE(ensureDbConf(ini));
     Attached a;

@@ -48,7 +48,7 @@ protected:
         file = folder.file("pyfreqs.dbf");
         original = readBytes(file);
         std::string error;
-        database = db::openDbase(folder.path(), false, error);
+        database = db::openDbase(folder.folder(), false, error);
         ASSERT_TRUE(database) << error;
         rs = queryOrFail(*database, "SELECT FREQ,MODE,NAME,HEARD FROM [pyfreqs.dbf]");
         ASSERT_TRUE(rs);
@@ -64,7 +64,7 @@ protected:
                                         Value::ofText("Zürich Süd"),
                                         Value::ofDate(date(2024, 12, 9))};
 
-    TempFolder folder;
+    TempDir folder;
     std::filesystem::path file;
     std::string original;
     std::unique_ptr<db::Database> database;
@@ -187,7 +187,7 @@ TEST_F(DbaseAppendTest, RefusedValuesNameTheirFieldAndChangeNothing) {
 }
 
 TEST(DbaseAppendCodePageTest, TextIsStoredInTheTablesCodePage) {
-    TempFolder folder;
+    TempDir folder;
     copyFixture(folder, "pyfreqs.dbf");
     const auto file = folder.file("pyfreqs.dbf");
     {
@@ -196,7 +196,7 @@ TEST(DbaseAppendCodePageTest, TextIsStoredInTheTablesCodePage) {
         writeBytes(file, bytes);
     }
     std::string error;
-    auto database = db::openDbase(folder.path(), false, error);
+    auto database = db::openDbase(folder.folder(), false, error);
     ASSERT_TRUE(database) << error;
     auto rs = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
     ASSERT_TRUE(rs);
@@ -213,11 +213,11 @@ TEST(DbaseAppendCodePageTest, TextIsStoredInTheTablesCodePage) {
 }
 
 TEST(DbaseAppendReadOnlyTest, ReadOnlyDatabaseRefuses) {
-    TempFolder folder;
+    TempDir folder;
     copyFixture(folder, "pyfreqs.dbf");
     const std::string before = readBytes(folder.file("pyfreqs.dbf"));
     std::string error;
-    auto database = db::openDbase(folder.path(), true, error);
+    auto database = db::openDbase(folder.folder(), true, error);
     ASSERT_TRUE(database) << error;
     auto rs = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
     ASSERT_TRUE(rs);
@@ -294,7 +294,7 @@ TEST_F(DbaseAppendTest, AppendsFromTwoProcessesAllLand) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             std::string error;
-            auto own = db::openDbase(folder.path(), false, error);
+            auto own = db::openDbase(folder.folder(), false, error);
             auto set = own ? own->query("SELECT NAME FROM [pyfreqs.dbf]", error) : nullptr;
             int failures = set ? 0 : 1;
             for (int i = 0; set && i < kEach; ++i) {

@@ -24,10 +24,10 @@ void put32(Bytes& b, std::size_t at, unsigned v) {
 // Opens the bytes as t.dbf, queries every field, reads every value and tries
 // an append. The message when the query fails, "" when it worked.
 std::string exercise(const Bytes& bytes) {
-    TempFolder folder;
+    TempDir folder;
     writeBytes(folder.file("t.dbf"), bytes);
     std::string error;
-    auto database = db::openDbase(folder.path(), false, error);
+    auto database = db::openDbase(folder.folder(), false, error);
     if (!database) {
         return error;
     }
@@ -96,10 +96,10 @@ TEST(DbaseCorruptTest, TablesThatAreOddButWhole) {
 }
 
 TEST(DbaseCorruptTest, FileCutShortWhileReading) {
-    TempFolder folder;
+    TempDir folder;
     copyFixture(folder, "big.dbf");
     std::string error;
-    auto database = db::openDbase(folder.path(), true, error);
+    auto database = db::openDbase(folder.folder(), true, error);
     ASSERT_TRUE(database) << error;
     auto rs = queryOrFail(*database, "SELECT NAME FROM [big.dbf]");
     ASSERT_TRUE(rs);

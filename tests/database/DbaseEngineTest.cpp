@@ -31,7 +31,7 @@ std::string padded(std::string_view text, std::size_t width) {
 }
 
 struct Opened {
-    TempFolder folder;
+    TempDir folder;
     std::unique_ptr<db::Database> database;
 };
 
@@ -42,7 +42,7 @@ std::unique_ptr<Opened> openFolderWith(const std::vector<std::string>& fixtures,
         copyFixture(o->folder, name);
     }
     std::string error;
-    o->database = db::openDbase(o->folder.path(), readOnly, error);
+    o->database = db::openDbase(o->folder.folder(), readOnly, error);
     EXPECT_TRUE(o->database) << error;
     return o;
 }
@@ -156,12 +156,12 @@ TEST(DbaseEngineTest, BigTableStreamsEveryRecord) {
 }
 
 TEST(DbaseEngineTest, NamesMatchWithoutRegardToCase) {
-    TempFolder folder;
+    TempDir folder;
     copyFixture(folder, "freqs.dbf", "Freqs.DBF");
     copyFixture(folder, "textfreq.dbf", "a.Dbf");
     writeBytes(folder.file("notes.txt"), "not a table");
     std::string error;
-    auto database = db::openDbase(folder.path(), true, error);
+    auto database = db::openDbase(folder.folder(), true, error);
     ASSERT_TRUE(database) << error;
     EXPECT_EQ(database->tableNames(), (std::vector<std::string>{"Freqs.DBF", "a.Dbf"}));
 
@@ -233,7 +233,7 @@ TEST(DbaseEngineTest, TextsComeFromTheTablesCodePage) {
         {"\xEE", "", "Z\xFCrich", "Zürich"},                // unknown byte: default
     };
     for (const auto& c : cases) {
-        TempFolder folder;
+        TempDir folder;
         copyFixture(folder, "pyfreqs.dbf");
         const auto file = folder.file("pyfreqs.dbf");
         patch(file, 29, c.ldid);
@@ -242,7 +242,7 @@ TEST(DbaseEngineTest, TextsComeFromTheTablesCodePage) {
             writeBytes(folder.file("pyfreqs.CPG"), c.cpg + "\n");
         }
         std::string error;
-        auto database = db::openDbase(folder.path(), true, error);
+        auto database = db::openDbase(folder.folder(), true, error);
         ASSERT_TRUE(database) << error;
         auto rs = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
         ASSERT_TRUE(rs);
@@ -252,7 +252,7 @@ TEST(DbaseEngineTest, TextsComeFromTheTablesCodePage) {
 }
 
 TEST(DbaseEngineTest, UnusualFieldContents) {
-    TempFolder folder;
+    TempDir folder;
     copyFixture(folder, "pyfreqs.dbf");
     const auto file = folder.file("pyfreqs.dbf");
     patch(file, kPyHeader + 1, "            ");                     // blank number
@@ -263,7 +263,7 @@ TEST(DbaseEngineTest, UnusualFieldContents) {
     patch(file, kPyHeader + 2 * kPyRecord + kPyHeard, "00000000");  // empty date
     patch(file, kPyHeader + 3 * kPyRecord + kPyName, "  leading");  // leading blanks stay
     std::string error;
-    auto database = db::openDbase(folder.path(), true, error);
+    auto database = db::openDbase(folder.folder(), true, error);
     ASSERT_TRUE(database) << error;
     auto rs = queryOrFail(*database, "SELECT FREQ, HEARD, NAME FROM [pyfreqs.dbf]");
     ASSERT_TRUE(rs);
@@ -279,12 +279,12 @@ TEST(DbaseEngineTest, UnusualFieldContents) {
 }
 
 TEST(DbaseEngineTest, DeletedRecordsAreHidden) {
-    TempFolder folder;
+    TempDir folder;
     copyFixture(folder, "pyfreqs.dbf");
     patch(folder.file("pyfreqs.dbf"), kPyHeader + kPyRecord, "*");
     patch(folder.file("pyfreqs.dbf"), kPyHeader + 19 * kPyRecord, "*");
     std::string error;
-    auto database = db::openDbase(folder.path(), true, error);
+    auto database = db::openDbase(folder.folder(), true, error);
     ASSERT_TRUE(database) << error;
     auto rs = queryOrFail(*database, "SELECT NAME FROM [pyfreqs.dbf]");
     ASSERT_TRUE(rs);

@@ -40,7 +40,7 @@ void expectNoWait(const std::filesystem::path& fifo, const std::function<void()>
 }
 
 TEST(DbaseFifoTest, AFifoInATablesPlaceIsRefusedWithoutWaiting) {
-    TempFolder folder;
+    TempDir folder;
     copyFixture(folder, "freqs.dbf");
     std::string error;
     const auto layout = db::readDbaseLayout(folder.file("freqs.dbf"), error);

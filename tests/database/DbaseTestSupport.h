@@ -13,7 +13,7 @@
 
 #include "database/Engine.h"
 #include "database/Engines.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 
@@ -22,7 +22,7 @@ inline std::filesystem::path dbData(const std::string& name) {
 }
 
 // Copies fixture tables into `folder` (renamed when `as` is given).
-inline void copyFixture(const TempFolder& folder, const std::string& name,
+inline void copyFixture(const TempDir& folder, const std::string& name,
                         const std::string& as = {}) {
     std::filesystem::copy_file(dbData(name), folder.file(as.empty() ? name : as),
                                std::filesystem::copy_options::overwrite_existing);

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "database/Engine.h"
-#include "settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST(ExcelChildTest, SignalEndsTheReaderWithoutTheProgramsHandler) {
     if (::access(childrenFile.c_str(), R_OK) != 0) {
         GTEST_SKIP() << "this kernel does not list a process's children";
     }
-    korvex::test::TempFolder folder;
+    korvex::test::TempDir folder;
     // A named pipe without a writer: the child waits in open() until
     // signalled, and the test knows where it is.
     const std::filesystem::path fifo = folder.file("waits.xls");

@@ -5,7 +5,7 @@
 
 #include "ValueDump.h"
 #include "database/Engine.h"
-#include "settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -129,7 +129,7 @@ TEST(ExcelEngineTest, RefusesWhatItCannotServe) {
 }
 
 TEST(ExcelEngineTest, FilesThatAreNoWorkbookGiveAnError) {
-    korvex::test::TempFolder folder;
+    korvex::test::TempDir folder;
     const auto full = korvex::test::readBytes(kData / "freqs.xls");
     struct Case {
         const char* name;

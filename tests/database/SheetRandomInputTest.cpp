@@ -7,13 +7,13 @@
 #include <string>
 
 #include "database/Engine.h"
-#include "settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace korvex::db;
 using korvex::test::readBytes;
-using korvex::test::TempFolder;
+using korvex::test::TempDir;
 using korvex::test::writeBytes;
 
 const std::filesystem::path kData = KORVEX_DB_DATA;
@@ -69,7 +69,7 @@ std::size_t readAll(RecordSet& records) {
 // workbooks in a child process, so that becomes an error text here (the
 // sanitizer build prints the child's report and goes on).
 TEST(SheetRandomInput, DamagedWorkbooksGiveRecordsOrAnError) {
-    TempFolder folder;
+    TempDir folder;
     std::mt19937 rng(20261209);
     const std::string binary("\x00\xFF\x09\x08\x06\x10\xFD\x00\x01\x02", 10);
     for (const char* name : {"freqs.xls", "freqs_khz.xls", "typed.xls"}) {
@@ -98,7 +98,7 @@ TEST(SheetRandomInput, DamagedWorkbooksGiveRecordsOrAnError) {
 }
 
 TEST(SheetRandomInput, DamagedCsvFilesReadAndAppendWholeOrNotAtAll) {
-    TempFolder folder;
+    TempDir folder;
     std::mt19937 rng(1209);
     const std::string text =
         ",;\"\r\n \xEF\xBB\xBF\xFC\xC3\xA9"
@@ -115,7 +115,7 @@ TEST(SheetRandomInput, DamagedCsvFilesReadAndAppendWholeOrNotAtAll) {
             const std::string bytes = damaged(rng, original, text);
             writeBytes(folder.file("t.csv"), bytes);
             std::string error;
-            auto db = openDatabase(kConnectText, folder.path(), false, error);
+            auto db = openDatabase(kConnectText, folder.folder(), false, error);
             ASSERT_TRUE(db) << error;
             auto records = db->query("SELECT * FROM [t.csv]", error);
             ASSERT_TRUE(records) << error;

@@ -7,7 +7,7 @@
 
 #include "database/DbDao.h"
 #include "database/DbSlotConfig.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::db {
 namespace {
@@ -20,8 +20,8 @@ std::string readAll(const std::filesystem::path& path) {
 }
 
 TEST(SlotConfigTest, CompleteFileRoundTripsASlotAndKeepsWidths) {
-    test::TempFolder folder;
-    const auto ini = folder.path() / "dbconf.ini";
+    test::TempDir folder;
+    const auto ini = folder.folder() / "dbconf.ini";
     ASSERT_TRUE(ensureDbConf(ini));
     EXPECT_EQ(readAll(ini), defaultDbConf());
 
@@ -54,8 +54,8 @@ TEST(SlotConfigTest, CompleteFileRoundTripsASlotAndKeepsWidths) {
 }
 
 TEST(SlotConfigTest, MissingSectionOrFileChangesNothing) {
-    test::TempFolder folder;
-    const auto ini = folder.path() / "dbconf.ini";
+    test::TempDir folder;
+    const auto ini = folder.folder() / "dbconf.ini";
     EXPECT_FALSE(readSlotConfig(ini, 3).configured());
 
     const std::string partial = "[DB1]\nfile=\nc0=\n";
@@ -72,9 +72,9 @@ TEST(SlotConfigTest, MissingSectionOrFileChangesNothing) {
 
 // A field name of megabytes would go whole into the query and the error box.
 TEST(SlotConfigTest, AValueBeyondTheLimitIsReadAsEmptyAndRefusesConnect) {
-    test::TempFolder folder;
-    const auto ini = folder.path() / "dbconf.ini";
-    const auto table = folder.path() / "freqs.csv";
+    test::TempDir folder;
+    const auto ini = folder.folder() / "dbconf.ini";
+    const auto table = folder.folder() / "freqs.csv";
     { std::ofstream(table, std::ios::binary) << "FREQ\n145.5\n"; }
     const std::string head = "[DB1]\nfile=" + table.string() + "\ntype=Text;\nc0=";
     { std::ofstream(ini, std::ios::binary) << head << std::string(kSlotValueLimit, 'F') << "\n"; }
@@ -98,9 +98,9 @@ TEST(SlotConfigTest, AValueBeyondTheLimitIsReadAsEmptyAndRefusesConnect) {
 }
 
 TEST(SlotConfigTest, AFifoAsTheSlotsFileIsRefusedWithoutWaiting) {
-    test::TempFolder folder;
-    const auto ini = folder.path() / "dbconf.ini";
-    const auto fifo = folder.path() / "freqs.csv";
+    test::TempDir folder;
+    const auto ini = folder.folder() / "dbconf.ini";
+    const auto fifo = folder.folder() / "freqs.csv";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     {
         std::ofstream(ini, std::ios::binary)

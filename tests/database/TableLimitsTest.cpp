@@ -9,8 +9,8 @@
 
 #include "database/Engine.h"
 #include "database/MemoryTable.h"
-#include "settings/TempFolder.h"
 #include "support/MemoryCap.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -28,7 +28,7 @@ protected:
         const CappedRun run = runWithMemoryCap(extraBytes, [&] {
             ::alarm(20);
             std::string error;
-            auto db = openDatabase(kConnectText, folder.path(), true, error);
+            auto db = openDatabase(kConnectText, folder.folder(), true, error);
             auto records = db ? db->query("SELECT * FROM [" + name + "]", error) : nullptr;
             writeBytes(out, error);
             return records != nullptr;
@@ -46,7 +46,7 @@ protected:
         return "";
     }
 
-    TempFolder folder;
+    TempDir folder;
 };
 
 TEST_F(TableLimitsTest, AWideHeaderOverManyShortRowsIsRefused) {

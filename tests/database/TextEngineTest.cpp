@@ -9,13 +9,13 @@
 #include "ValueDump.h"
 #include "database/CsvFile.h"
 #include "database/Engine.h"
-#include "settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace korvex::db;
 using korvex::test::readBytes;
-using korvex::test::TempFolder;
+using korvex::test::TempDir;
 using korvex::test::writeBytes;
 
 const std::filesystem::path kData = KORVEX_DB_DATA;
@@ -31,7 +31,7 @@ protected:
 
     std::unique_ptr<RecordSet> query(const std::string& sql, bool readOnly = false) {
         std::string error;
-        db = openDatabase(kConnectText, folder.path(), readOnly, error);
+        db = openDatabase(kConnectText, folder.folder(), readOnly, error);
         EXPECT_TRUE(db) << error;
         if (!db) {
             return nullptr;
@@ -48,7 +48,7 @@ protected:
         return korvex::test::fieldTypes(records);
     }
 
-    TempFolder folder;
+    TempDir folder;
     std::unique_ptr<Database> db;
 };
 
@@ -296,7 +296,7 @@ TEST_F(TextEngineTest, FailedOrKilledAppendLeavesTheFileWhole) {
     ASSERT_TRUE(failed);
     EXPECT_NE(failed->message.find("unchanged"), std::string::npos);
     EXPECT_EQ(readBytes(folder.file("t.csv")), before);
-    EXPECT_EQ(korvex::test::entryCount(folder.path()), 1u);
+    EXPECT_EQ(korvex::test::entryCount(folder.folder()), 1u);
 
     // A process killed after writing the new content but before it replaces
     // the file: the file is the old one, and what the kill left behind is no

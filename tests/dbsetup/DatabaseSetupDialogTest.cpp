@@ -20,8 +20,8 @@
 
 #include "database/DbSlotConfig.h"
 #include "tests/dbsetup/TestTables.h"
-#include "tests/settings/TempFolder.h"
 #include "tests/support/PromptRecorder.h"
+#include "tests/support/TempDir.h"
 #include "ui/dialogs/DatabaseSetupDialog.h"
 #include "ui/dialogs/FileChooser.h"
 
@@ -35,7 +35,7 @@ const std::filesystem::path kData = KORVEX_DB_DATA;
 
 class DatabaseSetupDialogTest : public test::PromptRecorder {
 protected:
-    test::TempFolder folder;
+    test::TempDir folder;
     std::filesystem::path ini;
     std::set<int> connected;
     std::vector<OpenFileRequest> browses;
@@ -440,7 +440,7 @@ TEST_F(DatabaseSetupDialogTest, FileDialogOffersTheThreeKindsInBothCases) {
     chosenFile.clear();
     dialog->selectFileButton()->click();
     EXPECT_EQ(dialog->databaseType(), "Text;");
-    EXPECT_EQ(browses[1].directory.toStdString(), folder.path().string());
+    EXPECT_EQ(browses[1].directory.toStdString(), folder.path());
 }
 
 TEST_F(DatabaseSetupDialogTest, EveryButtonHasItsOwnMnemonic) {

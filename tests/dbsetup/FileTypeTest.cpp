@@ -6,20 +6,20 @@
 
 #include "database/Engine.h"
 #include "database/FileType.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::db {
 namespace {
 
 using test::readBytes;
-using test::TempFolder;
+using test::TempDir;
 using test::writeBytes;
 
 const std::filesystem::path kData = KORVEX_DB_DATA;
 
 // A copy of a fixture table under a new name, with its first byte replaced
 // when `firstByte` is not negative.
-std::string copyTable(const TempFolder& folder, const char* fixture, const char* name,
+std::string copyTable(const TempDir& folder, const char* fixture, const char* name,
                       int firstByte = -1) {
     std::string bytes = readBytes(kData / fixture);
     if (firstByte >= 0) {
@@ -52,7 +52,7 @@ TEST(FileTypeTest, DbaseTypeComesFromTheLowThreeBitsOfTheFirstByte) {
 }
 
 TEST(FileTypeTest, RealTablesGetTheirConnectPrefix) {
-    TempFolder folder;
+    TempDir folder;
     struct Case {
         const char* fixture;
         const char* name;
@@ -74,7 +74,7 @@ TEST(FileTypeTest, RealTablesGetTheirConnectPrefix) {
         EXPECT_TRUE(result.ok) << c.name;
         EXPECT_FALSE(result.message) << c.name;
         EXPECT_EQ(result.type, c.type) << c.name;
-        EXPECT_EQ(result.parts.folder, folder.path().string()) << c.name;
+        EXPECT_EQ(result.parts.folder, folder.path()) << c.name;
         EXPECT_EQ(result.parts.fileName, c.name);
     }
 }
@@ -90,7 +90,7 @@ TEST(FileTypeTest, VisualFoxProTableIsRefusedAsUnknownDbase) {
 }
 
 TEST(FileTypeTest, FileShorterThanTenBytesIsInvalid) {
-    TempFolder folder;
+    TempDir folder;
     for (std::size_t size : {0u, 5u, 9u, 10u}) {
         const std::filesystem::path file = folder.file("short" + std::to_string(size) + ".dbf");
         writeBytes(file, std::string(size, '\x03'));
@@ -109,7 +109,7 @@ TEST(FileTypeTest, FileShorterThanTenBytesIsInvalid) {
 }
 
 TEST(FileTypeTest, UnreadablePathGivesTheCauseNumber) {
-    TempFolder folder;
+    TempDir folder;
     const FileTypeResult missing = detectFileType(folder.file("gone.dbf").string());
     EXPECT_FALSE(missing.ok);
     ASSERT_TRUE(missing.message);
@@ -125,7 +125,7 @@ TEST(FileTypeTest, UnreadablePathGivesTheCauseNumber) {
 }
 
 TEST(FileTypeTest, OtherExtensionHasNoTypeAndTheEngineSaysWhy) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = copyTable(folder, "freqs.dbf", "freqs.mdb");
     const FileTypeResult result = detectFileType(path);
     EXPECT_TRUE(result.ok);

@@ -16,11 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct WireCommand {
-    long ms;
-    std::string text;
-};
-
 class WireTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(dir.empty()); }
@@ -39,29 +34,22 @@ protected:
     }
 
     // The commands received with the time each came.
-    std::vector<WireCommand> wire() const {
-        std::vector<WireCommand> commands;
-        std::istringstream in(sim.log());
-        std::string line;
-        while (std::getline(in, line)) {
-            const auto tab = line.find('\t');
-            if (tab == std::string::npos) {
-                continue;
-            }
-            commands.push_back({std::stol(line.substr(0, tab)), line.substr(tab + 1)});
-        }
-        return commands;
+    std::vector<Simulator::Timed> wire() const { return sim.timedWire(); }
+    std::vector<std::string> wireTexts() const { return sim.wire(); }
+
+    // The trace (--trace) holds the answer to the read-out's last command:
+    // the program is idle.
+    bool waitReadoutAnswered(const std::string& trace) {
+        return waitFor(
+            [&] {
+                const std::string text = readFile(trace);
+                const auto lb = text.find(" > LB<0D>\n");
+                return lb != std::string::npos && text.find(" < ", lb) != std::string::npos;
+            },
+            30s);
     }
 
     long readoutMs(const std::vector<std::string>& simOptions);
-
-    std::vector<std::string> wireTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& c : wire()) {
-            texts.push_back(c.text);
-        }
-        return texts;
-    }
 
     TempDir temp{"korvex-e2e"};
     const std::string& dir = temp.path();
@@ -124,15 +112,16 @@ TEST_F(WireTest, FloodOfLevelReportsAtMostDoublesTheInitialReadout) {
 }
 
 TEST_F(WireTest, HelpAndVersionNeedNoWindowSystem) {
-    const std::vector<std::string> noDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    const std::vector<std::string> env = windowlessEnvironment(ProgramFolders(dir));
     Process version;
-    ASSERT_TRUE(version.start({KORVEX_PATH, "--version"}, {}, dir + "/version.out", noDisplay));
+    ASSERT_TRUE(
+        version.startWithEnvironment({KORVEX_PATH, "--version"}, env, dir + "/version.out"));
     EXPECT_EQ(version.wait(10s), 0) << readFile(dir + "/version.out");
     EXPECT_EQ(readFile(dir + "/version.out"), "korvex 1.4.1.0\n");
 
     Process help;
-    ASSERT_TRUE(help.start({KORVEX_PATH, "--port", "/dev/ttyS0", "--help"}, {}, dir + "/help.out",
-                           noDisplay));
+    ASSERT_TRUE(help.startWithEnvironment({KORVEX_PATH, "--port", "/dev/ttyS0", "--help"}, env,
+                                          dir + "/help.out"));
     EXPECT_EQ(help.wait(10s), 0) << readFile(dir + "/help.out");
     const std::string text = readFile(dir + "/help.out");
     EXPECT_NE(text.find("Usage: "), std::string::npos) << text;
@@ -153,9 +142,8 @@ TEST_F(WireTest, UnansweredQueryIsRetriedWithBareCrThenGivenUp) {
 
 TEST_F(WireTest, TerminationSendsExAndExitsCleanly) {
     startSimulator();
-    startKorvex();
-    ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s));
-    std::this_thread::sleep_for(500ms);
+    startKorvex({"--trace", dir + "/trace.log"});
+    ASSERT_TRUE(waitReadoutAnswered(dir + "/trace.log")) << sim.log();
     EXPECT_EQ(korvex.terminate(), 0);
     ASSERT_TRUE(waitFor([&] { return !wire().empty() && wire().back().text == "EX"; }, 3s))
         << sim.log();
@@ -185,17 +173,17 @@ TEST_F(WireTest, LostDeviceIsSurvivedAndTheProgramStillClosesCleanly) {
     startKorvex();
     ASSERT_TRUE(waitFor([&] { return !wire().empty(); }, 30s));
     sim.kill();  // the line goes away as when a USB adapter is pulled
-    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(
+        waitFor([&] { return korvex.output().find("serial port lost") != std::string::npos; }, 10s))
+        << korvex.output();
     EXPECT_EQ(korvex.wait(0ms), -1) << "still running";
     EXPECT_EQ(korvex.terminate(), 0) << korvex.output();
-    EXPECT_NE(korvex.output().find("serial port lost"), std::string::npos) << korvex.output();
 }
 
 TEST_F(WireTest, TraceShowsBothDirectionsWithControlBytesVisible) {
     startSimulator();
     startKorvex({"--trace", dir + "/trace.log"});
-    ASSERT_TRUE(waitFor([&] { return wire().size() >= kInitialReadout.size(); }, 30s));
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(waitReadoutAnswered(dir + "/trace.log")) << sim.log();
     const std::string trace = readFile(dir + "/trace.log");
     EXPECT_NE(trace.find(" > RX<0D>\n"), std::string::npos) << trace;
     EXPECT_NE(trace.find(" > LB<0D>\n"), std::string::npos) << trace;

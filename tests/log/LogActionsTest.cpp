@@ -12,7 +12,7 @@
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
 #include "settings/KorvSettings.h"
-#include "settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -26,8 +26,8 @@ protected:
         doc.resetLog();
     }
 
-    fs::path log() const { return folder.path() / "air.log"; }
-    fs::path wav(const std::string& name) const { return folder.path() / name; }
+    fs::path log() const { return folder.folder() / "air.log"; }
+    fs::path wav(const std::string& name) const { return folder.folder() / name; }
 
     // An entry with a WAV file that exists when `withFile` is set.
     LogEntry addEntry(const std::string& audio, bool withFile) {
@@ -44,7 +44,7 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    TempFolder folder;
+    TempDir folder;
     CZelDoc doc;
     CReceiver rx;
     CommandQueue queue;
@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(LogActionsTest, NewLogCreatesAMissingFileAndKeepsAnExistingOne) {
-    const fs::path fresh = folder.path() / "fresh.log";
+    const fs::path fresh = folder.folder() / "fresh.log";
     actions.newLog(fresh.string());
     EXPECT_TRUE(fs::exists(fresh));
     EXPECT_EQ(doc.title(), "fresh.log");
@@ -74,7 +74,7 @@ TEST_F(LogActionsTest, NewLogCreatesAMissingFileAndKeepsAnExistingOne) {
 }
 
 TEST_F(LogActionsTest, AFileThatCannotBeCreatedIsReportedAndLeavesNoLog) {
-    actions.newLog((folder.path() / "missing-folder" / "x.log").string());
+    actions.newLog((folder.folder() / "missing-folder" / "x.log").string());
     EXPECT_EQ(doc.title(), "no log");
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].rfind("Error: Unable to create the log file", 0), 0u);
@@ -135,7 +135,7 @@ TEST_F(LogActionsTest, DeleteAllAnsweredNoChangesNothing) {
 
 TEST_F(LogActionsTest, NamesThatLeaveTheLogsFolderAreNeverDeletedOrPlayed) {
     const fs::path outside =
-        folder.path().parent_path() / (folder.path().filename().string() + "-outside.wav");
+        folder.folder().parent_path() / (folder.folder().filename().string() + "-outside.wav");
     std::ofstream(outside) << "RIFF";
     const std::string traversal = "../" + outside.filename().string();
     const LogEntry e = addEntry(traversal, false);

@@ -16,8 +16,8 @@
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
 #include "settings/KorvSettings.h"
-#include "settings/TempFolder.h"
 #include "support/MemoryCap.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -48,14 +48,14 @@ TEST(LogFileLimitsTest, EmptyLinesCostNoMemoryPerLine) {
     if (!kCanCapMemory) {
         GTEST_SKIP() << "no address-space limit under a sanitizer";
     }
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("empty-lines.log");
     writeBytes(file, std::string(24 * kMB, '\n'));
     EXPECT_EQ(readCapped(file, 16 * kMB), CappedRun::Finished);
 }
 
 TEST(LogFileLimitsTest, AFileBeyondTheSizeLimitIsRefusedBeforeItIsRead) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("huge.log");
     writeBytes(file, kEntry + "\n");
     fs::resize_file(file, kLogFileLimit + 1);  // sparse: costs no disk
@@ -71,7 +71,7 @@ TEST(LogFileLimitsTest, DevicesAndFifosAreRefusedWithoutWaiting) {
     if (!kCanCapMemory) {
         GTEST_SKIP() << "no address-space limit under a sanitizer";
     }
-    TempFolder folder;
+    TempDir folder;
     const fs::path zero = folder.file("zero.log");
     fs::create_symlink("/dev/zero", zero);
     EXPECT_EQ(readCapped(zero, 16 * kMB), CappedRun::Failed) << "read without end before";
@@ -84,7 +84,7 @@ TEST(LogFileLimitsTest, DevicesAndFifosAreRefusedWithoutWaiting) {
 }
 
 TEST(LogFileLimitsTest, RandomBytesAreNoLog) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("random.log");
     std::mt19937 rng(27);
     std::string bytes(64 * 1024, '\0');
@@ -97,7 +97,7 @@ TEST(LogFileLimitsTest, RandomBytesAreNoLog) {
 }
 
 TEST(LogFileLimitsTest, AnEntryLineBeyondTheLineLimitIsRefused) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("long-field.log");
     const std::string prefix = "2026-12-02\t15:18:30\t00:00:04\t145.500000\t123\t";
     writeBytes(file,
@@ -120,7 +120,7 @@ TEST(LogFileLimitsTest, AnEntryLineBeyondTheLineLimitIsRefused) {
 }
 
 TEST(LogFileLimitsTest, OneEntryBeyondTheEntryLimitIsRefused) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("many.log");
     std::string text;
     for (std::size_t n = 0; n <= kLogEntryLimit; ++n) {
@@ -134,7 +134,7 @@ TEST(LogFileLimitsTest, OneEntryBeyondTheEntryLimitIsRefused) {
 // Lines that straddle the reader's chunks, both line ends, a last line
 // without one: the file reads as the text always did.
 TEST(LogFileLimitsTest, ANormalFileReadsAsItsText) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("air.log");
     std::string text = "Airband log\r\n";
     for (int n = 0; text.size() < 300 * 1024; ++n) {
@@ -153,7 +153,7 @@ TEST(LogFileLimitsTest, ANormalFileReadsAsItsText) {
 }
 
 TEST(LogFileLimitsTest, OpeningARefusedFileSaysWhyAndKeepsTheLog) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path good = folder.file("air.log");
     writeBytes(good, kEntry + "\r\n");
     const fs::path binary = folder.file("binary.log");

@@ -10,8 +10,8 @@
 
 #include "log/LogFakes.h"
 #include "log/LogFileWrite.h"
-#include "settings/TempFolder.h"
 #include "support/FileSizeLimit.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 const std::string kLine = "2026-12-02\t15:18:30\t00:00:04\t145.5\t123\t\xB0\xB0\xB0\r\n";
 
 TEST(LogAppendTest, AWriteThatFailsPartWayLeavesNoFragment) {
-    TempFolder folder;
+    TempDir folder;
     const std::string log = folder.file("air.log").string();
     writeBytes(log, kLine);
     {
@@ -32,7 +32,7 @@ TEST(LogAppendTest, AWriteThatFailsPartWayLeavesNoFragment) {
 }
 
 TEST(LogAppendTest, ALineTornByAKillIsEndedBeforeTheNextOne) {
-    TempFolder folder;
+    TempDir folder;
     const std::string log = folder.file("air.log").string();
     writeBytes(log, kLine + "2026-12-0");
     EXPECT_EQ(appendLogText(log, kLine), 0);
@@ -40,7 +40,7 @@ TEST(LogAppendTest, ALineTornByAKillIsEndedBeforeTheNextOne) {
 }
 
 TEST(LogAppendTest, FailuresAreReturnedNotSwallowed) {
-    TempFolder folder;
+    TempDir folder;
     EXPECT_EQ(appendLogText("/dev/full", kLine), ENOSPC);
     EXPECT_EQ(appendLogText(folder.file("gone/air.log").string(), kLine), ENOENT);
     EXPECT_EQ(probeLogFile(folder.file("gone/air.log").string()), ENOENT);
@@ -49,7 +49,7 @@ TEST(LogAppendTest, FailuresAreReturnedNotSwallowed) {
 }
 
 TEST(LogLineEndTest, ARewriteKeepsTheLineEndMostLinesHave) {
-    TempFolder folder;
+    TempDir folder;
     const std::string log = folder.file("air.log").string();
     EXPECT_EQ(logLineEndOf(log), "\r\n") << "a missing file takes the appends' line end";
     const struct {
@@ -66,7 +66,7 @@ TEST(LogLineEndTest, ARewriteKeepsTheLineEndMostLinesHave) {
 }
 
 TEST(UsableRecordingTest, OnlyAFileWithSamplesAsItsHeaderSaysIsUsable) {
-    TempFolder folder;
+    TempDir folder;
     const std::string wav = folder.file("a.wav").string();
     EXPECT_FALSE(usableRecording(wav)) << "missing";
     writeBytes(wav, "");
@@ -79,7 +79,7 @@ TEST(UsableRecordingTest, OnlyAFileWithSamplesAsItsHeaderSaysIsUsable) {
     EXPECT_FALSE(usableRecording(wav)) << "fewer samples than the header claims";
     writeBytes(wav, std::string(100, 'x'));
     EXPECT_FALSE(usableRecording(wav)) << "not a WAV file";
-    EXPECT_FALSE(usableRecording(folder.path().string())) << "a folder";
+    EXPECT_FALSE(usableRecording(folder.path())) << "a folder";
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
 #include "settings/KorvSettings.h"
-#include "settings/TempFolder.h"
 #include "support/SmallTmpfs.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -40,9 +40,9 @@ protected:
     // that a line fits only in part once the disk is full.
     void startLogNearAPageEnd() { writeBytes(log, std::string(4096 - 20 - 1, '#') + "\n"); }
 
-    TempFolder folder;
-    SmallTmpfs disk{folder.path(), 64 * 1024};
-    const std::string log = (folder.path() / "air.log").string();
+    TempDir folder;
+    SmallTmpfs disk{folder.folder(), 64 * 1024};
+    const std::string log = (folder.folder() / "air.log").string();
     CZelDoc doc;
 };
 
@@ -57,7 +57,7 @@ TEST_F(LogFullDiskTest, LinesWaitForSpaceAndThenFollowInOrder) {
     EXPECT_EQ(fs::file_size(log), 4096u - 20u) << "no part of the line stays";
     EXPECT_EQ(doc.appendAndWrite(entry(2), log).unwrittenLines, 2u);
 
-    fs::remove(folder.path() / "filler");
+    fs::remove(folder.folder() / "filler");
     const AppendOutcome third = doc.appendAndWrite(entry(3), log);
     EXPECT_EQ(third.fileError, 0);
     EXPECT_EQ(third.unwrittenLines, 0u);
@@ -66,9 +66,9 @@ TEST_F(LogFullDiskTest, LinesWaitForSpaceAndThenFollowInOrder) {
 }
 
 TEST_F(LogFullDiskTest, AReadOnlyFileSystemAndAGoneFolderKeepTheLinesToo) {
-    const std::string inFolder = (folder.path() / "sub" / "air.log").string();
+    const std::string inFolder = (folder.folder() / "sub" / "air.log").string();
     EXPECT_EQ(doc.appendAndWrite(entry(1), inFolder).fileError, ENOENT);
-    fs::create_directory(folder.path() / "sub");
+    fs::create_directory(folder.folder() / "sub");
     ASSERT_TRUE(disk.setReadOnly(true));
     EXPECT_EQ(doc.appendAndWrite(entry(2), inFolder).fileError, EROFS);
     ASSERT_TRUE(disk.setReadOnly(false));
@@ -80,7 +80,7 @@ TEST_F(LogFullDiskTest, ARewriteWritesTheWaitingLines) {
     startLogNearAPageEnd();
     disk.fill("filler");
     doc.appendAndWrite(entry(1), log);
-    fs::remove(folder.path() / "filler");
+    fs::remove(folder.folder() / "filler");
     ASSERT_TRUE(doc.writeLogFile(log));
     EXPECT_EQ(doc.unwrittenLines(), 0u);
     EXPECT_EQ(doc.appendAndWrite(entry(2), log).fileError, 0);
@@ -96,7 +96,7 @@ protected:
             LogEntry e = entry(static_cast<int>(doc.entryCount()));
             e.audioFile = name;
             doc.appendAndWrite(e, log);
-            FakeSound::writeWav((folder.path() / name).string(), 2000);
+            FakeSound::writeWav((folder.folder() / name).string(), 2000);
         }
         before = readBytes(log);
         disk.fill("filler");
@@ -105,8 +105,8 @@ protected:
     void expectNothingChanged() {
         EXPECT_EQ(doc.entryCount(), 2u);
         EXPECT_EQ(readBytes(log), before);
-        EXPECT_TRUE(fs::exists(folder.path() / "a.wav"));
-        EXPECT_TRUE(fs::exists(folder.path() / "b.wav"));
+        EXPECT_TRUE(fs::exists(folder.folder() / "a.wav"));
+        EXPECT_TRUE(fs::exists(folder.folder() / "b.wav"));
         ASSERT_FALSE(host.messages.empty());
         EXPECT_EQ(host.messages.back().rfind("Error: Unable to write the log file", 0), 0u)
             << host.messages.back();
@@ -128,7 +128,7 @@ TEST_F(LogDeleteOnFullDiskTest, AFailedRewriteKeepsTheEntryAndItsRecording) {
 
 // An empty log fits on a full disk; a read-only one takes nothing.
 TEST_F(LogDeleteOnFullDiskTest, AFailedRewriteKeepsEveryEntryAndRecording) {
-    fs::remove(folder.path() / "filler");
+    fs::remove(folder.folder() / "filler");
     ASSERT_TRUE(disk.setReadOnly(true));
     EXPECT_FALSE(actions.deleteAll());
     expectNothingChanged();

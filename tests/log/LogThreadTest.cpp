@@ -17,7 +17,7 @@
 #include "log/LogThread.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
-#include "settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -37,7 +37,7 @@ protected:
         audio.bitsPerSample = 16;
         rx.logActive = true;
         rx.squelchEvents.publish("145.500000", "123");
-        settings.logFilePath = (folder.path() / "air.log").string();
+        settings.logFilePath = (folder.folder() / "air.log").string();
     }
 
     LogThreadContext context() {
@@ -75,7 +75,7 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    TempFolder folder;
+    TempDir folder;
     CReceiver rx;
     CZelDoc doc;
     CommandQueue queue;
@@ -131,8 +131,7 @@ TEST_F(LogThreadTest, StopLogDuringAnEntryFinishesAndWritesIt) {
     EXPECT_EQ(entries[0].audioFile, "air040315_140234.wav");
     EXPECT_NE(logText().find("air040315_140234.wav\r\n"), std::string::npos);
     ASSERT_EQ(sound.calls.size(), 2u);
-    EXPECT_EQ(sound.calls[0],
-              "StartRec 22050 16 " + folder.path().string() + "/air040315_140234.wav");
+    EXPECT_EQ(sound.calls[0], "StartRec 22050 16 " + folder.path() + "/air040315_140234.wav");
     EXPECT_EQ(sound.calls[1], "StopRec");
 }
 
@@ -202,7 +201,7 @@ TEST_F(LogThreadTest, ALogPathWithoutAFolderNamesFilesAfterItsFirstDot) {
 }
 
 TEST_F(LogThreadTest, AnUnopenableLogFileIsToldAtOnceAndStillMakesEntries) {
-    settings.logFilePath = (folder.path() / "no-such-folder" / "air.log").string();
+    settings.logFilePath = (folder.folder() / "no-such-folder" / "air.log").string();
     CLogThread thread(context(), settings);
     runLoop(thread, {{200, 1}, {5200, 0}}, 10'000);
     EXPECT_EQ(doc.entryCount(), 1u);
@@ -219,7 +218,7 @@ TEST_F(LogThreadTest, AnUnopenableLogFileIsToldAtOnceAndStillMakesEntries) {
 // The log's folder is gone for the first entry and back for the second: the
 // first line is written before the second, and the window hears both.
 TEST_F(LogThreadTest, ALineThatCouldNotBeWrittenFollowsWithTheNextEntry) {
-    const fs::path sub = folder.path() / "sub";
+    const fs::path sub = folder.folder() / "sub";
     settings.logFilePath = (sub / "air.log").string();
     CLogThread thread(context(), settings);
     std::map<std::int64_t, int> reports{{200, 1}, {5200, 0}, {10'200, 1}, {15'200, 0}};
@@ -274,12 +273,12 @@ TEST_F(LogThreadTest, AnEntryWithoutAUsableRecordingIsMarked) {
         const std::string name = "air040315_140234.wav";
         EXPECT_EQ(doc.entries()[0].audioFile, c.fileRemains ? name : "-" + name);
         EXPECT_EQ(doc.entries()[0].hasAudio(), c.fileRemains);
-        EXPECT_EQ(fs::exists(folder.path() / name), c.fileRemains);
+        EXPECT_EQ(fs::exists(folder.folder() / name), c.fileRemains);
         ASSERT_FALSE(notices.empty());
         const LogNotice& recording = notices[notices.size() - 2];
         EXPECT_EQ(recording.kind, LogNotice::Recording);
         EXPECT_EQ(recording.failed, !c.fileRemains);
-        fs::remove(folder.path() / name);
+        fs::remove(folder.folder() / name);
         fs::remove(settings.logFilePath);
     }
 }

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "log/ZelDoc.h"
-#include "settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -47,8 +47,8 @@ TEST(ZelDocLogTest, TheThousandAndFirstAppendGrowsTheListWithoutLoss) {
 }
 
 TEST(ZelDocLogTest, RewritesKeepTheFilesLineEndAndReadBackWhatTheyWrote) {
-    TempFolder folder;
-    const auto file = folder.path() / "air.log";
+    TempDir folder;
+    const auto file = folder.folder() / "air.log";
     CZelDoc doc;
     doc.resetLog();
     doc.appendEntry(entryNumber(1));
@@ -74,11 +74,11 @@ TEST(ZelDocLogTest, RewritesKeepTheFilesLineEndAndReadBackWhatTheyWrote) {
 }
 
 TEST(ZelDocLogTest, AnUnreadableFileLeavesTheEntriesAsTheyWere) {
-    TempFolder folder;
+    TempDir folder;
     CZelDoc doc;
     doc.resetLog();
     doc.appendEntry(entryNumber(1));
-    EXPECT_FALSE(doc.readLogFile(folder.path() / "missing.log"));
+    EXPECT_FALSE(doc.readLogFile(folder.folder() / "missing.log"));
     EXPECT_EQ(doc.entryCount(), 1u);
 }
 

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/TempDir.h"
 #include "ui/HelpFiles.h"
 #include "ui/MainFrame.h"
 
@@ -98,10 +98,9 @@ inline std::unique_ptr<ModalCapture> captureNextModal() {
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
         prepareSettings();
         FrameOptions options;
-        options.configDir = dir.path();
+        options.configDir = dirPath();
         frame = std::make_unique<CMainFrame>(options);
         frame->show();
         frame->activateWindow();
@@ -116,12 +115,14 @@ protected:
     // Runs before the frame exists, to put a Korv.ini in place.
     virtual void prepareSettings() {}
 
-    std::filesystem::path iniPath() const {
-        return std::filesystem::path(dir.path().toStdString()) / "Korv.ini";
-    }
+    std::filesystem::path iniPath() const { return temp.file("Korv.ini"); }
     std::string queue() const { return frame->pollFields().commandQueue.text(); }
 
-    QTemporaryDir dir;
+    // The settings folder, and a file in it, as the frame's options name them.
+    QString dirPath() const { return QString::fromStdString(temp.path()); }
+    QString filePath(const QString& name) const { return dirPath() + '/' + name; }
+
+    TempDir temp{"korvex-frame"};
     std::unique_ptr<CMainFrame> frame;
 };
 

@@ -56,7 +56,7 @@ TEST_F(FrameHelpTest, F1OpensTheManual) {
 
 TEST_F(FrameHelpTest, TheRealOpenerRefusesAMissingFile) {
     DesktopFileOpener opener;
-    EXPECT_FALSE(opener.open(dir.filePath("no-such-file.pdf")));
+    EXPECT_FALSE(opener.open(filePath("no-such-file.pdf")));
 }
 
 TEST_F(FrameHelpTest, AboutBoxShowsTheProgramNameAndOk) {

@@ -35,7 +35,7 @@ protected:
         return frame->action(id)->isEnabled();
     }
     CZelView* view() { return qobject_cast<CZelView*>(frame->listView()); }
-    QString logPath(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString logPath(const char* name) const { return filePath(QString::fromLatin1(name)); }
 
     FakeSound* sound = nullptr;
     std::optional<QString> chosen;
@@ -96,7 +96,7 @@ TEST_F(FrameLogTest, RecordNowTwiceSaysSoAndStopRecordingFollowsTheLibrary) {
     EXPECT_FALSE(enabled(CommandId::StopRecording));
     frame->action(CommandId::RecordNow)->trigger();
     ASSERT_EQ(sound->calls.size(), 1u);
-    EXPECT_EQ(sound->calls[0].rfind("StartRec 11025 8 " + dir.path().toStdString() + "/m", 0), 0u)
+    EXPECT_EQ(sound->calls[0].rfind("StartRec 11025 8 " + temp.path() + "/m", 0), 0u)
         << sound->calls[0];
     EXPECT_FALSE(enabled(CommandId::RecordNow));
     EXPECT_TRUE(enabled(CommandId::StopRecording));

@@ -46,7 +46,7 @@ protected:
         frame->action(CommandId::FileOpen)->trigger();
     }
     QString writeLog(const QString& name, int entries) {
-        const QString path = dir.filePath(name);
+        const QString path = filePath(name);
         std::string text;
         LogEntry entry;
         entry.field(0) = "2026-12-09";

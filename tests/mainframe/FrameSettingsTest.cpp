@@ -25,9 +25,7 @@ bool fileHas(const std::filesystem::path& file, const std::string& line) {
 
 class FrameSettingsFromFileTest : public FrameTest {
 protected:
-    void prepareSettings() override {
-        writeText(std::filesystem::path(dir.path().toStdString()) / "Korv.ini", kIni);
-    }
+    void prepareSettings() override { writeText(temp.file("Korv.ini"), kIni); }
 };
 
 TEST_F(FrameSettingsFromFileTest, StartTakesPlacementToolbarAndFlags) {

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -17,17 +15,24 @@
 namespace korvex::test {
 namespace {
 
+// The private server main() starts, ":N".
+std::string displayName;
+
 void pressKey(const char* key) {
-    QProcess::execute(QStringLiteral(XDOTOOL_PATH),
-                      {QStringLiteral("key"), QString::fromLatin1(key)});
+    Process xdotool;
+    const TempDir out("korvex-xkb-key");
+    ASSERT_TRUE(xdotool.startWithEnvironment({XDOTOOL_PATH, "key", key},
+                                             {"PATH=/usr/bin:/bin", "DISPLAY=" + displayName},
+                                             out / "xdotool.out"));
+    EXPECT_EQ(xdotool.wait(std::chrono::seconds(10)), 0) << readFile(out / "xdotool.out");
 }
 
 TEST(XkbLocks, PanesFollowCapsLockAndNumLock) {
     auto start = keyboardLocks();
     ASSERT_TRUE(start.has_value()) << "the X server reports its keyboard indicators";
-    QTemporaryDir dir;
+    const TempDir dir("korvex-xkb-frame");
     FrameOptions options;
-    options.configDir = dir.path();
+    options.configDir = QString::fromStdString(dir.path());
     CMainFrame frame(options);
     frame.settings().saveOnExit = false;
 
@@ -67,6 +72,7 @@ int main(int argc, char** argv) {
         std::fputs("Xvfb did not start\n", stderr);
         return 1;
     }
+    korvex::test::displayName = display.name();
     qputenv("QT_QPA_PLATFORM", "xcb");
     qputenv("DISPLAY", QByteArray::fromStdString(display.name()));
     QApplication app(argc, argv);

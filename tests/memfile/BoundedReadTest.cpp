@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "model/BoundedFile.h"
-#include "settings/TempFolder.h"
 #include "support/MemoryCap.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(BoundedReadTest, TheLimitItselfIsReadAndOneByteMoreIsRefused) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("f.mem");
     writeBytes(file, std::string(1000, 'x'));
     EXPECT_EQ(readFileBounded(file, 1000).bytes.size(), 1000u);
@@ -25,7 +25,7 @@ TEST(BoundedReadTest, TheLimitItselfIsReadAndOneByteMoreIsRefused) {
     writeBytes(file, "");
     EXPECT_TRUE(readFileBounded(file, 10)) << "an empty file";
     EXPECT_EQ(readFileBounded(folder.file("missing"), 10).failure, ReadFailure::Open);
-    EXPECT_EQ(readFileBounded(folder.path(), 10).failure, ReadFailure::NotRegular);
+    EXPECT_EQ(readFileBounded(folder.folder(), 10).failure, ReadFailure::NotRegular);
 }
 
 // A file whose size says 0 but which keeps giving bytes, as one that grows
@@ -39,7 +39,7 @@ TEST(BoundedReadTest, TheLimitHoldsWhileReading) {
 }
 
 TEST(BoundedReadTest, DevicesAndFifosAreRefusedWithoutWaiting) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path fifo = folder.file("fifo.mem");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(readFileBounded(fifo, 1024).failure, ReadFailure::NotRegular);
@@ -51,7 +51,7 @@ TEST(BoundedReadTest, DevicesAndFifosAreRefusedWithoutWaiting) {
 }
 
 TEST(BoundedReadTest, LinesAcrossChunksAndCutLines) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("lines.txt");
     std::string text =
         std::string(70 * 1024, 'a') + "\nshort\r\n\n" + std::string(65535, 'b') + "\nlast";

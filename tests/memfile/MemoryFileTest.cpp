@@ -10,9 +10,12 @@
 #include "link/MemoryFileCommands.h"
 #include "model/MemoryFile.h"
 #include "settings/AtomicFile.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::memfile {
 namespace {
+
+using test::TempDir;
 
 ChannelRecord used(std::string channel, std::string frequency, std::string step,
                    std::string autoMode, std::string mode, std::string attenuator, std::string text,
@@ -176,9 +179,8 @@ TEST(MemoryFile, WrittenBytesAreExact) {
 }
 
 TEST(MemoryFile, FilesAreReplacedWholeThroughATemporaryFile) {
-    char tmpl[] = "/tmp/korvex-memfile-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::filesystem::path dir = tmpl;
+    const TempDir temp("korvex-memfile");
+    const std::filesystem::path& dir = temp.folder();
     const auto path = dir / "bank.mem";
     ASSERT_TRUE(writeFileAtomically(path, "old"));
     ASSERT_TRUE(writeFileAtomically(path, "new text"));
@@ -189,15 +191,13 @@ TEST(MemoryFile, FilesAreReplacedWholeThroughATemporaryFile) {
                             std::filesystem::directory_iterator()),
               1);
     EXPECT_FALSE(writeFileAtomically(dir / "missing" / "bank.mem", "x"));
-    std::filesystem::remove_all(dir);
 }
 
 // A saved memory file keeps the old file's permissions, and a link planted
 // under the name of an earlier writer's fixed temporary file is not followed.
 TEST(MemoryFile, SavesKeepPermissionsAndFollowNoPlantedLink) {
-    char tmpl[] = "/tmp/korvex-memfile-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::filesystem::path dir = tmpl;
+    const TempDir temp("korvex-memfile");
+    const std::filesystem::path& dir = temp.folder();
     const auto path = dir / "bank.mem";
     ASSERT_TRUE(writeFileAtomically(path, "old"));
     std::filesystem::permissions(
@@ -212,7 +212,6 @@ TEST(MemoryFile, SavesKeepPermissionsAndFollowNoPlantedLink) {
     std::ifstream in(outside, std::ios::binary);
     std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(read, "not yours");
-    std::filesystem::remove_all(dir);
 }
 
 // Values no write could carry leave the row as it was; a row marked by hand

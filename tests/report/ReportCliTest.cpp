@@ -1,12 +1,12 @@
 // The built program's report on the command line, run with no display and a
 // window-system plugin that does not exist: it must never need either.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "tests/support/Process.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -16,26 +16,22 @@ using namespace std::chrono_literals;
 class ReportCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvex-report-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
         std::ofstream(dir + "/night.log", std::ios::binary)
             << "2026-03-01\t22:10:00\t00:00:12\t145.500000\t040\tn_260301_221000.wav\r\n"
                "2026-03-01\t23:59:30\t00:01:00\t145.500000\t061\t\xB0\xB0\xB0\r\n"
                "2026-03-02\t00:15:00\t00:00:05\t118.100000\t100\t\xB0\xB0\xB0\r\n";
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
-    // Runs korvex with these arguments; standard output and error go to
-    // their own files. The exit status, -1 when it did not end.
+    // Runs korvex with these arguments, no display and a platform plugin
+    // that does not exist; standard output and error go to their own
+    // files. The exit status, -1 when it did not end.
     int run(const std::vector<std::string>& arguments) {
-        std::vector<std::string> args = {"/bin/sh", "-c", "exec \"$@\" 2>\"$REPORT_ERR\"", "sh",
-                                         KORVEX_PATH};
+        std::vector<std::string> args = {KORVEX_PATH};
         args.insert(args.end(), arguments.begin(), arguments.end());
         Process korvex;
-        if (!korvex.start(args, {"REPORT_ERR=" + dir + "/err", "QT_QPA_PLATFORM=no-such-platform"},
-                          dir + "/out",
-                          {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM"})) {
+        if (!korvex.startWithEnvironment(
+                args, windowlessEnvironment(ProgramFolders(dir), "no-such-platform"), dir + "/out",
+                dir + "/err")) {
             return -2;
         }
         const int rc = korvex.wait(20s);
@@ -44,7 +40,8 @@ protected:
         return rc;
     }
 
-    std::string dir;
+    TempDir temp{"korvex-report-cli"};
+    const std::string& dir = temp.path();
     std::string out;
     std::string err;
 };

@@ -15,8 +15,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/support/Process.h"
-#include "tests/support/PumpUntil.h"
+#include "tests/support/FrameOnSimulator.h"
 #include "ui/ActivityCharts.h"
 #include "ui/ActivityReportWindow.h"
 #include "ui/MainFrame.h"
@@ -29,36 +28,15 @@ using namespace std::chrono_literals;
 class ReportWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvex-report-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        ASSERT_TRUE(sim.start({AR8600_SIM_PATH, "--log", dir + "/sim.log"}, {}, dir + "/sim.out"));
-        ASSERT_TRUE(pumpUntil(
-            [&] { return readFile(dir + "/sim.out").find('\n') != std::string::npos; }, 5000));
-        const std::string out = readFile(dir + "/sim.out");
-        FrameOptions options;
-        options.portDevice = QString::fromStdString(out.substr(0, out.find('\n')));
-        options.configDir = QString::fromStdString(dir);
-        frame = std::make_unique<CMainFrame>(options);
-        frame->show();
-        frame->start();
-        ASSERT_TRUE(frame->isPolling());
-        ASSERT_TRUE(pumpUntil([&] { return frame->pollFields().commandQueue.empty(); }, 20000));
-    }
-    void TearDown() override {
-        frame.reset();
-        sim.kill(SIGTERM);
-        sim.wait(2s);
-        std::filesystem::remove_all(dir);
+        ASSERT_FALSE(run.dir.empty());
+        ASSERT_TRUE(run.start()) << run.sim.log();
+        frame = run.frame.get();
     }
 
-    bool sent(const std::string& command) const {
-        return readFile(dir + "/sim.log").find('\t' + command + '\n') != std::string::npos;
-    }
-
-    std::string dir;
-    Process sim;
-    std::unique_ptr<CMainFrame> frame;
+    FrameOnSimulator run{"korvex-report"};
+    const std::string& dir = run.dir;
+    CMainFrame* frame = nullptr;
+    bool sent(const std::string& command) const { return run.sim.sent(command); }
 };
 
 TEST_F(ReportWindowTest, ShowsTheBusiestFirstAndTunesTheChosenRowOnTheWire) {
@@ -109,8 +87,7 @@ TEST_F(ReportWindowTest, ShowsTheBusiestFirstAndTunesTheChosenRowOnTheWire) {
     table->setFocus();
     table->setCurrentIndex(model->index(2, 0));
     QTest::keyClick(table, Qt::Key_Return);
-    EXPECT_TRUE(pumpUntil([&] { return sent("RF0145500000"); }, 10000))
-        << readFile(dir + "/sim.log");
+    EXPECT_TRUE(pumpUntil([&] { return sent("RF0145500000"); }, 10000)) << run.sim.log();
 
     // A double click tunes too.
     const QRect cell = table->visualRect(model->index(1, 0));
@@ -118,8 +95,7 @@ TEST_F(ReportWindowTest, ShowsTheBusiestFirstAndTunesTheChosenRowOnTheWire) {
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseRelease(table->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_TRUE(pumpUntil([&] { return sent("RF0118100000"); }, 10000))
-        << readFile(dir + "/sim.log");
+    EXPECT_TRUE(pumpUntil([&] { return sent("RF0118100000"); }, 10000)) << run.sim.log();
 
     // New entries show within the refresh interval.
     frame->document().appendEntry(

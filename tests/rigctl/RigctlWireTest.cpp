@@ -26,6 +26,7 @@
 #include "station/RigctlListener.h"
 #include "tests/support/Process.h"
 #include "tests/support/PumpUntil.h"
+#include "tests/support/TempDir.h"
 #include "ui/MainFrame.h"
 
 namespace korvex::test {
@@ -94,9 +95,6 @@ private:
 class RigctlWireTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvex-rigctl-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
         sim::PtyOptions simOptions;
         simOptions.pace = true;  // 9600 baud, as the real receiver
         simulator = std::make_unique<sim::PtySimulator>(simOptions);
@@ -123,7 +121,6 @@ protected:
     void TearDown() override {
         frame.reset();
         simulator->stop();
-        std::filesystem::remove_all(dir);
     }
 
     struct Run {
@@ -167,7 +164,8 @@ protected:
         return false;
     }
 
-    std::string dir;
+    TempDir temp{"korvex-rigctl"};
+    const std::string& dir = temp.path();
     std::unique_ptr<sim::PtySimulator> simulator;
     std::unique_ptr<CMainFrame> frame;
     int port = 0;
@@ -351,18 +349,3 @@ TEST(RigctlListenerPlaces, AClientIdleForTheLimitIsClosed) {
 
 }  // namespace
 }  // namespace korvex::test
-
-int main(int argc, char** argv) {
-    // Widgets need a platform even while the tests are only being listed;
-    // the program's runtime folder is this test's own.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    char runtime[] = "/tmp/korvex-rigctl-run-XXXXXX";
-    if (mkdtemp(runtime) != nullptr) {
-        qputenv("XDG_RUNTIME_DIR", runtime);
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    const int rc = RUN_ALL_TESTS();
-    std::filesystem::remove_all(runtime);
-    return rc;
-}

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "tests/saves/SaveCases.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -21,17 +22,10 @@ namespace fs = std::filesystem;
 
 class SaveFullDiskTest : public ::testing::TestWithParam<SaveCase> {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/korvex-save-full-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_root = pattern;
-    }
     void TearDown() override {
         if (m_mounted) {
             ::umount2(m_root.c_str(), MNT_DETACH);
         }
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
     }
 
     // A small tmpfs on the test's folder, in a mount namespace of this
@@ -61,7 +55,8 @@ protected:
         }
     }
 
-    fs::path m_root;
+    TempDir m_temp{"korvex-save-full"};
+    const fs::path& m_root = m_temp.folder();
     bool m_mounted = false;
 };
 

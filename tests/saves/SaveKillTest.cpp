@@ -20,6 +20,7 @@
 
 #include "settings/AtomicFile.h"
 #include "tests/saves/SaveCases.h"
+#include "tests/support/TempDir.h"
 #include "ui/SweepFile.h"
 
 namespace korvex::test {
@@ -32,16 +33,6 @@ constexpr int kKills = 60;
 
 class SaveKillTest : public ::testing::TestWithParam<SaveCase> {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/korvex-save-kill-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_root = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
-    }
-
     // A fresh folder with the files as they are before the save: made once,
     // then copied.
     fs::path freshFolder(const std::string& name) {
@@ -83,7 +74,8 @@ protected:
         return status;
     }
 
-    fs::path m_root;
+    TempDir m_temp{"korvex-save-kill"};
+    const fs::path& m_root = m_temp.folder();
 };
 
 TEST_P(SaveKillTest, KilledAnywhereLeavesTheOldOrTheNewFileAndNoTemporaryFile) {

@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -34,7 +34,7 @@ pid_t endedProcess() {
 }
 
 TEST(AtomicFile, ReplacesTheFileAndKeepsItsPermissions) {
-    TempFolder folder;
+    TempDir folder;
     const fs::path file = folder.file("bank.mem");
     writeBytes(file, "old");
     ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
@@ -42,7 +42,7 @@ TEST(AtomicFile, ReplacesTheFileAndKeepsItsPermissions) {
     ASSERT_TRUE(writeFileAtomically(file, "new text"));
     EXPECT_EQ(readBytes(file), "new text");
     EXPECT_EQ(modeOf(file), 0640u);
-    EXPECT_EQ(entryCount(folder.path()), 1u);
+    EXPECT_EQ(entryCount(folder.folder()), 1u);
 
     // A new file gets what the umask leaves of rw for everyone.
     const mode_t mask = ::umask(027);
@@ -52,7 +52,7 @@ TEST(AtomicFile, ReplacesTheFileAndKeepsItsPermissions) {
 }
 
 TEST(AtomicFile, ALinkedTargetStaysLinkedAndPlantedLinksAreNeverFollowed) {
-    TempFolder folder;
+    TempDir folder;
     fs::create_directory(folder.file("real"));
     const fs::path real = folder.file("real") / "Korv.ini";
     writeBytes(real, "old");
@@ -73,7 +73,7 @@ TEST(AtomicFile, ALinkedTargetStaysLinkedAndPlantedLinksAreNeverFollowed) {
 }
 
 TEST(AtomicFile, FailuresReportFalseAndLeaveNothing) {
-    TempFolder folder;
+    TempDir folder;
     EXPECT_FALSE(writeFileAtomically(folder.file("missing") / "x.csv", "x"));
     EXPECT_EQ(errno, ENOENT);
 
@@ -85,11 +85,11 @@ TEST(AtomicFile, FailuresReportFalseAndLeaveNothing) {
     EXPECT_FALSE(
         writeFileAtomically(folder.file("kept.ini"), "new", [](const fs::path&) { return false; }));
     EXPECT_EQ(readBytes(folder.file("kept.ini")), "old");
-    EXPECT_EQ(entryCount(folder.path()), 2u);
+    EXPECT_EQ(entryCount(folder.folder()), 2u);
 }
 
 TEST(AtomicFile, TheNextSaveRemovesTemporaryFilesOfEndedProcessesOnly) {
-    TempFolder folder;
+    TempDir folder;
     const std::string ended = std::to_string(endedProcess());
     // Left by killed saves of any file in the folder, and by this process
     // under a number an earlier process had.
@@ -144,7 +144,7 @@ TEST(AtomicFile, TheNextSaveRemovesTemporaryFilesOfEndedProcessesOnly) {
 }
 
 TEST(AtomicFile, PendingFilesChangeNothingUntilCommitted) {
-    TempFolder folder;
+    TempDir folder;
     writeBytes(folder.file("a.csv"), "old a");
     writeBytes(folder.file("a.png"), "old b");
     {
@@ -161,7 +161,7 @@ TEST(AtomicFile, PendingFilesChangeNothingUntilCommitted) {
     // The one not committed is dropped with its temporary file.
     EXPECT_EQ(readBytes(folder.file("a.csv")), "old a");
     EXPECT_EQ(readBytes(folder.file("a.png")), "new b");
-    EXPECT_EQ(entryCount(folder.path()), 2u);
+    EXPECT_EQ(entryCount(folder.folder()), 2u);
 }
 
 TEST(AtomicFile, TemporaryNamesAreRecognised) {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex {
 namespace {
 
 using test::entryCount;
 using test::readBytes;
-using test::TempFolder;
+using test::TempDir;
 using test::writeBytes;
 
 class IniFileTest : public ::testing::Test {
@@ -24,7 +24,7 @@ protected:
         return IniFile(m_file);
     }
 
-    TempFolder m_folder;
+    TempDir m_folder;
     std::filesystem::path m_file = m_folder.file("test.ini");
 };
 
@@ -215,7 +215,7 @@ TEST_F(IniFileTest, AbandonedWriteLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_TRUE(ini.modified());
     EXPECT_EQ(readBytes(m_file), "[A]\nx=old\n");
     EXPECT_FALSE(seenTemp.empty());
-    EXPECT_EQ(entryCount(m_folder.path()), 1u);
+    EXPECT_EQ(entryCount(m_folder.folder()), 1u);
 }
 
 TEST_F(IniFileTest, CrashBetweenWriteAndRenameLeavesTheOldFile) {

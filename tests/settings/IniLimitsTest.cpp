@@ -8,9 +8,9 @@
 
 #include "settings/IniFile.h"
 #include "settings/KorvSettings.h"
-#include "settings/TempFolder.h"
 #include "settings/fuzz/IniFuzzBody.h"
 #include "support/MemoryCap.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -21,7 +21,7 @@ TEST(IniLimitsTest, ALargeFileOfEmptyLinesIsRefusedCheaply) {
     if (!kCanCapMemory) {
         GTEST_SKIP() << "no address-space limit under a sanitizer";
     }
-    TempFolder folder;
+    TempDir folder;
     const auto file = folder.file("Korv.ini");
     writeBytes(file, std::string(40 * kMB, '\n'));
     EXPECT_EQ(runWithMemoryCap(16 * kMB,
@@ -43,7 +43,7 @@ TEST(IniLimitsTest, AFileOfEmptyLinesAtTheLimitIsReadInProportion) {
     if (!kCanCapMemory) {
         GTEST_SKIP() << "no address-space limit under a sanitizer";
     }
-    TempFolder folder;
+    TempDir folder;
     const auto file = folder.file("Korv.ini");
     std::string text(IniFile::kIniFileLimit, '\n');
     text.replace(0, 14, "[COMMON]\nx=1\r\n");
@@ -61,7 +61,7 @@ TEST(IniLimitsTest, AFileOfEmptyLinesAtTheLimitIsReadInProportion) {
 }
 
 TEST(IniLimitsTest, AFifoIsNoSettingsFileAndIsNotWaitedFor) {
-    TempFolder folder;
+    TempDir folder;
     const auto file = folder.file("dbconf.ini");
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
     IniFile ini;

@@ -7,13 +7,13 @@
 
 #include "settings/IniFile.h"
 #include "settings/SettingsFolder.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex {
 namespace {
 
 using test::readBytes;
-using test::TempFolder;
+using test::TempDir;
 using test::writeBytes;
 
 constexpr int kVersion = 1410;
@@ -59,7 +59,7 @@ protected:
     }
     std::string fileText() const { return readBytes(m_file); }
 
-    TempFolder m_folder;
+    TempDir m_folder;
     std::filesystem::path m_file = m_folder.file("Korv.ini");
 };
 

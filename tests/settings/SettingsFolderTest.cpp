@@ -10,25 +10,26 @@
 
 #include "settings/IniFile.h"
 #include "settings/KorvSettings.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex {
 namespace {
 
 using test::readBytes;
-using test::TempFolder;
+using test::TempDir;
 using test::writeBytes;
 
 class SettingsFolderTest : public ::testing::Test {
 protected:
-    TempFolder m_root;
-    ConfigEnvironment m_env{(m_root.path() / "xdg").string(), (m_root.path() / "home").string()};
+    TempDir m_root;
+    ConfigEnvironment m_env{(m_root.folder() / "xdg").string(),
+                            (m_root.folder() / "home").string()};
 };
 
 TEST_F(SettingsFolderTest, ConfigDirWinsAndIsCreated) {
     const auto exe = m_root.file("bin");
     std::filesystem::create_directory(exe);
-    const auto dir = m_root.path() / "given" / "deeper";
+    const auto dir = m_root.folder() / "given" / "deeper";
     EXPECT_EQ(chooseSettingsFolder(dir, exe, m_env), dir);
     EXPECT_TRUE(std::filesystem::is_directory(dir));
 }
@@ -37,7 +38,7 @@ TEST_F(SettingsFolderTest, WritableExecutableFolderIsUsed) {
     const auto exe = m_root.file("bin");
     std::filesystem::create_directory(exe);
     EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), exe);
-    EXPECT_FALSE(std::filesystem::exists(m_root.path() / "xdg"));
+    EXPECT_FALSE(std::filesystem::exists(m_root.folder() / "xdg"));
 }
 
 // Every save there would fail: the user's folder takes over, starting from
@@ -52,7 +53,7 @@ TEST_F(SettingsFolderTest, ReadOnlyExecutableFolderHoldingKorvIniIsNotUsed) {
     env.folderWritable = [exe](const std::filesystem::path& folder) {
         return folder != exe && isWritableFolder(folder);
     };
-    const auto xdg = m_root.path() / "xdg" / "korvex";
+    const auto xdg = m_root.folder() / "xdg" / "korvex";
     EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, env), xdg);
     EXPECT_EQ(readBytes(xdg / "Korv.ini"), "[COMMON]\nmark2=1\n");
     EXPECT_EQ(readBytes(xdg / "dbconf.ini"), "[DB1]\nfile=x.dbf\n");
@@ -67,11 +68,11 @@ TEST_F(SettingsFolderTest, ReadOnlyExecutableFolderHoldingKorvIniIsNotUsed) {
 // /usr/bin; prepared files there still seed it. The build tree, whose help
 // files lie beside the program, keeps them beside the program.
 TEST_F(SettingsFolderTest, InstalledProgramFolderIsNotUsedEvenWhenWritable) {
-    const auto exe = m_root.path() / "usr" / "bin";
+    const auto exe = m_root.folder() / "usr" / "bin";
     std::filesystem::create_directories(exe);
-    std::filesystem::create_directories(m_root.path() / "usr" / "share" / "korvex");
+    std::filesystem::create_directories(m_root.folder() / "usr" / "share" / "korvex");
     writeBytes(exe / "Korv.ini", "[COMMON]\nmark2=1\n");
-    const auto xdg = m_root.path() / "xdg" / "korvex";
+    const auto xdg = m_root.folder() / "xdg" / "korvex";
     EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), xdg);
     EXPECT_EQ(readBytes(xdg / "Korv.ini"), "[COMMON]\nmark2=1\n");
     EXPECT_FALSE(std::filesystem::exists(exe / "dbconf.ini"));
@@ -95,7 +96,7 @@ TEST_F(SettingsFolderTest, ReadOnlyMeansTheProcessCannotWriteThere) {
 TEST_F(SettingsFolderTest, OtherwiseTheXdgConfigFolder) {
     // A folder that does not exist can be neither.
     const auto exe = m_root.file("missing-bin");
-    const auto xdg = m_root.path() / "xdg" / "korvex";
+    const auto xdg = m_root.folder() / "xdg" / "korvex";
     EXPECT_EQ(chooseSettingsFolder(std::nullopt, exe, m_env), xdg);
     EXPECT_TRUE(std::filesystem::is_directory(xdg));
 
@@ -110,7 +111,7 @@ TEST_F(SettingsFolderTest, OtherwiseTheXdgConfigFolder) {
 
 TEST_F(SettingsFolderTest, UnsetOrRelativeXdgFallsBackToHomeConfig) {
     const auto exe = m_root.file("missing-bin");
-    const auto homeConfig = m_root.path() / "home" / ".config" / "korvex";
+    const auto homeConfig = m_root.folder() / "home" / ".config" / "korvex";
     for (const char* xdg : {"", "relative/config"}) {
         SCOPED_TRACE(xdg);
         const ConfigEnvironment env{xdg, m_env.home};
@@ -120,7 +121,7 @@ TEST_F(SettingsFolderTest, UnsetOrRelativeXdgFallsBackToHomeConfig) {
 }
 
 TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
-    const auto file = ensureSettingsFile(m_root.path());
+    const auto file = ensureSettingsFile(m_root.folder());
     EXPECT_EQ(file, m_root.file("Korv.ini"));
 
     const std::map<std::string, std::set<std::string>> expectedKeys = {
@@ -171,7 +172,7 @@ TEST_F(SettingsFolderTest, FirstFileHoldsEveryKeyWithDefaults) {
 
 TEST_F(SettingsFolderTest, ExistingFileIsLeftAlone) {
     writeBytes(m_root.file("Korv.ini"), "[COMMON]\nposx=1\n");
-    ensureSettingsFile(m_root.path());
+    ensureSettingsFile(m_root.folder());
     EXPECT_EQ(readBytes(m_root.file("Korv.ini")), "[COMMON]\nposx=1\n");
 }
 

@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "simulator/PtySimulator.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::sim {
 namespace {
@@ -299,7 +299,7 @@ TEST(Ar8600SimTool, PrintsTheDeviceAndLogsEachCommand) {
 }
 
 TEST(Ar8600SimTool, RefusesABadScenarioNamingItsLine) {
-    const test::TempFolder folder;
+    const test::TempDir folder;
     const std::string band = folder.file("band.txt").string();
     test::writeBytes(band, "1000 145500000 80 2000\n1000 145500000 300 2000\n");
     const std::string missing = folder.file("missing.txt").string();
@@ -327,7 +327,7 @@ TEST(Ar8600SimTool, RefusesABadScenarioNamingItsLine) {
 }
 
 TEST(Ar8600SimTool, PlaysTheScenarioOfAFile) {
-    const test::TempFolder folder;
+    const test::TempDir folder;
     const std::string band = folder.file("band.txt").string();
     // B00 of the sample memory, on for ten minutes from the start.
     test::writeBytes(band, "# calling channel\n0 145500000 77 600000\n");

@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "settings/TempFolder.h"
 #include "simulator/fuzz/ScenarioFuzzBody.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -16,7 +16,7 @@ using sim::kScenarioFileLimit;
 using sim::readScenarioFile;
 
 TEST(ScenarioFileLimits, LargeFilesFifosAndDevicesAreRefusedUnread) {
-    const TempFolder folder;
+    const TempDir folder;
     const std::string path = folder.file("band.txt").string();
     std::string text = "1000 145500000 80 2000\n";
     text.resize(kScenarioFileLimit, '\n');

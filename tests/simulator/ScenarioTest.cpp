@@ -10,8 +10,8 @@
 #include <set>
 
 #include "simulator/Ar8600.h"
-#include "tests/settings/TempFolder.h"
 #include "tests/simulator/SimTestSupport.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::sim {
 namespace {
@@ -126,7 +126,7 @@ TEST(ScenarioScript, ReadsCarriersSteadyAndKeyed) {
 }
 
 TEST(ScenarioScript, ReadsAFileAndNamesItInErrors) {
-    const korvex::test::TempFolder folder;
+    const korvex::test::TempDir folder;
     const std::string path = folder.file("band.txt").string();
     korvex::test::writeBytes(path, "1000 145500000 80 2000\n");
     std::string error;
@@ -141,8 +141,8 @@ TEST(ScenarioScript, ReadsAFileAndNamesItInErrors) {
     std::remove(path.c_str());
     EXPECT_FALSE(readScenarioFile(path, &error));
     EXPECT_EQ(error, path + ": No such file or directory");
-    EXPECT_FALSE(readScenarioFile(folder.path().string(), &error));
-    EXPECT_EQ(error, folder.path().string() + ": Is a directory");
+    EXPECT_FALSE(readScenarioFile(folder.path(), &error));
+    EXPECT_EQ(error, folder.path() + ": Is a directory");
 }
 
 TEST(ScriptedScenario, OneTransmissionGivesOneOpenAndOneCloseThenTheScanResumes) {

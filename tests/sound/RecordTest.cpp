@@ -172,7 +172,7 @@ struct PathCase {
 class PathLength : public RecordTest, public ::testing::WithParamInterface<PathCase> {};
 
 TEST_P(PathLength, From260CharactersIsRefused) {
-    const std::string folder = scratch.path().string() + "/";
+    const std::string folder = scratch.path() + "/";
     ASSERT_LT(folder.size() + 10, GetParam().length);
     // Long names are split into folders to stay below the name limit.
     std::string path = folder;
@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(AroundTheLimit, PathLength,
 TEST_F(RecordTest, UncreatableFileIsReportedOnce) {
     const std::string path = scratch.file("missing-folder/rec.wav");
     ASSERT_EQ(StartRec(11025, 16, path.c_str()), 1);
-    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_TRUE(errors.waitForCount(1));
     EXPECT_EQ(IsRecording(), 1);
     EXPECT_EQ(StopRec(), 1);
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -275,7 +275,7 @@ TEST_F(RecordTest, StalledWriterIsReportedOnceAndItsBacklogBounded) {
 // A disk that fills up during the recording: one report, and the header
 // claims the whole blocks that reached the disk.
 TEST_F(RecordTest, FullDiskIsReportedOnceAndTheHeaderMatchesTheFile) {
-    const std::filesystem::path folder = scratch.path() / "disk";
+    const std::filesystem::path folder = scratch.folder() / "disk";
     std::filesystem::create_directory(folder);
     korvex::test::SmallTmpfs disk(folder, 64 * 1024);
     if (!disk.ok()) {

@@ -12,21 +12,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/TempDir.h"
+
 namespace soundtest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A fresh folder under the temp directory, removed with the object.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    const std::filesystem::path& path() const { return m_path; }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
+// A fresh folder under /tmp, removed with the object.
+using ScratchDir = korvex::test::TempDir;
 
 Bytes readFile(const std::string& path);
 void writeFile(const std::string& path, const Bytes& bytes);

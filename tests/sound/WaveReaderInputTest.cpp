@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "settings/TempFolder.h"
 #include "sound/fuzz/WaveHeaderFuzzBody.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex::test {
 namespace {
@@ -27,7 +27,7 @@ std::string wave(std::uint32_t samples) {
 }
 
 TEST(WaveReaderInput, AFifoOrADeviceIsRefusedWithoutWaiting) {
-    TempFolder folder;
+    TempDir folder;
     const auto fifo = folder.file("rec.wav");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     mrqsnd::WaveFileReader reader;

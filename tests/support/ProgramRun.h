@@ -60,6 +60,22 @@ inline std::vector<std::string> programEnvironment(const ProgramFolders& folders
     return env;
 }
 
+// The environment of a run that must need no window system: as above with
+// no display, and `platform` (when given) as Qt's platform plugin.
+inline std::vector<std::string> windowlessEnvironment(const ProgramFolders& folders,
+                                                      const std::string& platform = {}) {
+    std::vector<std::string> env;
+    for (std::string& e : programEnvironment(folders, "")) {
+        if (e.rfind("QT_QPA_PLATFORM=", 0) != 0) {
+            env.push_back(std::move(e));
+        }
+    }
+    if (!platform.empty()) {
+        env.push_back("QT_QPA_PLATFORM=" + platform);
+    }
+    return env;
+}
+
 #ifdef KORVEX_PATH
 // The program on `device` with its settings file in `dir` (Korv.ini, written
 // beforehand by a test that wants other settings).

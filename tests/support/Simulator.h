@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -31,7 +32,9 @@ public:
         m_dir = dir;
         std::vector<std::string> args = {AR8600_SIM_PATH, "--log", logPath()};
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-        if (!m_process.start(args, {}, m_dir + "/sim.out")) {
+        // Nothing of the caller's environment reaches it.
+        if (!m_process.startWithEnvironment(args, {"PATH=/usr/bin:/bin", "LANG=C.UTF-8"},
+                                            m_dir + "/sim.out")) {
             return false;
         }
         if (!m_wait([&] { return readFile(m_dir + "/sim.out").find('\n') != std::string::npos; },
@@ -42,10 +45,12 @@ public:
         m_device = out.substr(0, out.find('\n'));
         return true;
     }
-    void stop() {
+    // Ends it with SIGTERM: its exit status, -1 when it had to be killed.
+    int stop() {
         m_process.kill(SIGTERM);
-        m_process.wait(std::chrono::seconds(2));
+        const int status = m_process.wait(std::chrono::seconds(2));
         m_process.kill(SIGKILL);
+        return status;
     }
     // Gone at once, as a line whose USB adapter is pulled.
     void kill() { m_process.kill(SIGKILL); }
@@ -55,15 +60,28 @@ public:
     // The whole log, for a failure message.
     std::string log() const { return readFile(logPath()); }
 
-    // The commands received, in order.
-    std::vector<std::string> wire() const {
-        std::vector<std::string> texts;
+    // A command received and when: milliseconds since the simulator started.
+    struct Timed {
+        long ms;
+        std::string text;
+    };
+    // The commands received with their times, in order.
+    std::vector<Timed> timedWire() const {
+        std::vector<Timed> commands;
         std::istringstream in(log());
         std::string line;
         while (std::getline(in, line)) {
             if (const auto tab = line.find('\t'); tab != std::string::npos) {
-                texts.push_back(line.substr(tab + 1));
+                commands.push_back({std::atol(line.c_str()), line.substr(tab + 1)});
             }
+        }
+        return commands;
+    }
+    // The commands received, in order.
+    std::vector<std::string> wire() const {
+        std::vector<std::string> texts;
+        for (Timed& c : timedWire()) {
+            texts.push_back(std::move(c.text));
         }
         return texts;
     }

@@ -3,35 +3,60 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace korvex::test {
 
 // A folder of its own under /tmp for one test case, removed with everything
-// in it at the end.
+// in it at the end. A folder that cannot be made throws, which fails the
+// test that asked for it.
 class TempDir {
 public:
     explicit TempDir(const std::string& prefix = "korvex-test") {
         std::string tmpl = "/tmp/" + prefix + "-XXXXXX";
-        if (mkdtemp(tmpl.data()) != nullptr) {
-            m_path = tmpl;
+        if (mkdtemp(tmpl.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed for " + tmpl);
         }
+        m_path = tmpl;
+        m_folder = m_path;
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     ~TempDir() {
-        if (!m_path.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(m_path, ignored);
-        }
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
     }
 
-    // Empty when the folder could not be made.
     const std::string& path() const { return m_path; }
+    const std::filesystem::path& folder() const { return m_folder; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    std::filesystem::path file(std::string_view name) const { return m_folder / name; }
 
 private:
     std::string m_path;
+    std::filesystem::path m_folder;
 };
+
+inline void writeBytes(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::size_t entryCount(const std::filesystem::path& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++n;
+    }
+    return n;
+}
 
 }  // namespace korvex::test
