@@ -17,6 +17,8 @@
 #include "link/ResponseParser.h"
 #include "model/Receiver.h"
 #include "tests/support/FakeLinkHost.h"
+#include "tests/support/PromptRecorder.h"
+#include "tests/support/TempDir.h"
 #include "ui/ZelView.h"
 #include "ui/dialogs/Prompt.h"
 
@@ -36,16 +38,13 @@ inline std::string emptySlotLine(std::string_view channel) {
 
 // A real model filled by the parser from the receiver's replies, and a list
 // view over it whose message boxes and dialogs answer from scripts.
-class ListViewFixture : public ::testing::Test {
+class ListViewFixture : public PromptRecorder {
 protected:
     CReceiver rx;
     PollFields poll;
     FakeLinkHost host;
     ResponseParser parser{rx, poll, host};
     std::unique_ptr<CZelView> view;
-
-    std::vector<Prompt> prompts;
-    std::deque<bool> answers;  // empty: every box answers its default
 
     int bankNameChanges = 0;
     std::optional<std::string> channelNameAnswer;
@@ -59,15 +58,7 @@ protected:
     std::vector<ChannelRecord> editedSearchBanks;
 
     void SetUp() override {
-        setPromptHook([this](const Prompt& p) {
-            prompts.push_back(p);
-            if (answers.empty()) {
-                return p.affirmativeDefault;
-            }
-            const bool a = answers.front();
-            answers.pop_front();
-            return a;
-        });
+        PromptRecorder::SetUp();
         ListViewContext ctx;
         ctx.rx = &rx;
         ctx.queue = &poll.commandQueue;
@@ -100,23 +91,15 @@ protected:
         };
         view->setDialogs(dialogs);
     }
-    void TearDown() override {
-        setPromptHook({});
-        if (!m_scratch.empty()) {
-            std::filesystem::remove_all(m_scratch);
-        }
-    }
+    void TearDown() override { PromptRecorder::TearDown(); }
     // A folder of this test's own, made when first asked for.
     const std::filesystem::path& scratchFolder() {
-        if (m_scratch.empty()) {
-            char tmpl[] = "/tmp/korvex-listview-XXXXXX";
-            if (mkdtemp(tmpl) != nullptr) {
-                m_scratch = tmpl;
-            }
+        if (!m_scratch) {
+            m_scratch = std::make_unique<TempDir>("korvex-listview");
         }
-        return m_scratch;
+        return m_scratch->folder();
     }
-    std::filesystem::path m_scratch;
+    std::unique_ptr<TempDir> m_scratch;
 
     void exchange(std::string_view command, const std::vector<std::string>& lines) {
         rx.sentCommand = std::string(command);

@@ -8,34 +8,13 @@
 #include "model/ClipboardRecord.h"
 #include "model/CsvBank.h"
 #include "model/MemoryFile.h"
+#include "tests/support/FuzzInput.h"
 
 namespace korvex {
 namespace {
 
-std::string mutated(std::mt19937& rng, std::string text) {
-    const std::string alphabet = "ABab0123456789 .-,;\"\t\r\nPSATUOLN*:\xB0\xC3\xE9Korvex";
-    const int edits = std::uniform_int_distribution<int>(0, 20)(rng);
-    for (int i = 0; i < edits; ++i) {
-        const auto pos = std::uniform_int_distribution<std::size_t>(0, text.size())(rng);
-        const char c = std::uniform_int_distribution<int>(0, 3)(rng) == 0
-                           ? static_cast<char>(rng())
-                           : alphabet[rng() % alphabet.size()];
-        switch (rng() % 3) {
-            case 0:
-                text.insert(pos, 1, c);
-                break;
-            case 1:
-                if (pos < text.size()) {
-                    text.erase(pos, 1 + rng() % 8);
-                }
-                break;
-            default:
-                if (pos < text.size()) {
-                    text[pos] = c;
-                }
-        }
-    }
-    return text;
+std::string mutated(std::mt19937& rng, const std::string& text) {
+    return test::mutatedInput(rng, text, "ABab0123456789 .-,;\"\t\r\nPSATUOLN*:\xB0\xC3\xE9Korvex");
 }
 
 void expectCleanCommands(const std::string& commands) {

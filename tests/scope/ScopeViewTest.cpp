@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
 #include <iterator>
@@ -18,6 +17,7 @@
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
 #include "tests/support/PumpUntil.h"
+#include "tests/support/TempDir.h"
 #include "ui/BandscopeSweep.h"
 #include "ui/ScopePainter.h"
 #include "ui/SweepFile.h"
@@ -88,6 +88,22 @@ protected:
         moveTo(pos);
         QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pos.toPoint());
     }
+    // A file in the test's folder, as the save chooser names it.
+    QString inFolder(const QString& name) const {
+        return QString::fromStdString(folder.path()) + '/' + name;
+    }
+    // One sample, saved as band.csv in the test's folder: the CSV's path.
+    QString saveOneSample() {
+        const QString csv = inFolder(QStringLiteral("band.csv"));
+        view.setSaveFileChooser([csv](QWidget*) { return std::optional<QString>(csv); });
+        doc.addSample(100'025'000, 51);
+        view.updateMenu();
+        EXPECT_TRUE(view.saveAction()->isEnabled());
+        view.saveAction()->trigger();
+        return csv;
+    }
+
+    TempDir folder{"korvex-scope"};
 
     CZelDoc doc;
     CReceiver rx;
@@ -237,14 +253,7 @@ TEST_F(ScopeViewTest, SamplesRepaintWithTheNextFrameNotEachTime) {
 }
 
 TEST_F(ScopeViewTest, SaveSweepWritesTheCsvAndThePictureBesideIt) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString csv = dir.filePath(QStringLiteral("band.csv"));
-    view.setSaveFileChooser([&](QWidget*) { return std::optional<QString>(csv); });
-    doc.addSample(100'025'000, 51);
-    view.updateMenu();
-    ASSERT_TRUE(view.saveAction()->isEnabled());
-    view.saveAction()->trigger();
+    const QString csv = saveOneSample();
     std::ifstream in(csv.toStdString());
     std::string header;
     std::string row;
@@ -255,14 +264,14 @@ TEST_F(ScopeViewTest, SaveSweepWritesTheCsvAndThePictureBesideIt) {
         ++rows;
     }
     EXPECT_EQ(rows, 10);
-    const QImage png(dir.filePath(QStringLiteral("band.png")));
+    const QImage png(inFolder(QStringLiteral("band.png")));
     ASSERT_FALSE(png.isNull());
     EXPECT_EQ(png.size(), QSize(800, 560));
     EXPECT_EQ(png.pixelColor(barX(2), 400), scopecolor::kLevel);
 
     QSignalSpy failed(&view, &CZelScopeView::saveFailed);
     view.setSaveFileChooser(
-        [&](QWidget*) { return std::optional<QString>(dir.filePath("missing/x.csv")); });
+        [&](QWidget*) { return std::optional<QString>(inFolder("missing/x.csv")); });
     view.saveAction()->trigger();
     EXPECT_EQ(failed.count(), 1);
 }
@@ -270,31 +279,28 @@ TEST_F(ScopeViewTest, SaveSweepWritesTheCsvAndThePictureBesideIt) {
 // The CSV and its picture are one save: when the picture cannot be written,
 // the CSV is not replaced either, and a saved picture names its CSV.
 TEST_F(ScopeViewTest, SaveSweepReplacesBothFilesOrNeither) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString csv = dir.filePath(QStringLiteral("band.csv"));
-    view.setSaveFileChooser([&](QWidget*) { return std::optional<QString>(csv); });
-    doc.addSample(100'025'000, 51);
-    view.updateMenu();
-    view.saveAction()->trigger();
+    const QString csv = saveOneSample();
     const auto readCsv = [&] {
         std::ifstream in(csv.toStdString(), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     };
     const std::string first = readCsv();
-    const QImage firstPicture(dir.filePath(QStringLiteral("band.png")));
+    const QImage firstPicture(inFolder(QStringLiteral("band.png")));
     EXPECT_EQ(firstPicture.text(QString::fromLatin1(kSweepDigestKey.data())).toStdString(),
               sweepDigest(first));
 
     // The picture's name is taken by a folder: nothing can replace it.
     doc.addSample(100'037'500, 99);
-    ASSERT_TRUE(QDir(dir.path()).rename(QStringLiteral("band.png"), QStringLiteral("old.png")));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("band.png")));
+    ASSERT_TRUE(QDir(QString::fromStdString(folder.path()))
+                    .rename(QStringLiteral("band.png"), QStringLiteral("old.png")));
+    ASSERT_TRUE(QDir(QString::fromStdString(folder.path())).mkdir(QStringLiteral("band.png")));
     QSignalSpy failed(&view, &CZelScopeView::saveFailed);
     view.saveAction()->trigger();
     EXPECT_EQ(failed.count(), 1);
     EXPECT_EQ(readCsv(), first);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(
+        QDir(QString::fromStdString(folder.path())).entryList(QDir::Files | QDir::Hidden).size(),
+        2);
 }
 
 }  // namespace

@@ -95,8 +95,8 @@ constexpr std::string_view kComplete =
     "bitspersample=16\r\n"
     "samplefreq=22050\r\n";
 
-TEST_F(KorvSettingsTest, LoadsEveryKeyAndWritesNothingWhenAllArePresent) {
-    const KorvSettings s = loadFrom(kComplete);
+// What kComplete holds, every key away from its default.
+KorvSettings completeSettings() {
     KorvSettings expected;
     expected.window = {10, 20, 800, 600};
     expected.smeterMax = 200;
@@ -119,6 +119,12 @@ TEST_F(KorvSettingsTest, LoadsEveryKeyAndWritesNothingWhenAllArePresent) {
     expected.useExternalPlayer = true;
     expected.bitsPerSample = 16;
     expected.sampleRate = 22050;
+    return expected;
+}
+
+TEST_F(KorvSettingsTest, LoadsEveryKeyAndWritesNothingWhenAllArePresent) {
+    const KorvSettings s = loadFrom(kComplete);
+    const KorvSettings expected = completeSettings();
     EXPECT_EQ(s, expected);
     EXPECT_EQ(fileText(), kComplete);
 }
@@ -260,27 +266,13 @@ TEST_F(KorvSettingsTest, WindowPlacementGuard) {
 
 TEST_F(KorvSettingsTest, EveryKeyRoundTrips) {
     writeBytes(m_file, defaultSettingsText(kVersion));
-    KorvSettings s;
+    // Every key set, the texts with spaces and Latin-1 letters.
+    KorvSettings s = completeSettings();
     s.window = {11, 22, 1033, 744};
-    s.smeterMax = 123;
-    s.scopeDelay = 99;
-    s.scopeThreshold = 200;
-    s.toolbarShown = false;
-    s.saveOnExit = true;
-    s.mark2 = true;
-    s.offOnExit = true;
-    s.keybopt = true;
-    s.comPortNum = 4;
     s.comPortSettings = "4800,N,8,2";
     s.comPortDevice = "/dev/ttyACM0";
-    s.logAudio = true;
-    s.logCloseTime = 7;
-    s.logOpenTime = 5;
     s.logFilePath = "/tmp/\xE9t\xE9 log.txt";
-    s.audioMaxTime = 120;
     s.playerPath = "/opt/player bin/play";
-    s.useExternalPlayer = true;
-    s.bitsPerSample = 16;
     s.sampleRate = 44100;
     ASSERT_TRUE(saveSettings(m_file, s, s.window));
     EXPECT_EQ(loadSettings(m_file, kVersion), s);

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "simulator/PtySimulator.h"
+#include "tests/support/Simulator.h"
 #include "tests/support/TempDir.h"
 
 namespace korvex::sim {
@@ -55,6 +56,15 @@ std::string readLines(int fd, int lines, int ms) {
         }
     }
     return got;
+}
+
+// The texts of the commands the simulator received, in order.
+std::vector<std::string> receivedTexts(const PtySimulator& sim) {
+    std::vector<std::string> texts;
+    for (const auto& command : sim.received()) {
+        texts.push_back(command.text);
+    }
+    return texts;
 }
 
 void send(int fd, std::string_view text) {
@@ -129,11 +139,9 @@ TEST(PtySimulator, AnswersOverAPseudoTerminalAndRecordsCommands) {
     EXPECT_EQ(readLines(fd, 1, 2000), "AF0\r\n");
     close(fd);
 
+    EXPECT_EQ(receivedTexts(sim), (std::vector<std::string>{"RX", "AF", "\x1e"}));
     const auto received = sim.received();
     ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0].text, "RX");
-    EXPECT_EQ(received[1].text, "AF");
-    EXPECT_EQ(received[2].text, "\x1e");
     EXPECT_LE(received[0].ms, received[1].ms);
     sim.stop();
 }
@@ -172,9 +180,7 @@ TEST(PtySimulator, XoffHoldsRepliesUntilXon) {
     send(fd, "\x11");
     EXPECT_EQ(readLines(fd, 1, 2000), "VF RF0145500000 ST012500 AU0 MD1 AT0\r\n");
     close(fd);
-    const auto received = sim.received();
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].text, "RX");
+    EXPECT_EQ(receivedTexts(sim), std::vector<std::string>{"RX"});
 }
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -255,47 +261,26 @@ TEST(PtySimulator, LinkPointsAtTheDeviceWhileRunning) {
 }
 
 TEST(Ar8600SimTool, PrintsTheDeviceAndLogsEachCommand) {
-    const std::string log = ::testing::TempDir() + "ar8600-sim-test.log";
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        execl(AR8600_SIM_PATH, "ar8600-sim", "--log", log.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    std::string device;
-    char c = 0;
-    while (read(out[0], &c, 1) == 1 && c != '\n') {
-        device += c;
-    }
-    close(out[0]);
-    ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+    const test::TempDir folder;
+    test::Simulator tool;
+    ASSERT_TRUE(tool.start(folder.path()));
+    ASSERT_EQ(tool.device().rfind("/dev/pts/", 0), 0u) << tool.device();
 
-    const int fd = openPort(device);
+    const int fd = openPort(tool.device());
     ASSERT_GE(fd, 0);
     send(fd, "RX\r");
     EXPECT_FALSE(readLines(fd, 1, 2000).empty());
     send(fd, "\x1e\r\r");
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(tool.waitUntil([&] { return tool.wire().size() == 3; }));
     close(fd);
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(tool.stop(), 0);
 
-    std::ifstream in(log);
-    std::vector<std::string> texts;
-    for (std::string line; std::getline(in, line);) {
-        const size_t tab = line.find('\t');
-        ASSERT_NE(tab, std::string::npos) << line;
-        EXPECT_GE(std::stoll(line.substr(0, tab)), 0);
-        texts.push_back(line.substr(tab + 1));
+    const auto timed = tool.timedWire();
+    ASSERT_EQ(timed.size(), 3u) << tool.log();
+    for (const auto& c : timed) {
+        EXPECT_GE(c.ms, 0);
     }
-    EXPECT_EQ(texts, (std::vector<std::string>{"RX", "<1E>", ""}));
+    EXPECT_EQ(tool.wire(), (std::vector<std::string>{"RX", "<1E>", ""}));
 }
 
 TEST(Ar8600SimTool, RefusesABadScenarioNamingItsLine) {
@@ -331,34 +316,16 @@ TEST(Ar8600SimTool, PlaysTheScenarioOfAFile) {
     const std::string band = folder.file("band.txt").string();
     // B00 of the sample memory, on for ten minutes from the start.
     test::writeBytes(band, "# calling channel\n0 145500000 77 600000\n");
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        execl(AR8600_SIM_PATH, "ar8600-sim", "--scenario", band.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    std::string device;
-    char c = 0;
-    while (read(out[0], &c, 1) == 1 && c != '\n') {
-        device += c;
-    }
-    close(out[0]);
-    ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+    test::Simulator tool;
+    ASSERT_TRUE(tool.start(folder.path(), {"--scenario", band}));
+    ASSERT_EQ(tool.device().rfind("/dev/pts/", 0), 0u) << tool.device();
 
-    const int fd = openPort(device);
+    const int fd = openPort(tool.device());
     ASSERT_GE(fd, 0);
     send(fd, "LC1\rMS\r");
     const std::string got = readLines(fd, 4, 10'000);
     close(fd);
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    tool.stop();
     // Acknowledgements, the scan's start with the squelch closed, the stop.
     EXPECT_EQ(got.substr(0, 7), "\r\n\r\nLC%") << got;
     const std::string stop = "\r\nLC077 VA RF0145500000\r\n";

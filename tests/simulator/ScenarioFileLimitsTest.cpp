@@ -36,13 +36,11 @@ TEST(ScenarioFileLimits, LargeFilesFifosAndDevicesAreRefusedUnread) {
 }
 
 TEST(ScenarioRandomInput, AFileGivesWhatItsTextGives) {
-    std::mt19937 rng(5);
-    const std::string seed =
+    const std::string sample =
         "# band\n1000 145500000 80 2000\n\t3000\t118100000 255 1\ncarrier 145612500 10000 90 "
         "500 1500 20\n";
-    for (int round = 0; round < 2000; ++round) {
-        ASSERT_TRUE(readScenarioInput(mutatedInput(rng, seed, "0123456789 \t\n#carier-"))) << round;
-    }
+    EXPECT_EQ(firstRefusedMutation(5, 2000, sample, "0123456789 \t\n#carier-", readScenarioInput),
+              -1);
     std::filesystem::remove(scratchFile("scenario", ""));
 }
 

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -55,6 +56,20 @@ inline std::string mutatedInput(std::mt19937& rng, std::string text, std::string
         }
     }
     return text;
+}
+
+// The round of the first of `rounds` seeded variants of `sample` that
+// `check` refuses; -1 when it takes them all.
+template <class Check>
+int firstRefusedMutation(std::uint32_t seed, int rounds, const std::string& sample,
+                         std::string_view alphabet, Check&& check) {
+    std::mt19937 rng(seed);
+    for (int round = 0; round < rounds; ++round) {
+        if (!check(mutatedInput(rng, sample, alphabet))) {
+            return round;
+        }
+    }
+    return -1;
 }
 
 }  // namespace korvex::test
