@@ -5,6 +5,8 @@
 #               [LIBRARIES <target>...] [DEFINITIONS <NAME=value>...]
 #               [INCLUDES <dir>...] [LABELS <label>...] [TIMEOUT <seconds>] [COST <n>]
 #               [ENVIRONMENT <NAME=value>...] [OWN_MAIN] [PLAIN] [PROGRAM] [TSAN])
+#   korvex_test(<name> KIND SCRIPT COMMAND <program> <argument>...
+#               [LABELS <label>...] [TIMEOUT <seconds>] [ENVIRONMENT <NAME=value>...])
 #
 # Kinds:
 #   UNIT       plain C++ with GoogleTest's own main (label "unit").
@@ -19,13 +21,18 @@
 #              AR8600_SIM_PATH, XVFB_PATH, XDOTOOL_PATH, IMPORT_PATH and
 #              SCREENSHOT_DIR are defined (labels "e2e" and "xvfb"). Left out
 #              when Xvfb, xdotool, ImageMagick's import or the program is.
+#   SCRIPT     one test that runs COMMAND (a shell script, cmake -P ...), no
+#              program built; no label of its own, TIMEOUT 120 unless given.
+#              A caller adds fixtures and the like with set_tests_properties.
 # OWN_MAIN: the sources bring their own main().
 # Every kind finds the headers under the source tree's root, so tests include
 # "tests/support/...", "link/..." alike, and sets a time-out per test case
 # against a hang (TIMEOUT overrides it; three times as long in a sanitizer
 # build). Each test case runs with HOME, XDG_CONFIG_HOME and
-# XDG_RUNTIME_DIR in a folder of the program's own under the build tree, so
-# nothing of the caller's settings is read or written; ENVIRONMENT adds
+# XDG_RUNTIME_DIR in a folder of its own under the build tree (made when ctest
+# reads the tests), so nothing of the caller's settings is read or written and
+# cases running side by side share none; ALSA's null devices stand for the
+# sound card (MRQSND_CAPTURE_DEVICE, MRQSND_PLAYBACK_DEVICE). ENVIRONMENT adds
 # variables to that, every one of them set (the list is applied after the test
 # discovery, where a ;-list would be cut at its first semicolon).
 #
@@ -44,12 +51,16 @@
 # tools are missing), for a folder that adds more to it.
 function(korvex_test target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;PLAIN;PROGRAM;TSAN" "KIND;TIMEOUT;COST"
-                        "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;LABELS;ENVIRONMENT")
+                        "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;LABELS;ENVIRONMENT;COMMAND")
   set(KORVEX_TEST_TARGET "" PARENT_SCOPE)
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "korvex_test(${target}): unknown arguments ${arg_UNPARSED_ARGUMENTS}")
   endif()
   string(TOUPPER "${arg_KIND}" kind)
+  if(kind STREQUAL "SCRIPT")
+    _korvex_script_test(${target})
+    return()
+  endif()
 
   set(labels ${arg_LABELS})
   set(definitions ${arg_DEFINITIONS})
@@ -158,12 +169,7 @@ function(korvex_test target)
     return()
   endif()
 
-  # The program's own home, settings and runtime folders; the runtime folder
-  # must be private to its owner.
-  set(home ${CMAKE_CURRENT_BINARY_DIR}/${target}-home)
-  file(MAKE_DIRECTORY ${home}/config ${home}/runtime)
-  file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
-  set(environment HOME=${home} XDG_CONFIG_HOME=${home}/config XDG_RUNTIME_DIR=${home}/runtime)
+  set(environment MRQSND_CAPTURE_DEVICE=null MRQSND_PLAYBACK_DEVICE=null)
   if(kind STREQUAL "OFFSCREEN" OR kind STREQUAL "E2E")
     list(APPEND environment QT_QPA_PLATFORM=offscreen)
   endif()
@@ -171,14 +177,25 @@ function(korvex_test target)
 
   # Labels, time-out and environment are set after the discovery, from a file
   # of their own: given to gtest_discover_tests, a ;-list is cut into words.
+  # Each case's home, settings and runtime folders are made there too, once
+  # the cases are known; the runtime folder must be private to its owner.
   gtest_discover_tests(${target} TEST_LIST ${target}_TESTS DISCOVERY_TIMEOUT 60)
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${target}-properties.cmake)
   file(WRITE ${properties_file}
     "if(${target}_TESTS)\n"
     "  set_tests_properties(\${${target}_TESTS} PROPERTIES\n"
     "    LABELS [==[${labels}]==]\n"
-    "    TIMEOUT ${timeout}\n"
-    "    ENVIRONMENT [==[${environment}]==])\n"
+    "    TIMEOUT ${timeout})\n"
+    "  foreach(test IN LISTS ${target}_TESTS)\n"
+    "    string(MAKE_C_IDENTIFIER \"\${test}\" name)\n"
+    "    set(home \"${CMAKE_CURRENT_BINARY_DIR}/${target}-home/\${name}\")\n"
+    "    file(MAKE_DIRECTORY \"\${home}/config\" \"\${home}/runtime\")\n"
+    "    file(CHMOD \"\${home}/runtime\" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)\n"
+    "    set(environment \"HOME=\${home}\" \"XDG_CONFIG_HOME=\${home}/config\"\n"
+    "                    \"XDG_RUNTIME_DIR=\${home}/runtime\")\n"
+    "    list(APPEND environment [==[${environment}]==])\n"
+    "    set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT \"\${environment}\")\n"
+    "  endforeach()\n"
     "endif()\n")
   if(NOT cost EQUAL 0)
     # ctest reads this file at every run: the cost is given only while no
@@ -189,4 +206,37 @@ function(korvex_test target)
       "endif()\n")
   endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
+endfunction()
+
+# KIND SCRIPT: one test, its command run with folders of its own as HOME,
+# XDG_CONFIG_HOME and XDG_RUNTIME_DIR.
+function(_korvex_script_test name)
+  if(NOT arg_COMMAND)
+    message(FATAL_ERROR "korvex_test(${name} KIND SCRIPT): COMMAND is missing")
+  endif()
+  if(arg_SOURCES OR arg_LIBRARIES OR arg_DEFINITIONS OR arg_INCLUDES OR arg_OWN_MAIN
+     OR arg_PLAIN OR arg_PROGRAM OR arg_TSAN OR DEFINED arg_COST)
+    message(FATAL_ERROR "korvex_test(${name} KIND SCRIPT): takes COMMAND, LABELS, TIMEOUT "
+                        "and ENVIRONMENT only")
+  endif()
+  if(KORVEX_TSAN)
+    return()
+  endif()
+  set(timeout 120)
+  if(arg_TIMEOUT)
+    set(timeout ${arg_TIMEOUT})
+  endif()
+  if(KORVEX_SANITIZE)
+    math(EXPR timeout "${timeout} * 3")
+  endif()
+  set(home ${CMAKE_CURRENT_BINARY_DIR}/${name}-home)
+  file(MAKE_DIRECTORY ${home}/config ${home}/runtime)
+  file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  set(environment HOME=${home} XDG_CONFIG_HOME=${home}/config XDG_RUNTIME_DIR=${home}/runtime
+                  MRQSND_CAPTURE_DEVICE=null MRQSND_PLAYBACK_DEVICE=null ${arg_ENVIRONMENT})
+  add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout} ENVIRONMENT "${environment}")
+  if(arg_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${arg_LABELS}")
+  endif()
 endfunction()

@@ -44,9 +44,6 @@ protected:
         ASSERT_FALSE(dir.empty());
         logDir = dir;
         std::ofstream(dir + "/band.txt") << band();
-        // No sound card here: ALSA's null devices, whatever the caller has.
-        ::setenv("MRQSND_CAPTURE_DEVICE", "null", 1);
-        ::setenv("MRQSND_PLAYBACK_DEVICE", "null", 1);
         ASSERT_TRUE(run.startSimulator({"--scenario", dir + "/band.txt", "--scenario-from", "MS"}));
         frame = &run.makeFrame();
         frame->settings().saveOnExit = false;

@@ -38,9 +38,6 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(dir.empty());
         std::ofstream(dir + "/band.txt") << kBand;
-        // No sound card here: ALSA's null devices, whatever the caller has.
-        ::setenv("MRQSND_CAPTURE_DEVICE", "null", 1);
-        ::setenv("MRQSND_PLAYBACK_DEVICE", "null", 1);
         ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt"}));
         StationOptions options;
         options.portDevice = QString::fromStdString(sim.device());
