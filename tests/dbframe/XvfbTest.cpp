@@ -18,26 +18,32 @@ namespace {
 
 using namespace std::chrono_literals;
 
-using DbXvfbTest = XvfbProgramTest;
+class DbXvfbTest : public XvfbProgramTest {
+protected:
+    // DB1 on `table` (FREQ, MODE, NAME) in the program's settings folder.
+    void configureDb1(const std::filesystem::path& table, const std::string& type, bool readOnly) {
+        const std::filesystem::path ini = std::filesystem::path(dir) / "dbconf.ini";
+        ASSERT_TRUE(db::ensureDbConf(ini));
+        db::DbSlotConfig config;
+        config.slot = 1;
+        config.file = table.string();
+        config.type = type;
+        config.fields = {"FREQ", "MODE", "NAME"};
+        config.readOnly = readOnly;
+        ASSERT_TRUE(db::writeSlotSetup(ini, config));
+        std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
+    }
+};
 
 TEST_F(DbXvfbTest, ConnectJumpAndTuneFromTheKeyboard) {
     const std::filesystem::path table = std::filesystem::path(dir) / "freqs.dbf";
     std::filesystem::copy_file(std::filesystem::path(KORVEX_DB_DATA) / "freqs.dbf", table);
-    const std::filesystem::path ini = std::filesystem::path(dir) / "dbconf.ini";
-    ASSERT_TRUE(db::ensureDbConf(ini));
-    db::DbSlotConfig config;
-    config.slot = 1;
-    config.file = table.string();
-    config.type = "dBASE III;";
-    config.fields = {"FREQ", "MODE", "NAME"};
-    config.readOnly = false;
-    ASSERT_TRUE(db::writeSlotSetup(ini, config));
-    std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
+    ASSERT_NO_FATAL_FAILURE(configureDb1(table, "dBASE III;", false));
 
     ASSERT_NO_FATAL_FAILURE(startProgram());
 
-    key("alt+f", 500ms);
-    key("1", 1000ms);  // "Connect to DB&1"
+    key("alt+f");
+    key("1");  // "Connect to DB&1"
     // F6 goes to the list selector; End opens it and goes to DATABASE.
     const std::size_t shown = sim.mark();
     for (const char* k : {"F6", "End", "End", "Return"}) {
@@ -45,14 +51,14 @@ TEST_F(DbXvfbTest, ConnectJumpAndTuneFromTheKeyboard) {
     }
     // The list asks for NL; its reply refills the view.
     EXPECT_TRUE(sim.waitSent("NL", shown)) << sim.log();
-    std::this_thread::sleep_for(300ms);
+    std::this_thread::sleep_for(300ms);  // the reply taken in on the poll tick
     // The simulator's VFO stands on 145.5 MHz: Jump selects that row (the
     // fourth of the unsorted table), and the menu's "T&une From Database"
     // sends it.
-    key("ctrl+j", 500ms);
+    key("ctrl+j", 300ms);
     screenshot("database-view.png");
     const std::size_t before = sim.mark();
-    key("alt+c", 700ms);
+    key("alt+c", 300ms);
     key("u");
     EXPECT_TRUE(sim.waitSent("MD1", before)) << korvex.output();
     EXPECT_TRUE(sim.sent("RF0145500000", before));
@@ -71,34 +77,22 @@ TEST_F(DbXvfbTest, AStopSignalDuringALongFillEndsTheProgramCleanly) {
                 << std::string(120, 'x') << "\r\n";
         }
     }
-    const std::filesystem::path ini = std::filesystem::path(dir) / "dbconf.ini";
-    ASSERT_TRUE(db::ensureDbConf(ini));
-    db::DbSlotConfig config;
-    config.slot = 1;
-    config.file = table.string();
-    config.type = "Text;";
-    config.fields = {"FREQ", "MODE", "NAME"};
-    ASSERT_TRUE(db::writeSlotSetup(ini, config));
-    std::ofstream(dir + "/Korv.ini") << "[COMMON]\nsaveonexit=0\n";
+    ASSERT_NO_FATAL_FAILURE(configureDb1(table, "Text;", true));
 
     const std::string trace = dir + "/trace.txt";
     ASSERT_TRUE(korvex.startWith(dir, display.name(), {"--simulate", "--trace", trace}));
     ASSERT_TRUE(waitFor([&] { return readFile(trace).find("> LB") != std::string::npos; }, 30s))
         << korvex.output();
     ASSERT_TRUE(focusProgramWindow()) << korvex.output();
-    key("alt+f", 500ms);
-    key("1", 1000ms);  // "Connect to DB&1"
+    key("alt+f");
+    key("1");  // "Connect to DB&1"
     for (const char* k : {"F6", "End", "End"}) {
         key(k);
     }
     // DATABASE is chosen; the signal comes as soon as the progress window
     // shows that the fill runs.
     ASSERT_TRUE(run({XDOTOOL_PATH, "key", "--clearmodifiers", "Return"}));
-    const bool filling = waitFor(
-        [&] {
-            return !run({XDOTOOL_PATH, "search", "--name", "please wait"}).value_or("").empty();
-        },
-        10s);
+    const bool filling = !waitForWindow("please wait").empty();
     EXPECT_TRUE(filling) << "the fill ended before the signal";
     EXPECT_EQ(korvex.terminate(10s), 0) << korvex.output();
     EXPECT_NE(readFile(trace).find("> EX"), std::string::npos) << readFile(trace);

@@ -30,16 +30,17 @@ TEST_F(SetupXvfbTest, SlotIsSetUpFromTheMenuWithKeysOnly) {
     std::filesystem::copy_file(std::string(KORVEX_DB_DATA) + "/freqs.csv", table);
     ASSERT_NO_FATAL_FAILURE(startSimulatedProgram());
 
-    key("alt+s", 500ms);
+    key("alt+s");
     key("a");
     ASSERT_TRUE(focusWindow("Database Connection Setup")) << korvex.output();
     key("alt+1");
     key("alt+s");
     ASSERT_TRUE(focusWindow("Select Database File"));
     type(table, 30);
-    key("Return", 1000ms);
+    key("Return");
+    ASSERT_TRUE(waitWindowGone("Select Database File"));
     ASSERT_TRUE(focusWindow("Database Connection Setup"));
-    key("alt+n", 1000ms);
+    key("alt+n", 500ms);  // the table's first rows and its fields, read in a moment
     screenshot("database-setup-preview.png");
 
     for (const auto& [mnemonic, field] :

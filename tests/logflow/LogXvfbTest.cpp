@@ -4,6 +4,7 @@
 // the LOG VIEW with its entries is left in the build folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -20,13 +21,8 @@ using namespace std::chrono_literals;
 class LogXvfbTest : public XvfbProgramTest {
 protected:
     std::size_t nlQueries() {
-        const std::string log = sim.log();
-        std::size_t n = 0;
-        for (std::size_t at = log.find("\tNL\n"); at != std::string::npos;
-             at = log.find("\tNL\n", at + 1)) {
-            ++n;
-        }
-        return n;
+        const auto wire = sim.wire();
+        return static_cast<std::size_t>(std::count(wire.begin(), wire.end(), "NL"));
     }
     void startLoggingProgram() {
         // The log's settings: audio on, an entry after 1 s open, its end
@@ -47,12 +43,21 @@ protected:
 
 TEST_F(LogXvfbTest, StartLogDuringAMemoryScanFillsTheLogViewAndTheFile) {
     ASSERT_NO_FATAL_FAILURE(startLoggingProgram());
-    key("alt+o", 1000ms);  // "St&op/Mem": memory read, from where a scan starts
-    key("alt+a");          // the panel's memory scan "St&art"
-    key("alt+l", 500ms);
-    key("a", 1500ms);  // "St&art Log": the save dialog offers air.log
-    key("Return", 1000ms);
+    std::size_t mark = sim.mark();
+    key("alt+o");  // "St&op/Mem": memory read, from where a scan starts
+    ASSERT_TRUE(sim.waitInOrder(mark, {"MR", "GA", "MP"})) << sim.log();
+    // The scan's "St&art" is enabled once the window has taken in the
+    // replies (its poll tick).
+    std::this_thread::sleep_for(300ms);
+    mark = sim.mark();
+    key("alt+a");  // the panel's memory scan "St&art"
+    ASSERT_TRUE(sim.waitSent("MS", mark)) << sim.log();
+    key("alt+l");
+    key("a");  // "St&art Log": the save dialog offers air.log
+    ASSERT_TRUE(focusWindow("Save As")) << korvex.output();
+    key("Return");
     ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(dir + "/air.log"); }, 5s));
+    ASSERT_TRUE(waitWindowGone("Save As"));
     const std::size_t refillsBefore = nlQueries();
     ASSERT_TRUE(focusProgramWindow());
     // F6 goes to the list selector; End opens it and goes to its last entry
@@ -65,9 +70,8 @@ TEST_F(LogXvfbTest, StartLogDuringAMemoryScanFillsTheLogViewAndTheFile) {
     ASSERT_TRUE(waitFor([&] { return parseLogText(readFile(log)).size() == 2; }, 60s))
         << readFile(log) << korvex.output();
     // The view shows an entry once the noise-limiter query that follows it
-    // was answered; then a moment for the paint, and the screenshot.
+    // was answered.
     waitFor([&] { return nlQueries() >= refillsBefore + 2; }, 3s);
-    std::this_thread::sleep_for(300ms);
     screenshot("log-view.png");
 
     const auto entries = parseLogText(readFile(log));

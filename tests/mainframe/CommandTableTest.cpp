@@ -180,8 +180,10 @@ TEST_F(CommandTableTest, LinkPaneShowsTheStateNameAndLockPanesStayEmpty) {
                                                        {static_cast<LinkState>(9), "???"}};
     for (const auto& [state, name] : cases) {
         frame->receiver().linkState = state;
-        QTest::qWait(250);
-        EXPECT_EQ(frame->statusPanes().text(CStatusPanes::LinkState), name);
+        // The panes follow the model on the window's timer.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return frame->statusPanes().text(CStatusPanes::LinkState) == name; }, 1000))
+            << name;
     }
     EXPECT_TRUE(frame->statusPanes().text(CStatusPanes::CapsLock).isEmpty());
     EXPECT_TRUE(frame->statusPanes().text(CStatusPanes::NumLock).isEmpty());
@@ -193,8 +195,8 @@ TEST_F(CommandTableTest, LogAndRecordingPanesAreEnabledOnlyWhileTheyRun) {
     for (const bool running : {true, false}) {
         frame->receiver().logActive = running;
         recording = running;
-        QTest::qWait(250);
-        EXPECT_EQ(frame->statusPanes().paneEnabled(CStatusPanes::Log), running);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return frame->statusPanes().paneEnabled(CStatusPanes::Log) == running; }, 1000));
         EXPECT_EQ(frame->statusPanes().paneEnabled(CStatusPanes::Recording), running);
         // Without a polled port the window blinks the texts itself.
         EXPECT_EQ(QTest::qWaitFor(

@@ -25,19 +25,14 @@ protected:
         frame->show();
         QApplication::setActiveWindow(frame);
         ASSERT_TRUE(run.startFrame()) << sim.log();
-        QTest::qWait(300);
         readoutLength = sim.mark();
     }
 
     // Options of ar8600-sim for a fixture that wants faults or pacing.
     virtual std::vector<std::string> extraSimArguments() const { return {}; }
 
-    std::vector<std::string> wire() const { return sim.wire(); }
     // What was sent after the initial read-out.
-    std::vector<std::string> sentSinceReadout() const {
-        const auto all = wire();
-        return {all.begin() + static_cast<std::ptrdiff_t>(readoutLength), all.end()};
-    }
+    std::vector<std::string> sentSinceReadout() const { return sim.since(readoutLength); }
     QLineEdit* line(const char* name) { return frame->findChild<QLineEdit*>(name); }
     void keyToFocus(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWidget* target = QApplication::focusWidget();
@@ -74,8 +69,7 @@ TEST_F(PanelWireTest, KeypadSlashThenTypedFrequencyTunesVfoAAndLineOneShowsTheRe
 TEST_F(PanelWireTest, StepKeysShowThePredictionThenTheReceiversFrequency) {
     keyToFocus(Qt::Key_Slash, Qt::KeypadModifier);
     ASSERT_TRUE(pumpUntil([&] { return frame->receiver().operatingState == kStateVfoA; }, 5000));
-    ASSERT_TRUE(pumpUntil([&] { return frame->pollFields().commandQueue.empty(); }, 5000));
-    QTest::qWait(300);
+    ASSERT_TRUE(run.pump([&] { return run.idle(); }, 5000ms));
     const std::string start = frame->receiver().vfoAFrequency;
     keyToFocus(Qt::Key_Up, Qt::ControlModifier);
     const QString predicted = line("line1")->text();
@@ -101,24 +95,13 @@ protected:
 
 TEST_F(PanelFloodTest, TypedFrequencyReachesTheReceiverWithinASecond) {
     keyToFocus(Qt::Key_Slash, Qt::KeypadModifier);
-    ASSERT_TRUE(pumpUntil(
-        [&] {
-            return frame->pollFields().commandQueue.empty() &&
-                   frame->receiver().linkState == LinkState::Idle;
-        },
-        10000))
-        << sim.log();
+    ASSERT_TRUE(run.pump([&] { return run.idle(); })) << sim.log();
     for (const char c : std::string("80.2")) {
         keyToFocus(c == '.' ? Qt::Key_Period : Qt::Key_0 + (c - '0'));
     }
-    const std::size_t before = wire().size();
+    const std::size_t before = sim.mark();
     keyToFocus(Qt::Key_Return);
-    const auto arrived = [&] {
-        const auto all = wire();
-        return std::find(all.begin() + static_cast<std::ptrdiff_t>(before), all.end(),
-                         "RF0080200000") != all.end();
-    };
-    EXPECT_TRUE(pumpUntil(arrived, 1000)) << sim.log();
+    EXPECT_TRUE(sim.waitSent("RF0080200000", before, 1000ms)) << sim.log();
 }
 
 }  // namespace

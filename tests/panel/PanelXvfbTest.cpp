@@ -15,10 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class PanelXvfbTest : public XvfbProgramTest {
-protected:
-    void key(const std::string& keys) { XvfbProgramTest::key(keys, 200ms); }
-};
+using PanelXvfbTest = XvfbProgramTest;
 
 const std::vector<std::string> kBatch = {"RX", "AF", "NL", "DB", "SB", "XB"};
 
@@ -30,7 +27,6 @@ TEST_F(PanelXvfbTest, KeypadVfoATypedFrequencyThenSearchAndMemory) {
     key("Return");
     EXPECT_TRUE(sim.waitNext(mark, concat({{"VA"}, kBatch, {"RF0145500000"}, kBatch})))
         << sim.log();
-    std::this_thread::sleep_for(500ms);
     screenshot("panel-vfo.png");
 
     mark = sim.mark();
@@ -41,18 +37,18 @@ TEST_F(PanelXvfbTest, KeypadVfoATypedFrequencyThenSearchAndMemory) {
     mark = sim.mark();
     key("ctrl+Up");
     EXPECT_TRUE(sim.waitNext(mark, concat({{"<1E>"}, kBatch}))) << sim.log();
-    std::this_thread::sleep_for(500ms);
     screenshot("panel-search.png");
 
     mark = sim.mark();
     key("alt+t");  // "VFO S&top", enabled in the VFO search
     EXPECT_TRUE(sim.waitNext(mark, concat({{"LC0", "VA"}, kBatch}))) << sim.log();
-    std::this_thread::sleep_for(500ms);
+    // The window takes in the replies on its poll tick: then "St&op/Mem"
+    // acts on the VFO state.
+    std::this_thread::sleep_for(300ms);
 
     mark = sim.mark();
     key("alt+o");  // "St&op/Mem"
     EXPECT_TRUE(sim.waitNext(mark, concat({{"LC0", "MR"}, kBatch, {"GA", "MP"}}))) << sim.log();
-    std::this_thread::sleep_for(500ms);
     screenshot("panel-memory.png");
 
     EXPECT_EQ(korvex.terminate(), 0) << korvex.output();
@@ -76,7 +72,8 @@ TEST_F(PanelXvfbTest, CtrlRightTunesFromTheEntryAndAltSFollowsTheFocus) {
     mark = sim.mark();
     key("alt+o");  // "St&op/Mem": memory read, where SEL is enabled
     ASSERT_TRUE(sim.waitNext(mark, concat({{"LC0", "MR"}, kBatch, {"GA", "MP"}}))) << sim.log();
-    std::this_thread::sleep_for(500ms);
+    // SEL is enabled once the window has taken in the replies (its poll tick).
+    std::this_thread::sleep_for(300ms);
     key("F5");  // the focus into the panel
     mark = sim.mark();
     key("alt+s");
@@ -84,7 +81,7 @@ TEST_F(PanelXvfbTest, CtrlRightTunesFromTheEntryAndAltSFollowsTheFocus) {
     EXPECT_TRUE(sim.waitRun(mark, {"GA0", "GA"}) || sim.waitRun(mark, {"GA1", "GA"})) << sim.log();
 
     key("F9");  // the focus into the list
-    XvfbProgramTest::key("alt+s", 500ms);
+    key("alt+s");
     screenshot("settings-menu.png");
     mark = sim.mark();
     key("p");  // "&Power Off" of the "&Settings" menu

@@ -40,7 +40,13 @@ TEST(UnloadTest, RecordingKilledWithItsProcessHasCurrentSizes) {
     const std::string path = scratch.file("killed.wav");
     korvex::test::Process child;
     ASSERT_TRUE(child.start({MRQSND_UNLOAD_HELPER, "hold", path}, {}, scratch.file("out.txt")));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+    // Killed once the header counts some samples.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const Bytes grown = readFile(path);
+            return grown.size() > 46 && le32(grown, 42) > 0;
+        },
+        std::chrono::milliseconds(10000)));
     child.kill(SIGKILL);
 
     const Bytes file = readFile(path);

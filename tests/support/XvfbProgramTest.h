@@ -63,10 +63,14 @@ protected:
         }
         return readFile(out);
     }
-    // Presses keys in the focused window, then gives a menu or dialog that
-    // they open the time to appear before the next key.
+    // Presses keys in the focused window. The X server keeps them in order
+    // and Qt hands a key to an open menu itself; the short default pause
+    // lets the program take in one key before the next (a menu opening, the
+    // focus moving). A test that must see what a key did waits for that (on
+    // the wire, for a window, for pixels); `pause` is for the few steps that
+    // have nothing of the kind to wait for.
     void key(const std::string& keys,
-             std::chrono::milliseconds pause = std::chrono::milliseconds(300)) {
+             std::chrono::milliseconds pause = std::chrono::milliseconds(100)) {
         EXPECT_TRUE(run({XDOTOOL_PATH, "key", "--clearmodifiers", keys})) << keys;
         std::this_thread::sleep_for(pause);
     }
@@ -115,14 +119,39 @@ protected:
     // (again after a dialog has closed). False when no window came.
     bool focusProgramWindow() {
         if (m_window.empty()) {
-            m_window = findWindow("Korvex v1.41");
+            m_window = waitForWindow("Korvex v1.41");
         }
         return !m_window.empty() && focus(m_window);
     }
     // Waits for a window of the program by its title and gives it the keyboard.
     bool focusWindow(const std::string& title) {
-        const std::string id = findWindow(title);
+        const std::string id = waitForWindow(title);
         return !id.empty() && focus(id);
+    }
+    // Waits for a visible window whose title matches `title` (a regular
+    // expression): its id, or empty when none came in time.
+    std::string waitForWindow(const std::string& title,
+                              std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        std::string id;
+        waitFor(
+            [&] {
+                id = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", title}).value_or("");
+                return !id.empty();
+            },
+            limit);
+        return id.substr(0, id.find('\n'));
+    }
+    // Waits until no visible window matches `title`: a dialog has closed
+    // and its modality no longer holds the keys back from the main window.
+    bool waitWindowGone(const std::string& title,
+                        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        return waitFor(
+            [&] {
+                return run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", title})
+                    .value_or("")
+                    .empty();
+            },
+            limit);
     }
 
     TempDir temp{"korvex-xvfb"};
@@ -132,20 +161,19 @@ protected:
     KorvexProgram korvex;
 
 private:
-    std::string findWindow(const std::string& title) {
-        std::string id;
-        waitFor(
-            [&] {
-                id = run({XDOTOOL_PATH, "search", "--onlyvisible", "--name", title}).value_or("");
-                return !id.empty();
-            },
-            std::chrono::seconds(10));
-        return id.substr(0, id.find('\n'));
-    }
+    // Gives the window the keyboard and waits until the server says it has
+    // it; then a moment for the program to take in the focus, since it
+    // sends keys to the window it believes focused.
     bool focus(const std::string& id) {
         run({XDOTOOL_PATH, "windowfocus", "--sync", id});
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        return true;
+        const bool focused = waitFor(
+            [&] {
+                const std::string now = run({XDOTOOL_PATH, "getwindowfocus"}).value_or("");
+                return now.substr(0, now.find('\n')) == id;
+            },
+            std::chrono::seconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return focused;
     }
 
     std::string m_window;
