@@ -329,5 +329,45 @@ TEST(ReplyPacing, AClosedPortKeepsTheQueue) {
     EXPECT_EQ(rig.writes.front().command, "RX\r");
 }
 
+// A switch from the tick to the fast link finds no reply open that has long
+// been answered, and a reopened line nothing outstanding from the old one:
+// the next command leaves at once, not a second later.
+TEST(ReplyPacing, ASwitchOrAReopenedLineHoldsNothingBack) {
+    Rig rig(Pacing::Tick);
+    rig.fields.commandQueue.append("AF\r");
+    rig.run(150);
+    ASSERT_EQ(rig.commands(), std::vector<std::string>{"AF\r"});
+    rig.cycle.setPacing(Pacing::Reply, kGap);
+    rig.fields.commandQueue.append("NL\r");
+    rig.cycle.commandsQueued();
+    EXPECT_EQ(rig.cycle.nextSendAt(), rig.now);
+    rig.run(rig.now + 5);
+    ASSERT_EQ(rig.writes.size(), 2u);
+    EXPECT_EQ(rig.writes[1].at, 151);
+
+    // The same while the ten bank-size lines are still coming under the
+    // tick: the switch keeps the rest of the reply awaited.
+    Rig banks(Pacing::Tick);
+    banks.fields.commandQueue.append("TB\r");
+    banks.cycle.tick();
+    banks.cycle.receive("MW A:20 TBAbank A  \r\n");
+    banks.cycle.setPacing(Pacing::Reply, kGap);
+    banks.fields.commandQueue.append("GA\r");
+    banks.cycle.commandsQueued();
+    EXPECT_FALSE(banks.cycle.nextSendAt()) << "nine lines of the reply are still to come";
+
+    // A command lost with the old line: the reopened one starts free.
+    Rig lost(Pacing::Reply, 0);
+    lost.fields.commandQueue.append("RX\r");
+    lost.run(50);
+    lost.rx.linkState = LinkState::Idle;  // as the station does on reopening
+    lost.cycle.resetLink();
+    lost.fields.commandQueue.append("AF\r");
+    lost.cycle.commandsQueued();
+    EXPECT_EQ(lost.cycle.nextSendAt(), lost.now);
+    EXPECT_TRUE(lost.cycle.sendIfDue());
+    EXPECT_EQ(lost.port.writes.back(), "AF\r");
+}
+
 }  // namespace
 }  // namespace korvex
