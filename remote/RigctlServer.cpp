@@ -258,6 +258,7 @@ void RigctlServer::commandFinished(const std::string& command, bool answered, st
     // window queues later are its own and stay where they are.
     if (!answered || !readsBehindSetQueued()) {
         m_readsBehindSet.clear();
+        m_readsPassedSinceMs.reset();
     }
     pump(nowMs);
 }
@@ -461,18 +462,26 @@ void RigctlServer::queueSet(const std::string& commands, std::int64_t nowMs) {
     // A client that sets again at once (a tracker following Doppler) would
     // otherwise wait for every status read of the set before; those reads
     // still run, after this set, so the next read sees both. Reads that have
-    // waited long enough are not moved again: this set goes behind them.
+    // been passed for long enough are not moved again: this set goes behind
+    // them.
     std::vector<std::string> waiting;
-    for (std::size_t i = 0; nowMs - m_readsLeftMs < kReadsMayWaitMs && i < m_readsBehindSet.size();
-         ++i) {
-        if (m_queue.removeFront(joined(m_readsBehindSet, i))) {
+    const std::string queued = m_queue.text();
+    for (std::size_t i = 0; i < m_readsBehindSet.size(); ++i) {
+        const std::string front = joined(m_readsBehindSet, i);
+        if (!queued.starts_with(front)) {
+            continue;
+        }
+        if (!m_readsPassedSinceMs) {
+            m_readsPassedSinceMs = nowMs;
+        }
+        if (nowMs - *m_readsPassedSinceMs < kReadsMayWaitMs && m_queue.removeFront(front)) {
             waiting.assign(m_readsBehindSet.begin() + static_cast<std::ptrdiff_t>(i),
                            m_readsBehindSet.end());
-            break;
         }
+        break;
     }
     if (waiting.empty()) {
-        m_readsLeftMs = nowMs;
+        m_readsPassedSinceMs.reset();
     }
     std::vector<std::string> reads(parts.begin() + static_cast<std::ptrdiff_t>(firstRead),
                                    parts.end());

@@ -213,8 +213,8 @@ TEST_F(RigctlServerTest, ASetInARowGoesAheadOfTheReadsOfTheSetBefore) {
 }
 
 // A client that never stops setting: the reads behind its sets are passed
-// only while they are young, then the next set goes behind them, so the
-// status read does go out. Reads that have all gone are forgotten: the
+// for half a second from the first set that passed them, then the next set
+// goes behind them, so the status read does go out. Reads that have all gone are forgotten: the
 // window's own status reads queued later are not taken for them.
 TEST_F(RigctlServerTest, SetsInARowPassTheWaitingReadsForHalfASecondOnly) {
     const auto setAndAck = [this](const std::string& hz) {
@@ -231,8 +231,8 @@ TEST_F(RigctlServerTest, SetsInARowPassTheWaitingReadsForHalfASecondOnly) {
         setAndAck(std::to_string(145500000 + 25000 * i));
         ASSERT_EQ(queue.text(), cmd::statusRefresh()) << i;
     }
-    // Half a second after the first set left them, the reads go first.
-    now = start + RigctlServer::kReadsMayWaitMs;
+    // Half a second after the first set passed them, the reads go first.
+    now = start + 100 + RigctlServer::kReadsMayWaitMs;
     send("F 145625000\n");
     EXPECT_EQ(queue.text(), cmd::statusRefresh() + "RF0145625000\r" + cmd::statusRefresh());
     for (int i = 0; i < 6; ++i) {
@@ -242,7 +242,7 @@ TEST_F(RigctlServerTest, SetsInARowPassTheWaitingReadsForHalfASecondOnly) {
     server.commandFinished(*queue.takeFirst(), true, now);
     EXPECT_EQ(take(), "RPRT 0\n");
 
-    // The reads behind that set are young again and are passed once more.
+    // The reads behind that set have not been passed yet: the next set does.
     now += 100;
     send("F 145650000\n");
     EXPECT_EQ(queue.text(), "RF0145650000\r" + cmd::statusRefresh());
