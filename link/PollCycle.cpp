@@ -46,6 +46,14 @@ void PollCycle::setPacing(Pacing pacing, int gapMs) {
     m_nextSendAt.reset();
 }
 
+void PollCycle::resetLink() {
+    m_replyOpen = false;
+    m_openReplyTicks = 0;
+    m_sentBetweenTicks = false;
+    m_sendNotBefore = 0;
+    m_nextSendAt.reset();
+}
+
 std::int64_t PollCycle::now() const {
     if (m_clock) {
         return m_clock();
@@ -323,11 +331,14 @@ void PollCycle::receive(std::string_view bytes) {
             m_observer(m_fields.lastCommand, true);
         }
     }
+    // Followed under either pacing, so that a switch to reply pacing finds
+    // no reply open that has long been complete.
     const bool answered = m_rx.linkState == LinkState::Idle || m_rx.linkState == LinkState::Data;
-    if (m_pacing == Pacing::Reply && m_replyOpen && answered &&
-        m_fields.replyLines >= replyLinesOf(m_outstanding)) {
+    if (m_replyOpen && answered && m_fields.replyLines >= replyLinesOf(m_outstanding)) {
         m_replyOpen = false;
-        replyComplete();
+        if (m_pacing == Pacing::Reply) {
+            replyComplete();
+        }
     }
 }
 

@@ -61,6 +61,9 @@ public:
     void setPacing(Pacing pacing, int gapMs = kDefaultGapMs);
     Pacing pacing() const { return m_pacing; }
     int gapMs() const { return m_gapMs; }
+    // The line starts over (a reopened port): no reply is awaited, no gap
+    // runs and no send is asked for, so the next command leaves at once.
+    void resetLink();
 
     // Appends the initial read-out of the receiver to the queue.
     void queueInitialReadout();

@@ -254,6 +254,12 @@ void RigctlServer::commandFinished(const std::string& command, bool answered, st
             finish(client, s, kOk);
         }
     }
+    // Once they have gone (or the link's error took them), status reads the
+    // window queues later are its own and stay where they are.
+    if (!answered || !readsBehindSetQueued()) {
+        m_readsBehindSet.clear();
+        m_readsPassedSinceMs.reset();
+    }
     pump(nowMs);
 }
 
@@ -429,7 +435,7 @@ bool RigctlServer::startSet(int client, Session& s, const std::string& commands,
         }
         s.lingering.clear();
     }
-    queueSet(commands);
+    queueSet(commands, nowMs);
     m_staleGeneration = m_rx.statusReplies;
     s.wait = Wait::Command;
     s.awaited = firstCommand(commands);
@@ -437,7 +443,17 @@ bool RigctlServer::startSet(int client, Session& s, const std::string& commands,
     return false;
 }
 
-void RigctlServer::queueSet(const std::string& commands) {
+bool RigctlServer::readsBehindSetQueued() const {
+    const std::string queued = m_queue.text();
+    for (std::size_t i = 0; i < m_readsBehindSet.size(); ++i) {
+        if (queued.find(joined(m_readsBehindSet, i)) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void RigctlServer::queueSet(const std::string& commands, std::int64_t nowMs) {
     const std::vector<std::string> parts = splitCommands(commands);
     std::size_t firstRead = parts.size();
     while (firstRead > 1 && isStatusRead(parts[firstRead - 1])) {
@@ -445,14 +461,27 @@ void RigctlServer::queueSet(const std::string& commands) {
     }
     // A client that sets again at once (a tracker following Doppler) would
     // otherwise wait for every status read of the set before; those reads
-    // still run, after this set, so the next read sees both.
+    // still run, after this set, so the next read sees both. Reads that have
+    // been passed for long enough are not moved again: this set goes behind
+    // them.
     std::vector<std::string> waiting;
+    const std::string queued = m_queue.text();
     for (std::size_t i = 0; i < m_readsBehindSet.size(); ++i) {
-        if (m_queue.removeFront(joined(m_readsBehindSet, i))) {
+        const std::string front = joined(m_readsBehindSet, i);
+        if (!queued.starts_with(front)) {
+            continue;
+        }
+        if (!m_readsPassedSinceMs) {
+            m_readsPassedSinceMs = nowMs;
+        }
+        if (nowMs - *m_readsPassedSinceMs < kReadsMayWaitMs && m_queue.removeFront(front)) {
             waiting.assign(m_readsBehindSet.begin() + static_cast<std::ptrdiff_t>(i),
                            m_readsBehindSet.end());
-            break;
         }
+        break;
+    }
+    if (waiting.empty()) {
+        m_readsPassedSinceMs.reset();
     }
     std::vector<std::string> reads(parts.begin() + static_cast<std::ptrdiff_t>(firstRead),
                                    parts.end());

@@ -37,6 +37,11 @@ public:
     static constexpr std::int64_t kAnswerTimeoutMs = 2000;
     // How long an "RX" reply answers reads without asking the receiver again.
     static constexpr std::int64_t kFreshMs = 1000;
+    // How long the status reads a set left behind may be passed by the sets
+    // that follow it, from the first that did; then they go first, so a
+    // client that never stops setting cannot keep them (and every read
+    // waiting on them) back.
+    static constexpr std::int64_t kReadsMayWaitMs = 500;
 
     using Send = std::function<void(int client, std::string_view text)>;
     using Close = std::function<void(int client)>;
@@ -97,9 +102,12 @@ private:
     // Starts the head request: true when it has been answered.
     bool start(int client, Session& s, std::int64_t nowMs);
     bool startSet(int client, Session& s, const std::string& commands, std::int64_t nowMs);
-    // Queues a set's first command and the reads behind it. Reads an earlier
-    // set left waiting at the front of the queue go behind this set, once.
-    void queueSet(const std::string& commands);
+    // Queues a set's commands and the reads behind it. Reads earlier sets
+    // left waiting at the front of the queue go behind this set, merged with
+    // its own, for kReadsMayWaitMs from the first set that passed them.
+    void queueSet(const std::string& commands, std::int64_t nowMs);
+    // Whether some of the reads behind the last set are still queued.
+    bool readsBehindSetQueued() const;
     bool startRead(int client, Session& s, std::int64_t nowMs);
     // The answer of a read from the model.
     void answerRead(int client, const Request& r);
@@ -130,8 +138,10 @@ private:
     std::uint64_t m_seenGeneration = 0;
     std::uint64_t m_staleGeneration = 0;  // replies up to this one predate a set
     std::int64_t m_lastStatusMs = 0;
-    // The reads queued behind the last set, each with its CR.
+    // The reads queued behind the last set, each with its CR, and when a set
+    // first passed them.
     std::vector<std::string> m_readsBehindSet;
+    std::optional<std::int64_t> m_readsPassedSinceMs;
     bool m_statusSeen = false;
     // A client has locked the mode: mode sets are answered but not made.
     bool m_modeLocked = false;

@@ -27,15 +27,21 @@ std::string flagText(bool on) {
     return on ? "1" : "0";
 }
 
+// A key's value; a key that is missing or empty is written with the default.
+std::string readOrAddDefault(IniFile& ini, std::string_view section, std::string_view key,
+                             const std::string& fallback) {
+    std::string value = ini.value(section, key);
+    if (value.empty()) {
+        ini.deleteKey(section, key);
+        ini.add(section, key, fallback);
+        value = fallback;
+    }
+    return value;
+}
+
 // A flag that is written as "0" when it is missing or empty.
 bool readFlagOrAddOff(IniFile& ini, std::string_view key) {
-    const std::string value = ini.value(kCommon, key);
-    if (value.empty()) {
-        ini.deleteKey(kCommon, key);
-        ini.add(kCommon, key, "0");
-        return false;
-    }
-    return isFlagOn(value);
+    return isFlagOn(readOrAddDefault(ini, kCommon, key, "0"));
 }
 
 // The gap in milliseconds: a whole number of 0..1000, else the default.
@@ -145,9 +151,11 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
         s.rigctlBind = bind;
     }
 
-    // A file without the section keeps the defaults: tick pacing, 20 ms.
-    s.replyPacing = ini.value(kLink, "pacing") == "reply";
-    s.linkGapMs = gapFromText(ini.value(kLink, "gapms"));
+    // A file from before the fast link gains the section with its defaults
+    // (tick pacing, 20 ms), as missing flags do above, so the keys are there
+    // to edit and a save keeps the check box.
+    s.replyPacing = readOrAddDefault(ini, kLink, "pacing", "tick") == "reply";
+    s.linkGapMs = gapFromText(readOrAddDefault(ini, kLink, "gapms", std::to_string(kDefaultGapMs)));
 
     s.httpEnabled = isFlagOn(ini.value(kHttp, "enabled"));
     if (const int port = settingsNumber(ini.value(kHttp, "port")); port > 0 && port <= 65535) {
@@ -207,8 +215,8 @@ bool saveSettings(const std::filesystem::path& iniFile, const KorvSettings& s,
     ini.replace(kRigctl, "port", number(s.rigctlPort));
     ini.replace(kRigctl, "bind", s.rigctlBind);
 
-    // A file from before the fast link lacks the section: a choice other
-    // than the default is added, so the check box is not lost on the save.
+    // Loading adds the section; should a file changed since still lack it,
+    // a choice other than the default is added, so the check box is kept.
     const std::string pacing = s.replyPacing ? "reply" : "tick";
     if (!ini.replace(kLink, "pacing", pacing) && s.replyPacing) {
         ini.add(kLink, "pacing", pacing);

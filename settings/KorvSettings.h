@@ -82,8 +82,10 @@ int currentVersionNumber();
 int settingsNumber(std::string_view text);
 
 // Reads the settings file. Adds "offonexit" = 0 and "keybopt" = 0 when they
-// are missing or empty and "version" when it is missing or empty, and raises
-// an older "version" to `currentVersion`; these are the only writes.
+// are missing or empty, "version" when it is missing or empty and the LINK
+// section's "pacing" = tick and "gapms" = 20 when they are missing or empty,
+// and raises an older "version" to `currentVersion`; these are the only
+// writes.
 KorvSettings loadSettings(const std::filesystem::path& iniFile,
                           int currentVersion = currentVersionNumber());
 

@@ -133,6 +133,7 @@ bool CStation::reopenPort(const SerialSettings& settings) {
     m_rx.rxBuffer.clear();
     m_poll.waitTicks = 0;
     m_poll.retryCount = 0;
+    m_cycle.resetLink();
     startPolling();
     return true;
 }

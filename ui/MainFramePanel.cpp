@@ -12,8 +12,9 @@ namespace korvex {
 // Builds the tuning panel on the frame's model, queue and settings, hands its
 // keys to the frame's shortcuts and refreshes it after every reply with data.
 QWidget* CMainFrame::createTuningPanel() {
-    CTuningPanel::Context context{m_rx, m_poll, m_cycle, *this, m_settings, m_doc, {}};
+    CTuningPanel::Context context{m_rx, m_poll, m_cycle, *this, m_settings, m_doc, {}, {}};
     context.listView = [this] { return dynamic_cast<ListViewControl*>(listView()); };
+    context.queueCommands = [this](const std::string& commands) { appendCommands(commands); };
     auto* panel = new CTuningPanel(context, this);
     m_panelHooks = panel->hooks();
     // The group dialogs edit the group the selectors show; their text goes to

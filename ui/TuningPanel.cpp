@@ -77,7 +77,7 @@ CTuningPanel::CTuningPanel(const Context& context, QWidget* parent)
       m_ctx(context),
       m_doc(context.doc),
       m_actions(TuningContext{context.rx, context.poll, context.cycle, context.host, m_doc,
-                              context.settings}) {
+                              context.settings, context.queueCommands}) {
     setObjectName(QStringLiteral("tuningPanel"));
     buildControls();
     buildLayout();

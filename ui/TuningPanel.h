@@ -47,6 +47,9 @@ public:
         CZelDoc& doc;
         // The list view, or nullptr while it does not exist.
         std::function<ListViewControl*()> listView;
+        // Queues commands for the receiver the way the station does, so that
+        // the fast link sends them at once instead of on the next tick.
+        std::function<void(const std::string&)> queueCommands;
     };
     // Opens a group dialog on a group number and returns the commands it
     // produced, empty when it was cancelled.

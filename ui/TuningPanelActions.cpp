@@ -59,7 +59,7 @@ ListMode listModeAt(int position) {
 
 void TuningActions::queue(std::string_view commands) {
     if (!commands.empty()) {
-        m_ctx.poll.commandQueue.append(commands);
+        m_ctx.queueCommands(std::string(commands));
     }
 }
 

@@ -56,6 +56,8 @@ struct TuningContext {
     LinkHost& host;
     CZelDoc& doc;
     const KorvSettings& settings;
+    // The station's way of queuing commands (see CTuningPanel::Context).
+    std::function<void(const std::string&)> queueCommands;
 };
 
 class TuningActions {

@@ -156,7 +156,7 @@ void CTuningPanel::openScanGroupDialog() {
     }
     const std::string commands = m_scanGroupDialog(m_scanGroup->currentIndex());
     if (!commands.empty()) {
-        m_ctx.poll.commandQueue.append(commands);
+        m_ctx.queueCommands(commands);
     }
 }
 
@@ -166,7 +166,7 @@ void CTuningPanel::openSearchGroupDialog() {
     }
     const std::string commands = m_searchGroupDialog(m_searchGroup->currentIndex());
     if (!commands.empty()) {
-        m_ctx.poll.commandQueue.append(commands);
+        m_ctx.queueCommands(commands);
     }
     m_searchGroup->setFocus(Qt::OtherFocusReason);
 }

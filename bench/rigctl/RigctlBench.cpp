@@ -1,107 +1,17 @@
 // Network control requests per second through the program's command queue,
 // against the simulator paced at 9600 baud, beside the link's own limit of
 // one query every two poll ticks (five a second).
-#include "simulator/PtySimulator.h"  // before Qt: its names meet Qt's keyword macros
+#include "bench/support/SimulatorLink.h"  // before Qt: the simulator's names meet its macros
 
 #include <benchmark/benchmark.h>
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <functional>
-#include <memory>
-
-#include "link/PollCycle.h"
-#include "link/ResponseParser.h"
-#include "link/qt/QtSerialPort.h"
-#include "remote/RigctlServer.h"
 
 namespace korvex {
 namespace {
 
-class SilentHost : public LinkHost {
+// The window's link with its default pacing, the tick.
+class Link : public bench::SimulatorLink {
 public:
-    void showStatus(const std::string&) override {}
-    void showMessage(const std::string&, const std::string&, MessageKind) override {}
-    void beep() override {}
-    void setBusyCursor(bool) override {}
-    void refreshFromModel() override {}
-    void refreshView() override {}
-    void bandscopeSample(int, std::int64_t) override {}
-};
-
-// The window's link without the window: the poll tick every 100 ms, the
-// serial port on the simulator, the protocol core beside them.
-class Link {
-public:
-    Link() {
-        sim::PtyOptions options;
-        options.pace = true;
-        simulator = std::make_unique<sim::PtySimulator>(options);
-        std::string error;
-        if (!simulator->start(&error)) {
-            throw std::runtime_error(error);
-        }
-        port.setSettings({1, "9600,N,8,2", simulator->devicePath()});
-        port.open();
-        QObject::connect(&port, &QtSerialPort::bytesArrived, [this] {
-            cycle.receive(port.readAll());
-            server.pump(now());
-        });
-        cycle.setPort(&port);
-        cycle.setLineBuilder([this](std::string_view bytes) { parser.receive(bytes); });
-        cycle.setCommandObserver([this](const std::string& command, bool answered) {
-            server.commandFinished(command, answered, now());
-        });
-        server.setSend([this](int, std::string_view text) { replies += text; });
-        timer.setInterval(100);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            cycle.tick();
-            server.pump(now());
-        });
-        timer.start();
-        clock.start();
-        client = *server.connect();
-        cycle.queueInitialReadout();
-        runUntil([this] { return fields.commandQueue.empty() && rx.linkState == LinkState::Idle; });
-    }
-    ~Link() {
-        timer.stop();
-        port.close();
-        simulator->stop();
-    }
-
-    // The server's clock; `skew` ages the model, so every read asks the receiver.
-    std::int64_t now() const { return clock.elapsed() + skew; }
-
-    // Sends one request and runs the link until its reply has come.
-    void request(std::string_view text) {
-        replies.clear();
-        server.receive(client, text, now());
-        runUntil([this] { return !replies.empty() && replies.back() == '\n'; });
-    }
-
-    static void runUntil(const std::function<bool()>& done) {
-        QElapsedTimer limit;
-        limit.start();
-        while (!done() && limit.elapsed() < 30000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-    }
-
-    CReceiver rx;
-    PollFields fields;
-    SilentHost host;
-    PollCycle cycle{rx, fields, host};
-    ResponseParser parser{rx, fields, host};
-    QtSerialPort port;
-    QTimer timer;
-    QElapsedTimer clock;
-    std::int64_t skew = 0;
-    std::unique_ptr<sim::PtySimulator> simulator;
-    remote::RigctlServer server{rx, fields.commandQueue};
-    int client = 0;
-    std::string replies;
+    Link() : SimulatorLink(Pacing::Tick) {}
 };
 
 void setCounters(benchmark::State& state) {

@@ -14,8 +14,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "bench/support/SilentHost.h"
 #include "link/CommandQueue.h"
-#include "link/LinkHost.h"
 #include "link/PollFields.h"
 #include "link/ResponseParser.h"
 #include "log/ZelDoc.h"
@@ -78,15 +78,9 @@ void BM_AddSampleMillion(benchmark::State& state) {
 BENCHMARK(BM_AddSampleMillion)->Unit(benchmark::kMillisecond);
 
 // The window's side of the parser: samples go to the document and the view.
-class SweepSink : public LinkHost {
+class SweepSink : public bench::SilentHost {
 public:
     SweepSink(CZelDoc& doc, CZelScopeView& view) : m_doc(doc), m_view(view) {}
-    void showStatus(const std::string&) override {}
-    void showMessage(const std::string&, const std::string&, MessageKind) override {}
-    void beep() override {}
-    void setBusyCursor(bool) override {}
-    void refreshFromModel() override {}
-    void refreshView() override {}
     void bandscopeSample(int level, std::int64_t frequencyHz) override {
         m_doc.addSample(frequencyHz, level);
         m_view.sampleArrived();

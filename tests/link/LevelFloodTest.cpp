@@ -2,10 +2,10 @@
 // sends level reports on its own: the queue goes out at its normal pace.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
+#include "FakeReceiver.h"
 #include "FakeSerialPort.h"
 #include "link/Commands.h"
 #include "link/PollCycle.h"
@@ -17,42 +17,8 @@ namespace {
 
 constexpr std::string_view kLevel = "LC%012 V1\r\n";
 
-// The two bank-size pages: upper-case banks first, then lower-case.
-std::string bankSizeLines(bool lower) {
-    std::string lines;
-    for (char bank = 'A'; bank <= 'J'; ++bank) {
-        const char letter = lower ? static_cast<char>(bank - 'A' + 'a') : bank;
-        lines += std::string("MW ") + letter + ":50 TB" + letter + "bank " + letter + "  \r\n";
-    }
-    return lines;
-}
-
-// One answer per command of the initial read-out, as the receiver words them
-// during a memory scan, when it sends level reports.
-std::string replyTo(const std::string& command, int& bankPages) {
-    static const std::map<std::string, std::string> kReplies = {
-        {"RX\r", "MS MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMscan\r\n"},
-        {"AF\r", "AF1\r\n"},
-        {"NL\r", "NL1\r\n"},
-        {"DB\r", "DB 050\r\n"},
-        {"SB\r", "SB 040\r\n"},
-        {"XB\r", "XB 030\r\n"},
-        {"GA\r", "GA1\r\n"},
-        {"MP\r", "MP1\r\n"},
-        {"GM\r", "GM3 XD0 XB 030 XA 000 XP05 XM0\r\n"},
-        {"BM\r", "BM 0123456789ABCDEFGHIJ\r\n"},
-        {"GS\r", "GS2 SD0 SB 040 SA 000 SP05 AS0\r\n"},
-        {"BS\r", "BS 0123456789ABCDEFGHIJ0123456789abcdefghij\r\n"},
-        {"OM\r", "OM1 Hello\r\n"},
-        {"VL\r", "VL5\r\n"},
-        {"LB\r", "LB12\r\n"},
-    };
-    if (command == "TB\r") {
-        return bankSizeLines(bankPages++ % 2 == 1);
-    }
-    const auto it = kReplies.find(command);
-    return it == kReplies.end() ? std::string("\r\n") : it->second;
-}
+// The receiver's answer during a memory scan, when it sends level reports.
+constexpr const char* kScanStatus = "MS MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMscan\r\n";
 
 // How the level reports fall between and into the receiver's replies.
 enum class Flood {
@@ -82,14 +48,14 @@ struct Rig {
     // next one, with the reports of the flood put in as it says.
     Sent run(Flood flood, int tickCount) {
         Sent result;
-        int bankPages = 0;
+        test::FakeReceiver receiver(kScanStatus);
         for (int tick = 0; tick < tickCount; ++tick) {
             cycle.tick();
             std::string bytes;
             if (port.writes.size() > result.commands.size()) {
                 result.commands.push_back(port.writes.back());
                 result.ticks.push_back(tick);
-                bytes = replyTo(port.writes.back(), bankPages);
+                bytes = receiver.replyTo(port.writes.back());
                 if (flood == Flood::InsideEveryReply) {
                     for (auto pos = bytes.find("\r\n"); pos != std::string::npos;
                          pos = bytes.find("\r\n", pos + 2 + kLevel.size())) {
@@ -230,7 +196,7 @@ TEST(LevelFlood, BankSizeLinesSpreadOverTicksAreAllDecoded) {
         const std::size_t written = rig.port.writes.size();
         // One line a tick, with reports around it: the first line has set
         // DATA and its tick has shown it before the second one comes.
-        std::string lines = bankSizeLines(lower);
+        std::string lines = test::FakeReceiver::bankSizeLines(lower);
         for (auto end = lines.find("\r\n"); end != std::string::npos; end = lines.find("\r\n")) {
             rig.cycle.receive(std::string(kLevel) + lines.substr(0, end + 2) + std::string(kLevel));
             lines.erase(0, end + 2);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeReceiver.h"
 #include "FakeSerialPort.h"
 #include "link/Commands.h"
 #include "link/PollCycle.h"
@@ -20,59 +21,6 @@ namespace {
 
 constexpr std::string_view kLevel = "LC%012 V1\r\n";
 constexpr int kGap = 20;
-
-std::string bankSizeLines(bool lower) {
-    std::string lines;
-    for (char bank = 'A'; bank <= 'J'; ++bank) {
-        const char letter = lower ? static_cast<char>(bank - 'A' + 'a') : bank;
-        lines += std::string("MW ") + letter + ":20 TB" + letter + "bank " + letter + "  \r\n";
-    }
-    return lines;
-}
-
-std::string channelPage(int page) {
-    std::string lines;
-    for (int n = page * 10; n < page * 10 + 10; ++n) {
-        const std::string number = (n < 10 ? "0" : "") + std::to_string(n);
-        lines += "MXA" + number + " MP0 RF0145" + number + "0000 ST012500 AU0 MD1 AT0 TMch" +
-                 number + "\r\n";
-    }
-    return lines;
-}
-
-// The receiver's answer to each command; an empty line acknowledges a set.
-struct Receiver {
-    int bankPages = 0;
-    int channelPages = 0;
-
-    std::string replyTo(const std::string& command) {
-        static const std::map<std::string, std::string> kReplies = {
-            {"RX\r", "VA RF0145500000 ST012500 AU0 MD1 AT0\r\n"},
-            {"AF\r", "AF1\r\n"},
-            {"NL\r", "NL1\r\n"},
-            {"DB\r", "DB 050\r\n"},
-            {"SB\r", "SB 040\r\n"},
-            {"XB\r", "XB 030\r\n"},
-            {"GA\r", "GA1\r\n"},
-            {"MP\r", "MP1\r\n"},
-            {"GM\r", "GM3 XD0 XB 030 XA 000 XP05 XM0\r\n"},
-            {"BM\r", "BM 0123456789ABCDEFGHIJ\r\n"},
-            {"GS\r", "GS2 SD0 SB 040 SA 000 SP05 AS0\r\n"},
-            {"BS\r", "BS 0123456789ABCDEFGHIJ0123456789abcdefghij\r\n"},
-            {"OM\r", "OM1 Hello\r\n"},
-            {"VL\r", "VL5\r\n"},
-            {"LB\r", "LB12\r\n"},
-        };
-        if (command == "TB\r") {
-            return bankSizeLines(bankPages++ % 2 == 1);
-        }
-        if (command.starts_with("MA")) {
-            return channelPage(channelPages++);
-        }
-        const auto it = kReplies.find(command);
-        return it == kReplies.end() ? std::string("\r\n") : it->second;
-    }
-};
 
 struct Write {
     std::string command;
@@ -138,7 +86,7 @@ struct Rig {
 
     int now = 0;
     int answersLeft;
-    Receiver receiver;
+    test::FakeReceiver receiver;
     std::map<int, std::string> pending;  // reply lines by their arrival
     std::vector<Write> writes;
     std::vector<int> replyEnds;  // when each reply's last line arrived
@@ -173,7 +121,7 @@ TEST(ReplyPacing, EachCommandLeavesTheGapAfterTheWholeReplyBeforeIt) {
     EXPECT_EQ(reply.rx.linkState, LinkState::Idle);
     EXPECT_EQ(reply.rx.banks[0].size(), 20u);
     for (int bank = 0; bank < kBankCount; ++bank) {
-        EXPECT_EQ(reply.rx.bankSize(bank), 20) << "bank " << bank;
+        EXPECT_EQ(reply.rx.bankSize(bank), 50) << "bank " << bank;
     }
     EXPECT_EQ(reply.rx.lbValue, "12");
     EXPECT_TRUE(reply.host.messages.empty());
@@ -327,6 +275,46 @@ TEST(ReplyPacing, AClosedPortKeepsTheQueue) {
     rig.run(200);
     ASSERT_FALSE(rig.writes.empty());
     EXPECT_EQ(rig.writes.front().command, "RX\r");
+}
+
+// A switch from the tick to the fast link finds no reply open that has long
+// been answered, and a reopened line nothing outstanding from the old one:
+// the next command leaves at once, not a second later.
+TEST(ReplyPacing, ASwitchOrAReopenedLineHoldsNothingBack) {
+    Rig rig(Pacing::Tick);
+    rig.fields.commandQueue.append("AF\r");
+    rig.run(150);
+    ASSERT_EQ(rig.commands(), std::vector<std::string>{"AF\r"});
+    rig.cycle.setPacing(Pacing::Reply, kGap);
+    rig.fields.commandQueue.append("NL\r");
+    rig.cycle.commandsQueued();
+    EXPECT_EQ(rig.cycle.nextSendAt(), rig.now);
+    rig.run(rig.now + 5);
+    ASSERT_EQ(rig.writes.size(), 2u);
+    EXPECT_EQ(rig.writes[1].at, 151);
+
+    // The same while the ten bank-size lines are still coming under the
+    // tick: the switch keeps the rest of the reply awaited.
+    Rig banks(Pacing::Tick);
+    banks.fields.commandQueue.append("TB\r");
+    banks.cycle.tick();
+    banks.cycle.receive("MW A:20 TBAbank A  \r\n");
+    banks.cycle.setPacing(Pacing::Reply, kGap);
+    banks.fields.commandQueue.append("GA\r");
+    banks.cycle.commandsQueued();
+    EXPECT_FALSE(banks.cycle.nextSendAt()) << "nine lines of the reply are still to come";
+
+    // A command lost with the old line: the reopened one starts free.
+    Rig lost(Pacing::Reply, 0);
+    lost.fields.commandQueue.append("RX\r");
+    lost.run(50);
+    lost.rx.linkState = LinkState::Idle;  // as the station does on reopening
+    lost.cycle.resetLink();
+    lost.fields.commandQueue.append("AF\r");
+    lost.cycle.commandsQueued();
+    EXPECT_EQ(lost.cycle.nextSendAt(), lost.now);
+    EXPECT_TRUE(lost.cycle.sendIfDue());
+    EXPECT_EQ(lost.port.writes.back(), "AF\r");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "FrameFixture.h"
+#include "ui/SerialSettingsDialog.h"
 #include "ui/dialogs/MiscSettingsDialog.h"
 
 namespace korvex::test {
@@ -79,6 +80,35 @@ TEST_F(FrameSettingsFromFileTest, TurningSaveOnExitOnWritesNothingUntilTheNextSa
     EXPECT_TRUE(frame->action(CommandId::SaveSettingsOnExit)->isChecked());
     EXPECT_TRUE(frame->pollFields().saveOnExit);
     EXPECT_EQ(readText(iniPath()), before);
+}
+
+// A file from before the fast link gains its section with the defaults on
+// start; the serial dialog's check box turns the fast link on at once and
+// the next save stores it.
+TEST_F(FrameSettingsFromFileTest, TheFastLinkBoxIsAppliedAndSavedAsReply) {
+    EXPECT_TRUE(fileHas(iniPath(), "[LINK]\npacing=tick\ngapms=20")) << readText(iniPath());
+    EXPECT_EQ(frame->pollCycle().pacing(), Pacing::Tick);
+    bool seen = false;
+    std::unique_ptr<ModalCapture> failure;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<CSerialSettingsDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        seen = true;
+        EXPECT_FALSE(dialog->fastLinkBox()->isChecked());
+        dialog->fastLinkBox()->setChecked(true);
+        dialog->accept();
+        // The port of this file cannot be opened here: its box is closed.
+        failure = captureNextModal();
+    });
+    frame->action(CommandId::SettingsSerial)->trigger();
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(frame->settings().replyPacing);
+    EXPECT_EQ(frame->pollCycle().pacing(), Pacing::Reply);
+    frame->action(CommandId::SaveSettingsNow)->trigger();
+    EXPECT_TRUE(fileHas(iniPath(), "pacing=reply")) << readText(iniPath());
+    EXPECT_TRUE(fileHas(iniPath(), "gapms=20"));
 }
 
 // The default first file has saveonexit=1.

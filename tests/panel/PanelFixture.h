@@ -44,17 +44,29 @@ protected:
 
     void makePanel() {
         panel.reset();
-        CTuningPanel::Context context{
-            rx, poll, cycle, host, settings, doc, [this] { return &view; }};
+        CTuningPanel::Context context{rx,
+                                      poll,
+                                      cycle,
+                                      host,
+                                      settings,
+                                      doc,
+                                      [this] { return &view; },
+                                      [this](const std::string& commands) {
+                                          poll.commandQueue.append(commands);
+                                          routed += commands;
+                                      }};
         panel = std::make_unique<CTuningPanel>(context);
         panel->show();
         QApplication::setActiveWindow(panel.get());
     }
 
-    // What the panel has queued since the last call.
+    // What the panel has queued since the last call; all of it went the
+    // station's way, so the fast link sends it without waiting for a tick.
     std::string queued() {
         std::string text = poll.commandQueue.text();
+        EXPECT_EQ(text, routed) << "queued past the station";
         poll.commandQueue.clear();
+        routed.clear();
         return text;
     }
 
@@ -104,6 +116,7 @@ protected:
     KorvSettings settings;
     CZelDoc doc;
     FakeListView view;
+    std::string routed;  // what the panel queued through the station's hook
     std::unique_ptr<CTuningPanel> panel;
 };
 

@@ -345,6 +345,7 @@ TEST_F(PanelTest, SquelchDragQueuesUnlessTheQueueIsLongAndReleaseReadsBack) {
     EXPECT_EQ(host.statusTexts.back(), "level squelch = 41");
     EXPECT_EQ(panel->actions().state().lastSquelchSent, 41);
     poll.commandQueue.replace("12345678901234");  // 14 characters
+    routed = poll.commandQueue.text();            // stands for the window's commands
     slider->setValue(42);
     EXPECT_EQ(queued(), "12345678901234DB042\r");
 

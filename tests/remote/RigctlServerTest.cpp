@@ -212,6 +212,62 @@ TEST_F(RigctlServerTest, ASetInARowGoesAheadOfTheReadsOfTheSetBefore) {
     EXPECT_NE(queue.text().find("MP\rRF0145575000\r"), std::string::npos) << queue.text();
 }
 
+// A client that never stops setting: the reads behind its sets are passed
+// for half a second from the first set that passed them, then the next set
+// goes behind them, so the status read does go out. Reads that have all gone are forgotten: the
+// window's own status reads queued later are not taken for them.
+TEST_F(RigctlServerTest, SetsInARowPassTheWaitingReadsForHalfASecondOnly) {
+    const auto setAndAck = [this](const std::string& hz) {
+        EXPECT_EQ(send("F " + hz + "\n"), "");
+        const std::string command = *queue.takeFirst();
+        EXPECT_EQ(command, "RF0" + hz + "\r");
+        server.commandFinished(command, true, now);
+        EXPECT_EQ(take(), "RPRT 0\n") << hz;
+    };
+    const std::int64_t start = now;
+    setAndAck("145500000");
+    for (int i = 1; i < 5; ++i) {
+        now = start + 100 * i;
+        setAndAck(std::to_string(145500000 + 25000 * i));
+        ASSERT_EQ(queue.text(), cmd::statusRefresh()) << i;
+    }
+    // Half a second after the first set passed them, the reads go first.
+    now = start + 100 + RigctlServer::kReadsMayWaitMs;
+    send("F 145625000\n");
+    EXPECT_EQ(queue.text(), cmd::statusRefresh() + "RF0145625000\r" + cmd::statusRefresh());
+    for (int i = 0; i < 6; ++i) {
+        server.commandFinished(*queue.takeFirst(), true, now);
+    }
+    ASSERT_TRUE(queue.text().starts_with("RF0145625000\r"));
+    server.commandFinished(*queue.takeFirst(), true, now);
+    EXPECT_EQ(take(), "RPRT 0\n");
+
+    // The reads behind that set have not been passed yet: the next set does.
+    now += 100;
+    send("F 145650000\n");
+    EXPECT_EQ(queue.text(), "RF0145650000\r" + cmd::statusRefresh());
+    server.commandFinished(*queue.takeFirst(), true, now);
+    take();
+
+    // They all go; a status read of the window's right after is its own.
+    while (!queue.empty()) {
+        server.commandFinished(*queue.takeFirst(), true, now);
+    }
+    queue.append(cmd::statusRefresh());
+    now += 10;
+    send("F 145675000\n");
+    EXPECT_EQ(queue.text(), cmd::statusRefresh() + "RF0145675000\r" + cmd::statusRefresh());
+
+    // The link's error empties the queue and ends the set; nothing is left
+    // to be moved either.
+    server.commandFinished(*queue.takeFirst(), false, now);
+    EXPECT_EQ(take(), "RPRT -6\n");
+    queue.clear();
+    queue.append(cmd::statusRefresh());
+    send("F 145700000\n");
+    EXPECT_EQ(queue.text(), cmd::statusRefresh() + "RF0145700000\r" + cmd::statusRefresh());
+}
+
 TEST_F(RigctlServerTest, BadFrequenciesNeverReachTheQueue) {
     for (const char* text : {"F 14a\n", "F -5\n", "F 1e9\n", "F 99999999999\n", "F 99999\n",
                              "F 2040000050\n", "F 145.5.1\n", "F 0x10\n", "F +145500000\n"}) {

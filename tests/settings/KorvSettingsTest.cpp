@@ -93,7 +93,13 @@ constexpr std::string_view kComplete =
     "usexplayer=1\r\n"
     "[AUDIO]\r\n"
     "bitspersample=16\r\n"
-    "samplefreq=22050\r\n";
+    "samplefreq=22050\r\n"
+    "[LINK]\r\n"
+    "pacing=tick\r\n"
+    "gapms=20\r\n";
+
+// What load adds to a file without the link's section.
+constexpr std::string_view kLinkAdded = "\n[LINK]\npacing=tick\ngapms=20\n";
 
 // What kComplete holds, every key away from its default.
 KorvSettings completeSettings() {
@@ -173,12 +179,14 @@ TEST_F(KorvSettingsTest, EmptyFlagsAreRewrittenAsZeroAtTheEndOfCommon) {
         loadFrom("[COMMON]\noffonexit=\nposx=5\nversion=1410\nkeybopt=1\n\n[LOG]\naudio=0\n");
     EXPECT_FALSE(s.offOnExit);
     EXPECT_EQ(fileText(),
-              "[COMMON]\nposx=5\nversion=1410\nkeybopt=1\noffonexit=0\n\n[LOG]\naudio=0\n");
+              "[COMMON]\nposx=5\nversion=1410\nkeybopt=1\noffonexit=0\n\n[LOG]\naudio=0\n" +
+                  std::string(kLinkAdded));
 
     const KorvSettings t = loadFrom("[COMMON]\nversion=1410\nKeybOpt=\noffonexit=1\n");
     EXPECT_FALSE(t.keybopt);
     EXPECT_TRUE(t.offOnExit);
-    EXPECT_EQ(fileText(), "[COMMON]\nversion=1410\noffonexit=1\nkeybopt=0\n");
+    EXPECT_EQ(fileText(),
+              "[COMMON]\nversion=1410\noffonexit=1\nkeybopt=0\n" + std::string(kLinkAdded));
 }
 
 TEST_F(KorvSettingsTest, VersionRule) {
@@ -196,18 +204,21 @@ TEST_F(KorvSettingsTest, VersionRule) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         loadFrom(std::string("[COMMON]\noffonexit=0\n") + c.versionLine + "keybopt=0\n");
-        EXPECT_EQ(fileText(), std::string("[COMMON]\noffonexit=0\n") + c.afterLoad + "keybopt=0\n");
+        EXPECT_EQ(fileText(), std::string("[COMMON]\noffonexit=0\n") + c.afterLoad + "keybopt=0\n" +
+                                  std::string(kLinkAdded));
     }
 
     loadFrom("[COMMON]\nversion=\noffonexit=0\nkeybopt=0\n");
-    EXPECT_EQ(fileText(), "[COMMON]\noffonexit=0\nkeybopt=0\nversion=1410\n");
+    EXPECT_EQ(fileText(),
+              "[COMMON]\noffonexit=0\nkeybopt=0\nversion=1410\n" + std::string(kLinkAdded));
 }
 
-TEST_F(KorvSettingsTest, MissingFileGetsTheThreeCommonKeys) {
+TEST_F(KorvSettingsTest, MissingFileGetsTheThreeCommonKeysAndTheLinkSection) {
     const KorvSettings s = loadSettings(m_file, kVersion);
     EXPECT_EQ(s, KorvSettings{});
     EXPECT_TRUE(s.toolbarShown);
-    EXPECT_EQ(fileText(), "[COMMON]\noffonexit=0\nversion=1410\nkeybopt=0\n");
+    EXPECT_EQ(fileText(),
+              "[COMMON]\noffonexit=0\nversion=1410\nkeybopt=0\n" + std::string(kLinkAdded));
 }
 
 TEST_F(KorvSettingsTest, SaveNeverCreatesAKeyOrASection) {
@@ -219,7 +230,8 @@ TEST_F(KorvSettingsTest, SaveNeverCreatesAKeyOrASection) {
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(saveSettings(m_file, s, {300, 40, 1024, 768}));
     }
-    EXPECT_EQ(fileText(), "[COMMON]\nposx=300\noffonexit=1\nversion=1410\nkeybopt=0\n");
+    EXPECT_EQ(fileText(), "[COMMON]\nposx=300\noffonexit=1\nversion=1410\nkeybopt=0\n" +
+                              std::string(kLinkAdded));
 }
 
 TEST_F(KorvSettingsTest, SaveNeverChangesTheVersion) {
@@ -387,13 +399,19 @@ TEST_F(KorvSettingsTest, LinkPacingAndGapAreReadWithTheirLimits) {
         EXPECT_EQ(s.replyPacing, c.reply) << c.text;
         EXPECT_EQ(s.linkGapMs, c.gap) << c.text;
     }
-    s = loadFrom("[COMMON]\nposx=1\n");
+    // A file without the section gains it with the defaults on load, a
+    // section without a key the key, so the dialog's choice is saved.
+    s = loadFrom("[COMMON]\nposx=1\noffonexit=0\nversion=1410\nkeybopt=0\n");
     EXPECT_FALSE(s.replyPacing);
     EXPECT_EQ(s.linkGapMs, 20);
-    // A file without the section keeps a fast link chosen in the dialog.
+    EXPECT_EQ(fileText(),
+              "[COMMON]\nposx=1\noffonexit=0\nversion=1410\nkeybopt=0\n" + std::string(kLinkAdded));
     s.replyPacing = true;
     ASSERT_TRUE(saveSettings(m_file, s, {}));
     EXPECT_TRUE(loadSettings(m_file, kVersion).replyPacing) << fileText();
+    loadFrom("[LINK]\npacing=reply\n\n[LOG]\naudio=0\n");
+    EXPECT_NE(fileText().find("[LINK]\npacing=reply\ngapms=20\n\n[LOG]"), std::string::npos)
+        << fileText();
 }
 
 // The web page's section: read, replaced by a save, its defaults for a file
