@@ -2,12 +2,12 @@
 // pane with the address, and the box when it cannot be served; the server
 // is the station's.
 #include <QLabel>
-#include <QMessageBox>
 #include <QStatusBar>
 
 #include "station/StationWeb.h"
 #include "ui/MainFrame.h"
 #include "ui/StatusPanes.h"
+#include "ui/dialogs/Prompt.h"
 
 namespace korvex {
 
@@ -29,7 +29,7 @@ bool CMainFrame::startWebPage(int port) {
     if (serving) {
         m_panes->setMessage(text);
     } else {
-        QMessageBox::warning(this, QStringLiteral("Web Page"), text);
+        tell(this, text, QStringLiteral("Web Page"), PromptIcon::Warning);
     }
     showWebAddress();
     updateCommandStates();
