@@ -60,6 +60,18 @@ inline std::vector<std::string> programEnvironment(const ProgramFolders& folders
     return env;
 }
 
+// The same for a program that must find no display of any kind
+// (`--headless`): not even the offscreen platform is named.
+inline std::vector<std::string> headlessEnvironment(const ProgramFolders& folders) {
+    std::vector<std::string> env;
+    for (std::string& entry : programEnvironment(folders, "")) {
+        if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0) {
+            env.push_back(std::move(entry));
+        }
+    }
+    return env;
+}
+
 #ifdef KORVEX_PATH
 // The program on `device` with its settings file in `dir` (Korv.ini, written
 // beforehand by a test that wants other settings).
