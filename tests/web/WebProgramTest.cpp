@@ -72,7 +72,10 @@ TEST_F(WebProgramTest, ServesTheReceiverAndTheLogWithItsRecordings) {
         << err();
     EXPECT_EQ(status.value("link").toString(), "ok");
     EXPECT_TRUE(status.value("log_running").toBool());
-    EXPECT_EQ(status.value("vfo").toString(), "SCAN");
+    // The scan of --scan follows the read-out.
+    EXPECT_TRUE(waitFor(
+        [&] { return jsonOf(get(port, "/api/status")).value("vfo").toString() == "SCAN"; }, 20s))
+        << err();
 
     // A closed entry of the scan with its recording, served whole and by range.
     QJsonObject entry;
