@@ -68,8 +68,9 @@ int runHeadlessStation(const HeadlessOptions& options) {
     }
 
     // The web page asked for on the command line is part of the run: without
-    // it the station does not start. One the settings enable is not worth
-    // the log: the station goes on without it, the reason on standard error.
+    // it the station does not start. One enabled only in the settings must
+    // not stop the logging: the station goes on without it, the reason on
+    // standard error.
     const int httpPort = options.station.httpPort;
     if (httpPort >= 0 || station.settings().httpEnabled) {
         QString text;
