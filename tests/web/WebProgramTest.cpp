@@ -116,5 +116,23 @@ TEST_F(WebProgramTest, APortAskedForThatIsTakenEndsTheRunWithTheReason) {
     EXPECT_NE(err().find("Web page: cannot listen on 127.0.0.1 port"), std::string::npos) << err();
 }
 
+// Enabled only in the settings, a page that cannot listen leaves the
+// station running: the log matters more.
+TEST_F(WebProgramTest, APageEnabledBySettingsThatCannotListenLeavesTheStationRunning) {
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, 0));
+    const std::string ini = dir + "/Korv.ini";
+    KorvSettings settings = loadSettings(ini);
+    settings.httpEnabled = true;
+    settings.httpPort = holder.serverPort();
+    ASSERT_TRUE(saveSettings(ini, settings, settings.window));
+    ASSERT_TRUE(start({"--log", dir + "/x.log"}));
+    ASSERT_TRUE(waitFor([&] { return err().find("activity log into") != std::string::npos; }, 20s))
+        << err();
+    EXPECT_NE(err().find("Web page: cannot listen on 127.0.0.1 port"), std::string::npos) << err();
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
+}
+
 }  // namespace
 }  // namespace korvex::test
