@@ -11,6 +11,7 @@
 #include "station/HeadlessHost.h"
 #include "station/RigctlListener.h"
 #include "station/SignalBridge.h"
+#include "station/StationWeb.h"
 
 namespace korvex {
 
@@ -63,6 +64,21 @@ int runHeadlessStation(const HeadlessOptions& options) {
         QString text;
         if (station.startRigctl(rigctldPort > 0 ? rigctldPort : 0, &text)) {
             host.line(text.toStdString());
+        }
+    }
+
+    // The web page asked for on the command line is part of the run: without
+    // it the station does not start. One enabled only in the settings must
+    // not stop the logging: the station goes on without it, the reason on
+    // standard error.
+    const int httpPort = options.station.httpPort;
+    if (httpPort >= 0 || station.settings().httpEnabled) {
+        QString text;
+        if (station.web().start(httpPort > 0 ? httpPort : 0, &text)) {
+            host.line(text.toStdString());
+        } else if (httpPort >= 0) {
+            station.shutdown();
+            return 1;
         }
     }
 

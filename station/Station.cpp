@@ -14,6 +14,7 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsFolder.h"
 #include "station/RigctlListener.h"
+#include "station/StationWeb.h"
 
 namespace korvex {
 
@@ -50,9 +51,11 @@ CStation::CStation(const StationOptions& options, StationHost& host, QObject* pa
     m_idleTimer.setInterval(kIdleIntervalMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &CStation::onIdle);
     m_idleTimer.start();
+    m_web = std::make_unique<CStationWeb>(*this);
 }
 
 CStation::~CStation() {
+    m_web.reset();
     // The log thread and the network control's clients use the queue and
     // the model: they end before those go.
     m_logControl->shutdown();
@@ -238,6 +241,7 @@ void CStation::shutdown() {
     // Nothing more leaves between ticks: only the last command below.
     m_cycle.setPacing(Pacing::Tick);
     stopRigctl();
+    m_web->stop();
     // Recording and playback end first, so their files are complete.
     m_sound->stopRec();
     m_sound->stopPlay();

@@ -28,6 +28,7 @@ namespace korvex {
 class CLogActions;
 class CLogControl;
 class CRigctlListener;
+class CStationWeb;
 class QtSendTimer;
 class QtSerialPort;
 class ResponseParser;
@@ -40,6 +41,9 @@ struct StationOptions {
     // --rigctld: serve the network control on this port, 0 the settings'
     // port; -1 when not asked.
     int rigctldPort = -1;
+    // --http: serve the web page on this port, 0 the settings' port; -1 when
+    // not asked.
+    int httpPort = -1;
 };
 
 // The program without its window: the settings, the receiver model, the
@@ -140,6 +144,9 @@ public:
     bool startRigctl(int port, QString* message);
     void stopRigctl();
 
+    // ---- the web page ----
+    CStationWeb& web() { return *m_web; }
+
     // The close sequence below the window: the network control ends, the
     // recording and playback stop, the last command ("EX", or "QP" with
     // "offonexit") is written, the port closes and the log thread ends.
@@ -219,6 +226,8 @@ private:
     std::unique_ptr<CLogControl> m_logControl;
     CRigctlListener* m_rigctl = nullptr;
     bool m_shutDown = false;
+    // Reads the model and the document: declared last, so it goes first.
+    std::unique_ptr<CStationWeb> m_web;
 };
 
 }  // namespace korvex

@@ -36,6 +36,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
     {C::SettingsSerial, "&Settings", "S&erial Port Settings ...", "", "serial port settings", "", ""},
     {C::SettingsDatabase, "&Settings", "D&atabase Settings ...", "", "configure database connection", "", ""},
     {C::SettingsRigctl, "&Settings", "Network &Control (rigctld)", "", "let other programs control the receiver over the network (rigctld protocol)", "", "", true},
+    {C::SettingsWebPage, "&Settings", "&Web Page", "", "serve the station's web page; its address is shown in the status bar", "", "", true},
     {C::SaveSettingsNow, "&Settings", "Save Settings &Now", "", "save settings now", "", "", false, true},
     {C::SaveSettingsOnExit, "&Settings", "Save Settings On E&xit", "", "toggle save settings on exit", "", "", true},
     {C::PowerOff, "&Settings", "&Power Off", "", "switch rx to standby mode", "Power off (standby)", "poweroff", false, true},

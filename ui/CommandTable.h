@@ -30,6 +30,7 @@ enum class CommandId {
     SettingsSerial,
     SettingsDatabase,
     SettingsRigctl,
+    SettingsWebPage,
     SaveSettingsNow,
     SaveSettingsOnExit,
     PowerOff,

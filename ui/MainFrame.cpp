@@ -52,6 +52,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent)
     setCentralWidget(m_views);
     m_panes = new CStatusPanes(statusBar());
     createRigctl();
+    createWebPage();
 
     createActions();
     createMenus();
@@ -109,6 +110,11 @@ void CMainFrame::start() {
         startRigctl(m_options.rigctldPort);
     } else if (m_settings.rigctlEnabled) {
         startRigctl();
+    }
+    if (m_options.httpPort >= 0) {
+        startWebPage(m_options.httpPort);
+    } else if (m_settings.httpEnabled) {
+        startWebPage();
     }
     if (!m_station->openPort()) {
         const QString text = QStringLiteral(
@@ -324,6 +330,7 @@ void CMainFrame::shutdown() {
     emit shutdownStarted();
     m_station->shutdown();
     showRigctlClients();
+    showWebAddress();
     if (m_settings.saveOnExit) {
         saveSettings();
     }

@@ -38,6 +38,7 @@ class CListFind;
 class CListFindView;
 class CLogActions;
 class CRigctlListener;
+class CStationWeb;
 class CLogControl;
 class CStatusPanes;
 class CViewArea;
@@ -165,6 +166,15 @@ public:
     // "Network &Control (rigctld)": on and off; the choice is kept in the
     // settings for the next save.
     void toggleRigctl();
+
+    // ---- the web page ----
+    CStationWeb& web() { return m_station->web(); }
+    // Serves the page on the port (the settings' port for 0); false, said
+    // in a box, when it cannot.
+    bool startWebPage(int port = 0);
+    // "&Web Page": on and off; the choice is kept in the settings for the
+    // next save.
+    void toggleWebPage();
 
     // Runs the enabling and check marks of every command and the panel.
     void updateCommandStates();
@@ -305,6 +315,8 @@ private:
     void shutdown();
     void createRigctl();
     void showRigctlClients();
+    void createWebPage();
+    void showWebAddress();
 
     FrameOptions m_options;
     // The station first: the views and the sweep below hold its parts.
@@ -337,6 +349,7 @@ private:
     CViewArea* m_views = nullptr;
     CStatusPanes* m_panes = nullptr;
     QLabel* m_rigctlPane = nullptr;
+    QLabel* m_webPane = nullptr;
     CActivityReportWindow* m_activityReport = nullptr;
     bool m_shutDown = false;
     bool m_closePending = false;

@@ -14,6 +14,7 @@
 
 #include "link/Commands.h"
 #include "station/RigctlListener.h"
+#include "station/StationWeb.h"
 #include "ui/AboutDialog.h"
 #include "ui/Cp1252.h"
 #include "ui/HelpFiles.h"
@@ -179,6 +180,8 @@ void CMainFrame::registerBuiltInCommands() {
     setCommandHandler(C::SettingsDatabase, {[this] { openDatabaseSettings(); }, {}, {}});
     setCommandHandler(C::SettingsRigctl,
                       {[this] { toggleRigctl(); }, {}, [this] { return rigctl().isListening(); }});
+    setCommandHandler(C::SettingsWebPage,
+                      {[this] { toggleWebPage(); }, {}, [this] { return web().running(); }});
     setCommandHandler(C::SaveSettingsNow, {[this] {
                                                if (!saveSettings()) {
                                                    reportSaveFailure();

@@ -35,8 +35,8 @@ void setIdentity() {
 struct CommandLine {
     CommandLine() {
         parser.setApplicationDescription(QStringLiteral("Control program for the AR8600 receiver"));
-        parser.addOptions({port, configDir, simulate, noSplash, trace, rigctld, headless, log, scan,
-                           search, report, from, to, csv});
+        parser.addOptions({port, configDir, simulate, noSplash, trace, rigctld, http, headless, log,
+                           scan, search, report, from, to, csv});
     }
 
     QCommandLineParser parser;
@@ -62,6 +62,12 @@ struct CommandLine {
         QStringLiteral("rigctld"),
         QStringLiteral("Let other programs control the receiver over the network (rigctld "
                        "protocol) on PORT, or on the port of the settings (4532 unless set)."),
+        QStringLiteral("PORT")};
+    // Its port may be left out too.
+    const QCommandLineOption http{
+        QStringLiteral("http"),
+        QStringLiteral("Serve the station's web page on PORT, or on the port of the settings "
+                       "(8600 unless set); 127.0.0.1 unless the settings bind another address."),
         QStringLiteral("PORT")};
     const QCommandLineOption headless{
         QStringLiteral("headless"),
@@ -98,18 +104,18 @@ struct CommandLine {
                                  QStringLiteral("With --report: print CSV instead of a table.")};
 };
 
-// The arguments with "--rigctld" given its value: the number that follows
-// it, or 0 (the settings' port) when none follows.
+// The arguments with "--rigctld" and "--http" given their value: the number
+// that follows, or 0 (the settings' port) when none follows.
 QStringList rigctldArguments(const QStringList& arguments) {
     QStringList out;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
-        if (arg == QStringLiteral("--rigctld")) {
+        if (arg == QStringLiteral("--rigctld") || arg == QStringLiteral("--http")) {
             bool number = false;
             if (i + 1 < arguments.size()) {
                 arguments[i + 1].toInt(&number);
             }
-            out << QStringLiteral("--rigctld=") + (number ? arguments[++i] : QStringLiteral("0"));
+            out << arg + u'=' + (number ? arguments[++i] : QStringLiteral("0"));
         } else {
             out << arg;
         }
@@ -170,14 +176,14 @@ bool asksForHeadless(int argc, char* argv[]) {
     return false;
 }
 
-// The port of "--rigctld" as the parser has it (see rigctldArguments()); -1
-// when not asked, nothing when it is no port number.
-std::optional<int> rigctldPort(const CommandLine& line) {
-    if (!line.parser.isSet(line.rigctld)) {
+// The port of "--rigctld" or "--http" as the parser has it (see
+// rigctldArguments()); -1 when not asked, nothing when it is no port number.
+std::optional<int> optionPort(const CommandLine& line, const QCommandLineOption& option) {
+    if (!line.parser.isSet(option)) {
         return -1;
     }
     bool valid = false;
-    const int port = line.parser.value(line.rigctld).toInt(&valid);
+    const int port = line.parser.value(option).toInt(&valid);
     if (!valid || port < 0 || port > 65535) {
         return std::nullopt;
     }
@@ -211,12 +217,17 @@ int runHeadless(int argc, char* argv[]) {
     options.station.portDevice = line.parser.value(line.port);
     options.station.configDir = line.parser.value(line.configDir);
     options.station.tracePath = line.parser.value(line.trace);
-    const std::optional<int> rigPort = rigctldPort(line);
+    const std::optional<int> rigPort = optionPort(line, line.rigctld);
     if (!rigPort) {
         return fail(QStringLiteral("--rigctld: not a port number: ") +
                     line.parser.value(line.rigctld));
     }
     options.station.rigctldPort = *rigPort;
+    const std::optional<int> httpPort = optionPort(line, line.http);
+    if (!httpPort) {
+        return fail(QStringLiteral("--http: not a port number: ") + line.parser.value(line.http));
+    }
+    options.station.httpPort = *httpPort;
     options.logPath = line.parser.value(line.log);
     if (line.parser.isSet(line.log) && options.logPath.isEmpty()) {
         return fail(QStringLiteral("--log: no file given"));
@@ -301,13 +312,20 @@ int main(int argc, char* argv[]) {
     options.portDevice = line.parser.value(line.port);
     options.configDir = line.parser.value(line.configDir);
     options.tracePath = line.parser.value(line.trace);
-    const std::optional<int> rigPort = rigctldPort(line);
+    const std::optional<int> rigPort = optionPort(line, line.rigctld);
     if (!rigPort) {
         earlyMessage(QStringLiteral("Error"), QStringLiteral("--rigctld: not a port number: ") +
                                                   line.parser.value(line.rigctld));
         return 1;
     }
     options.rigctldPort = *rigPort;
+    const std::optional<int> httpPort = optionPort(line, line.http);
+    if (!httpPort) {
+        earlyMessage(QStringLiteral("Error"),
+                     QStringLiteral("--http: not a port number: ") + line.parser.value(line.http));
+        return 1;
+    }
+    options.httpPort = *httpPort;
     for (const QCommandLineOption* stationOnly : {&line.log, &line.scan, &line.search}) {
         if (line.parser.isSet(*stationOnly)) {
             earlyMessage(QStringLiteral("Error"), QStringLiteral("--%1 works with --headless only")

@@ -363,21 +363,14 @@ bool CWebServer::serveAudio(const QHttpServerRequest& request, QTcpSocket* socke
         part = range.range;
     }
     const std::uint64_t length = size == 0 ? 0 : part.last - part.first + 1;
-    QByteArray head = "HTTP/1.1 " + QByteArray(range.kind == RangeKind::Part ? "206 " : "200 ") +
-                      reasonPhrase(range.kind == RangeKind::Part ? 206 : 200) + "\r\n";
-    head += "Content-Type: audio/wav\r\nAccept-Ranges: bytes\r\nCache-Control: no-cache\r\n";
+    QByteArray head =
+        "Content-Type: audio/wav\r\nAccept-Ranges: bytes\r\nCache-Control: no-cache\r\n";
     head += "Content-Length: " + QByteArray::number(length) + "\r\n";
     if (range.kind == RangeKind::Part) {
         head += "Content-Range: bytes " + QByteArray::number(part.first) + '-' +
                 QByteArray::number(part.last) + '/' + QByteArray::number(size) + "\r\n";
     }
-    for (const auto& [key, value] : std::as_const(reply.headers)) {
-        head += key + ": " + value + "\r\n";
-    }
-    head += kSecurityHeaders;
-    head += "Connection: close\r\n\r\n";
-    socket->write(head);
-    socket->setProperty(kStreamingProperty, true);
+    takeStream(socket, range.kind == RangeKind::Part ? 206 : 200, head, reply);
     file->seek(static_cast<qint64>(part.first));
     auto remaining = std::make_shared<std::uint64_t>(length);
     CBodyStream::start(socket, [file, remaining]() -> QByteArray {
@@ -393,22 +386,15 @@ bool CWebServer::serveAudio(const QHttpServerRequest& request, QTcpSocket* socke
         *remaining -= static_cast<std::uint64_t>(piece.size());
         return piece;
     });
-    reply.taken = true;
     return true;
 }
 
 bool CWebServer::serveCsv(QTcpSocket* socket, Reply& reply) {
-    QByteArray head =
-        "HTTP/1.1 200 OK\r\nContent-Type: text/csv; charset=utf-8\r\n"
-        "Content-Disposition: attachment; filename=\"korvex-log.csv\"\r\n"
-        "Cache-Control: no-store\r\n";
-    for (const auto& [key, value] : std::as_const(reply.headers)) {
-        head += key + ": " + value + "\r\n";
-    }
-    head += kSecurityHeaders;
-    head += "Connection: close\r\n\r\n";
-    socket->write(head);
-    socket->setProperty(kStreamingProperty, true);
+    takeStream(socket, 200,
+               "Content-Type: text/csv; charset=utf-8\r\n"
+               "Content-Disposition: attachment; filename=\"korvex-log.csv\"\r\n"
+               "Cache-Control: no-store\r\n",
+               reply);
     // The entries present now; the log may grow while the file is sent.
     const std::size_t total = m_source.document().entryCount();
     auto next = std::make_shared<std::size_t>(0);
@@ -430,7 +416,6 @@ bool CWebServer::serveCsv(QTcpSocket* socket, Reply& reply) {
         }
         return {};
     });
-    reply.taken = true;
     return true;
 }
 
@@ -440,9 +425,18 @@ bool CWebServer::serveEvents(QTcpSocket* socket, Reply& reply) {
         reply.close = true;
         return false;
     }
+    takeStream(socket, 200, "Content-Type: text/event-stream\r\nCache-Control: no-store\r\n",
+               reply);
+    // Every event is written activity, so the listener never counts a
+    // stream as idle.
+    m_events->add(socket);
+    return true;
+}
+
+void CWebServer::takeStream(QTcpSocket* socket, int status, const QByteArray& headers,
+                            Reply& reply) {
     QByteArray head =
-        "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\n"
-        "Cache-Control: no-store\r\n";
+        "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n" + headers;
     for (const auto& [key, value] : std::as_const(reply.headers)) {
         head += key + ": " + value + "\r\n";
     }
@@ -450,11 +444,7 @@ bool CWebServer::serveEvents(QTcpSocket* socket, Reply& reply) {
     head += "Connection: close\r\n\r\n";
     socket->write(head);
     socket->setProperty(kStreamingProperty, true);
-    // Every event is written activity, so the listener never counts a
-    // stream as idle.
-    m_events->add(socket);
     reply.taken = true;
-    return true;
 }
 
 void CWebServer::write(QTcpSocket* socket, const Reply& reply, bool close) {

@@ -80,6 +80,11 @@ private:
                     Reply& reply);
     bool serveCsv(QTcpSocket* socket, Reply& reply);
     bool serveEvents(QTcpSocket* socket, Reply& reply);
+    // Writes the head of a response whose body follows piece by piece (the
+    // connection closes after it): the status line, `headers` (lines with
+    // their CR LF), the reply's own headers and the security headers. The
+    // connection then belongs to the stream.
+    void takeStream(QTcpSocket* socket, int status, const QByteArray& headers, Reply& reply);
     void write(QTcpSocket* socket, const Reply& reply, bool close);
     QByteArray currentStatus() const;
 

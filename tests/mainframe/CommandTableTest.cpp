@@ -116,6 +116,7 @@ TEST_F(CommandTableTest, OnlyCommandsWaitingForStateAreDisabledAtStart) {
         CommandId::SettingsMisc,
         CommandId::SettingsSerial,
         CommandId::SettingsRigctl,
+        CommandId::SettingsWebPage,
         CommandId::SaveSettingsNow,
         CommandId::SaveSettingsOnExit,
         CommandId::PowerOff,

@@ -3,12 +3,8 @@
 // client, and raw sockets for clients that misbehave.
 #include "simulator/PtySimulator.h"  // before Qt: its names meet Qt's keyword macros
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,6 +22,7 @@
 #include "station/RigctlListener.h"
 #include "tests/support/Process.h"
 #include "tests/support/PumpUntil.h"
+#include "tests/support/RawConnection.h"
 #include "tests/support/TempDir.h"
 #include "ui/MainFrame.h"
 
@@ -40,57 +37,8 @@ int freePort() {
     return probe.serverPort();
 }
 
-// A plain blocking client; sends give up after a while instead of blocking
-// for ever on a server that no longer reads.
-class RawClient {
-public:
-    explicit RawClient(int port) {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        timeval limit{2, 0};
-        ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    }
-    ~RawClient() { ::close(m_fd); }
-    bool connected() const { return m_connected; }
-    // Bytes sent before the server stopped taking them.
-    std::size_t send(std::string_view bytes) {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) {
-                break;
-            }
-            sent += static_cast<std::size_t>(n);
-        }
-        return sent;
-    }
-
-    // The server has closed the connection (and nothing is left to read).
-    bool closedByServer() {
-        char c = 0;
-        return ::recv(m_fd, &c, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
-    }
-
-    // What has arrived so far, without waiting.
-    std::string readAvailable() {
-        std::string text;
-        char buffer[4096];
-        ssize_t n = 0;
-        while ((n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-        return text;
-    }
-
-private:
-    int m_fd = -1;
-    bool m_connected = false;
-};
+// Raw clients give up on a server that stops reading after two seconds.
+constexpr int kRawTimeoutMs = 2000;
 
 class RigctlWireTest : public ::testing::Test {
 protected:
@@ -197,7 +145,7 @@ TEST_F(RigctlWireTest, RigctlReadsAndTunesTheReceiverThroughTheWindow) {
     for (std::size_t i = before; i < sent().size(); ++i) {
         EXPECT_FALSE(sent()[i].starts_with("T")) << sent()[i];
     }
-    RawClient raw(port);
+    RawConnection raw(port, kRawTimeoutMs);
     ASSERT_TRUE(raw.connected());
     raw.send("T 1\n+\\set_ptt 1\n");
     std::string reply;
@@ -243,7 +191,7 @@ TEST_F(RigctlWireTest, GarbageAndAClientThatNeverReadsDoNotStopThePollCycle) {
     std::atomic<std::size_t> garbageSent{0};
     std::atomic<std::size_t> silentSent{0};
     std::thread garbage([&] {
-        RawClient client(port);
+        RawConnection client(port, kRawTimeoutMs);
         std::mt19937 random(15);
         std::string bytes(10 * 1024 * 1024, '\0');
         for (char& c : bytes) {
@@ -252,7 +200,7 @@ TEST_F(RigctlWireTest, GarbageAndAClientThatNeverReadsDoNotStopThePollCycle) {
         garbageSent = client.send(bytes);
     });
     std::thread silent([&] {
-        RawClient client(port);
+        RawConnection client(port, kRawTimeoutMs);
         std::string requests;
         for (std::size_t i = 0; i < kSilentRequests; ++i) {
             requests += "\\dump_state\n";
@@ -296,15 +244,15 @@ TEST(RigctlListenerPlaces, AFullListenerMakesRoomForANewClient) {
     CRigctlListener listener(rx, queue, nullptr, 60'000);
     QString error;
     ASSERT_TRUE(listener.start(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
-    std::vector<std::unique_ptr<RawClient>> silent;
+    std::vector<std::unique_ptr<RawConnection>> silent;
     for (std::size_t i = 0; i < remote::RigctlServer::kMaxClients; ++i) {
-        silent.push_back(std::make_unique<RawClient>(listener.port()));
+        silent.push_back(std::make_unique<RawConnection>(listener.port(), kRawTimeoutMs));
         ASSERT_TRUE(silent.back()->connected());
         ASSERT_TRUE(
             pumpUntil([&] { return listener.clientCount() == static_cast<int>(i + 1); }, 5000));
         QTest::qWait(5);  // a clear order of idleness
     }
-    RawClient newcomer(listener.port());
+    RawConnection newcomer(listener.port(), kRawTimeoutMs);
     ASSERT_TRUE(newcomer.connected());
     ASSERT_TRUE(pumpUntil([&] { return silent.front()->closedByServer(); }, 5000))
         << "the client idle longest makes room";
@@ -329,8 +277,8 @@ TEST(RigctlListenerPlaces, AClientIdleForTheLimitIsClosed) {
     CRigctlListener listener(rx, queue, nullptr, 300);
     QString error;
     ASSERT_TRUE(listener.start(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
-    RawClient idle(listener.port());
-    RawClient talking(listener.port());
+    RawConnection idle(listener.port(), kRawTimeoutMs);
+    RawConnection talking(listener.port(), kRawTimeoutMs);
     ASSERT_TRUE(pumpUntil([&] { return listener.clientCount() == 2; }, 5000));
     QElapsedTimer clock;
     clock.start();

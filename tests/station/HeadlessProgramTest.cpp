@@ -1,11 +1,7 @@
 // `korvex --headless` end to end: the real program with no display at all
 // (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM in its environment) on the
 // simulator tool's pseudo-terminal, Debian's rigctl as a network client.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +13,7 @@
 #include "settings/KorvSettings.h"
 #include "settings/SettingsFolder.h"
 #include "tests/support/ProgramRun.h"
+#include "tests/support/RawConnection.h"
 #include "tests/support/Simulator.h"
 #include "tests/support/TempDir.h"
 
@@ -34,19 +31,6 @@ constexpr const char* kBand =
     "17000  446006250 150 4000\n"
     "25000  145612500 130 60000\n";
 
-// A TCP port nobody listens on now.
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t size = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &size);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
 class HeadlessProgramTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(dir.empty()); }
@@ -54,13 +38,7 @@ protected:
     // The program's environment, built from scratch: its folders, ALSA's
     // null devices, and no display of any kind.
     std::vector<std::string> environment() const {
-        std::vector<std::string> env;
-        for (const std::string& entry : programEnvironment(ProgramFolders(dir), "")) {
-            if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0) {
-                env.push_back(entry);
-            }
-        }
-        return env;
+        return windowlessEnvironment(ProgramFolders(dir));
     }
     bool start(const std::vector<std::string>& args) {
         std::vector<std::string> argv = {KORVEX_PATH, "--headless", "--config-dir", dir};
@@ -92,7 +70,7 @@ TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
     settings.logCloseTime = 2;
     ASSERT_TRUE(saveSettings(ini, settings, settings.window));
     ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt"}));
-    const int port = freePort();
+    const int port = freeLoopbackPort();
     const std::string logPath = dir + "/air.log";
     ASSERT_TRUE(start({"--port", sim.device(), "--log", logPath, "--scan", "0", "--rigctld",
                        std::to_string(port)}));

@@ -1,13 +1,9 @@
 #pragma once
 
-// A plain blocking HTTP client for the page server's tests. The server runs
-// in the test's own event loop, so every exchange runs on a thread of its
-// own while the test keeps the loop turning.
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+// A plain blocking HTTP client for the page server's tests, on the raw
+// connection of tests/support. The server runs in the test's own event loop,
+// so every exchange runs on a thread of its own while the test keeps the
+// loop turning.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,6 +14,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+
+#include "tests/support/RawConnection.h"
 
 namespace korvex::test {
 
@@ -63,73 +61,6 @@ inline HttpResponse parseHttpResponse(const std::string& raw) {
     r.body = raw.substr(headEnd + 4);
     return r;
 }
-
-// A connection to 127.0.0.1:port; every call blocks at most `timeoutMs`.
-class RawConnection {
-public:
-    explicit RawConnection(int port, int timeoutMs = 5000) {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-        ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    }
-    RawConnection(const RawConnection&) = delete;
-    RawConnection& operator=(const RawConnection&) = delete;
-    ~RawConnection() { ::close(m_fd); }
-
-    bool connected() const { return m_connected; }
-
-    std::size_t send(std::string_view bytes) {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) {
-                break;
-            }
-            sent += static_cast<std::size_t>(n);
-        }
-        return sent;
-    }
-    // Everything up to the peer's close (or the time-out).
-    std::string readAll() {
-        std::string text;
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                break;
-            }
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-        return text;
-    }
-    // Reads until `marker` has arrived (or the time-out); what came so far.
-    std::string readUntil(std::string_view marker, std::string& pending) {
-        char buffer[4096];
-        for (;;) {
-            const auto at = pending.find(marker);
-            if (at != std::string::npos) {
-                std::string head = pending.substr(0, at + marker.size());
-                pending.erase(0, at + marker.size());
-                return head;
-            }
-            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                return {};
-            }
-            pending.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-
-private:
-    int m_fd = -1;
-    bool m_connected = false;
-};
 
 // Runs `work` on another thread and keeps the event loop turning until it
 // is done.

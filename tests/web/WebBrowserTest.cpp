@@ -3,8 +3,10 @@
 // receiver line shows the live state, and a text of the log that looks like
 // markup stays text. A screenshot at a phone's width is left in the build
 // folder to look at.
+#include <QEventLoop>
 #include <QProcess>
 #include <QStringList>
+#include <QTimer>
 #include <filesystem>
 
 #include "tests/web/HttpClient.h"
@@ -33,11 +35,13 @@ protected:
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start(QStringLiteral(CHROMIUM_PATH), arguments);
         EXPECT_TRUE(process.waitForStarted(10000));
-        QElapsedTimer t;
-        t.start();
-        while (process.state() != QProcess::NotRunning && t.elapsed() < 90000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            process.waitForFinished(5);
+        // A loop of its own, as the station's: the server's sockets are
+        // served and closed ones deleted while chromium runs.
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(90000, &loop, &QEventLoop::quit);
+        if (process.state() != QProcess::NotRunning) {
+            loop.exec();
         }
         if (process.state() != QProcess::NotRunning) {
             process.kill();
@@ -47,8 +51,14 @@ protected:
     }
 };
 
-// Disabled: chromium does not finish its --dump-dom run on this page yet (it ran 90 s
-// without output, while a plain file dumps at once); to be found.
+// chromium's virtual time stands still while a request is open, and the
+// page's event stream stays open for good: --virtual-time-budget never ran
+// out (the 90 s without output). --timeout ends the load in real time, but
+// --dump-dom then dumps at the page's load event, and the page fetches the
+// log and the report after it: whether their rows are in the dump is a race
+// (chromium's net log shows both answered in a few milliseconds). Disabled
+// until the page can tell it has drawn them, or the test drives chromium
+// over its DevTools protocol.
 TEST_F(WebBrowserTest, DISABLED_PageShowsTheLogAndTheReceiver) {
     start();
     station.reply("RX\r", "VA RF0145500000 ST012500 AU0 MD1 AT0");
@@ -57,7 +67,7 @@ TEST_F(WebBrowserTest, DISABLED_PageShowsTheLogAndTheReceiver) {
     const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
 
     const std::string dom =
-        chromium({QStringLiteral("--virtual-time-budget=5000"), QStringLiteral("--dump-dom"), url});
+        chromium({QStringLiteral("--timeout=5000"), QStringLiteral("--dump-dom"), url});
     ASSERT_FALSE(dom.empty());
     // Every entry is a row, newest first.
     for (int index = 0; index < 5; ++index) {
@@ -79,7 +89,7 @@ TEST_F(WebBrowserTest, DISABLED_PageShowsTheLogAndTheReceiver) {
 
     const std::string shot = std::string(SCREENSHOT_DIR) + "/web-page-phone.png";
     std::filesystem::remove(shot);
-    chromium({QStringLiteral("--virtual-time-budget=5000"), QStringLiteral("--hide-scrollbars"),
+    chromium({QStringLiteral("--timeout=5000"), QStringLiteral("--hide-scrollbars"),
               QStringLiteral("--window-size=412,1400"),
               QString::fromStdString("--screenshot=" + shot), url});
     EXPECT_TRUE(std::filesystem::exists(shot));

@@ -117,6 +117,22 @@ CMiscSettingsDialog::CMiscSettingsDialog(KorvSettings& settings, const CReceiver
         }
     });
 
+    // The web page's address and token, to be read off and typed into a
+    // browser elsewhere; they are changed in Korv.ini.
+    auto* web = new QGroupBox(QStringLiteral("Web Page"), this);
+    auto* webForm = new QFormLayout(web);
+    auto* webAddress = new QLineEdit(QStringLiteral("%1 port %2")
+                                         .arg(QString::fromStdString(settings.httpBind))
+                                         .arg(settings.httpPort),
+                                     web);
+    webAddress->setReadOnly(true);
+    m_webToken = new QLineEdit(QString::fromStdString(settings.httpToken), web);
+    m_webToken->setObjectName(QStringLiteral("webToken"));
+    m_webToken->setReadOnly(true);
+    m_webToken->setPlaceholderText(QStringLiteral("made when another address or control needs it"));
+    webForm->addRow(QStringLiteral("Listens on"), webAddress);
+    webForm->addRow(QStringLiteral("Access token"), m_webToken);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CMiscSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CMiscSettingsDialog::reject);
@@ -125,6 +141,7 @@ CMiscSettingsDialog::CMiscSettingsDialog(KorvSettings& settings, const CReceiver
     layout->addWidget(scope);
     layout->addWidget(message);
     layout->addLayout(options);
+    layout->addWidget(web);
     layout->addWidget(buttons);
 }
 

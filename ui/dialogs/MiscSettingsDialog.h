@@ -18,7 +18,8 @@ struct KorvSettings;
 
 // "Misc Settings": the bandscope numbers and three program options, written
 // into the settings on Ok, and the receiver's opening message, LCD contrast
-// and beep volume, whose changes become commands for the queue.
+// and beep volume, whose changes become commands for the queue; the web
+// page's address and token are shown for reading.
 class CMiscSettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +39,8 @@ public:
     QCheckBox* mark2Box() const { return m_mark2; }
     QCheckBox* offOnExitBox() const { return m_offOnExit; }
     QCheckBox* keyboardBox() const { return m_keyboard; }
+    // The web page's access token, shown read-only.
+    QLineEdit* webTokenField() const { return m_webToken; }
 
 public slots:
     void accept() override;
@@ -64,6 +67,7 @@ private:
     QCheckBox* m_mark2 = nullptr;
     QCheckBox* m_offOnExit = nullptr;
     QCheckBox* m_keyboard = nullptr;
+    QLineEdit* m_webToken = nullptr;
 };
 
 }  // namespace korvex
