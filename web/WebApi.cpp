@@ -6,6 +6,7 @@
 #include <QJsonValue>
 #include <QUrlQuery>
 #include <algorithm>
+#include <span>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -269,7 +270,8 @@ std::optional<ReportRange> parseReportQuery(const QUrlQuery& query) {
 
 QByteArray reportJson(const ActivityReport& report) {
     QJsonArray frequencies;
-    for (const FrequencyActivity& f : report.frequencies) {
+    const std::size_t listed = std::min(report.frequencies.size(), kReportFrequencies);
+    for (const FrequencyActivity& f : std::span(report.frequencies).first(listed)) {
         QJsonObject o;
         o.insert("frequency", fromCp1252(f.frequency));
         o.insert("hits", static_cast<qint64>(f.hits));
@@ -301,6 +303,7 @@ QByteArray reportJson(const ActivityReport& report) {
     o.insert("first_day", fromCp1252(report.firstDay));
     o.insert("last_day", fromCp1252(report.lastDay));
     o.insert("frequencies", frequencies);
+    o.insert("frequencies_total", static_cast<qint64>(report.frequencies.size()));
     o.insert("hours", hours);
     o.insert("days", days);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);

@@ -2,6 +2,10 @@
 // byte ranges, Record Now names, tokens and CSV fields.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include "log/ZelDoc.h"
 #include "web/WebApi.h"
 #include "web/WebAuth.h"
@@ -84,6 +88,22 @@ TEST(WebRulesTest, CsvFieldsAreQuotedAndDefused) {
     EXPECT_EQ(logCsvLines(doc, 0, 10).toStdString(),
               "0,2026-12-09,10:00:00,-,\"'=HYPERLINK(\"\"x\"\")\",\"1,5\",a\xC3\xA9.wav\r\n");
     EXPECT_EQ(logCsvLines(doc, 1, 10), QByteArray());
+}
+
+TEST(WebRulesTest, ReportListsTheBusiestFrequenciesAndCountsAll) {
+    ActivityReport report;
+    for (int i = 0; i < 60; ++i) {
+        FrequencyActivity f;
+        f.frequency = std::to_string(100 + i) + ".000000";
+        f.hits = 100 - i;
+        report.frequencies.push_back(f);
+    }
+    const QJsonObject o = QJsonDocument::fromJson(reportJson(report)).object();
+    const QJsonArray listed = o.value("frequencies").toArray();
+    ASSERT_EQ(listed.size(), static_cast<qsizetype>(kReportFrequencies));
+    EXPECT_EQ(listed.first().toObject().value("frequency").toString(), "100.000000");
+    EXPECT_EQ(o.value("frequencies_total").toInt(), 60);
+    EXPECT_EQ(o.value("hours").toArray().size(), 24);
 }
 
 }  // namespace

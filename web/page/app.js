@@ -163,7 +163,7 @@ async function loadReport() {
   }
   if (!$('from').value && report.first_day) $('from').value = report.first_day;
   if (!$('to').value && report.last_day) $('to').value = report.last_day;
-  setText('reportsummary', report.entries + ' entries, ' + report.frequencies.length + ' frequencies' +
+  setText('reportsummary', report.entries + ' entries, ' + report.frequencies_total + ' frequencies' +
     (report.unreadable ? ', ' + report.unreadable + ' unreadable' : ''));
   drawHours(report.hours);
   const rows = report.frequencies.slice(0, 20).map(f => {
