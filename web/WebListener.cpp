@@ -21,7 +21,8 @@ constexpr char kTooLarge[] =
 CWebListener::CWebListener(const ConnectionLimits& limits, QObject* parent)
     : QTcpServer(parent), m_limits(limits) {
     m_clock.start();
-    m_idleSweep.setInterval(std::clamp(m_limits.idleMs / 4, 50, 5000));
+    m_idleSweep.setInterval(
+        std::clamp(std::min(m_limits.idleMs, m_limits.requestMs) / 4, 50, 5000));
     connect(&m_idleSweep, &QTimer::timeout, this, &CWebListener::closeIdle);
     m_idleSweep.start();
 }
@@ -42,7 +43,7 @@ void CWebListener::incomingConnection(qintptr descriptor) {
         ::close(static_cast<int>(descriptor));
         return;
     }
-    m_sockets.insert(socket, Connection{0, m_clock.elapsed()});
+    m_sockets.insert(socket, Connection{0, m_clock.elapsed(), -1});
     // Connected before the HTTP server's own handler, so an oversized
     // request is cut off before it is parsed.
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { received(socket); });
@@ -62,6 +63,9 @@ void CWebListener::received(QTcpSocket* socket) {
         return;
     }
     it->lastActivityMs = m_clock.elapsed();
+    if (it->requestStartMs < 0) {
+        it->requestStartMs = it->lastActivityMs;
+    }
     // The HTTP server reads everything at every signal, so what is
     // available now is what arrived since the last one.
     it->requestBytes += socket->bytesAvailable();
@@ -79,6 +83,7 @@ void CWebListener::requestDone(QTcpSocket* socket) {
     const auto it = m_sockets.find(socket);
     if (it != m_sockets.end()) {
         it->requestBytes = 0;
+        it->requestStartMs = -1;
         it->lastActivityMs = m_clock.elapsed();
     }
 }
@@ -94,7 +99,8 @@ void CWebListener::closeIdle() {
     const qint64 now = m_clock.elapsed();
     QList<QTcpSocket*> idle;
     for (auto it = m_sockets.cbegin(); it != m_sockets.cend(); ++it) {
-        if (now - it->lastActivityMs >= m_limits.idleMs) {
+        const bool late = it->requestStartMs >= 0 && now - it->requestStartMs >= m_limits.requestMs;
+        if (late || now - it->lastActivityMs >= m_limits.idleMs) {
             idle.append(it.key());
         }
     }

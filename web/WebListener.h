@@ -2,8 +2,10 @@
 
 // The page server's listening socket with its limits: at most so many open
 // connections (one past it gets 503 and is closed at once), a request head
-// of at most so many bytes (431 and closed), and a connection that neither
-// sends nor receives for a while is closed.
+// of at most so many bytes (431 and closed), a request that is not complete
+// in so many seconds from its first byte is cut off (however slowly its bytes
+// keep coming), and a connection that neither sends nor receives for a while
+// is closed.
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -18,6 +20,7 @@ struct ConnectionLimits {
     int maxConnections = 32;
     qint64 maxRequestBytes = 16 * 1024;  // request line, headers and body
     int idleMs = 60'000;
+    int requestMs = 20'000;  // from a request's first byte to its end
 };
 
 class CWebListener : public QTcpServer {
@@ -42,6 +45,7 @@ private:
     struct Connection {
         qint64 requestBytes = 0;
         qint64 lastActivityMs = 0;
+        qint64 requestStartMs = -1;  // -1: no request under way
     };
 
     void received(QTcpSocket* socket);

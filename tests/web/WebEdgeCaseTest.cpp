@@ -37,5 +37,44 @@ TEST_F(WebEdgeCaseTest, AnyPresentedTokenThatIsValidLetsTheRequestIn) {
     EXPECT_EQ(get(port, "/api/status", "Cookie: " + stale + "\r\n").status, 401);
 }
 
+TEST_F(WebEdgeCaseTest, ARequestTricklingInIsCutButAStreamLivesOn) {
+    WebServerOptions options;
+    options.limits.requestMs = 300;
+    options.limits.idleMs = 5000;
+    options.events.keepAliveMs = 100;
+    start(options);
+    // One byte every 50 ms: active all the time, never done.
+    const qint64 cutAfter = whileServing([this] {
+        RawConnection c(port, 1000);
+        const std::string slow = "GET /api/status HTTP/1.1\r\nX-Slow: " + std::string(100, 'a');
+        QElapsedTimer t;
+        t.start();
+        for (const char byte : slow) {
+            if (c.send(std::string_view(&byte, 1)) == 0 || c.closedByServer()) {
+                return t.elapsed();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return qint64(-1);
+    });
+    EXPECT_GT(cutAfter, 250);
+    EXPECT_LT(cutAfter, 1500);
+    // An event stream outlives the deadline by far.
+    const int events = whileServing([this] {
+        RawConnection c(port, 1000);
+        c.send("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n");
+        std::string pending;
+        c.readUntil("\r\n\r\n", pending);
+        int n = 0;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 1000 && !c.readUntil("\n\n", pending).empty()) {
+            ++n;
+        }
+        return n;
+    });
+    EXPECT_GE(events, 6);
+}
+
 }  // namespace
 }  // namespace korvex::test
