@@ -76,5 +76,33 @@ TEST_F(WebEdgeCaseTest, ARequestTricklingInIsCutButAStreamLivesOn) {
     EXPECT_GE(events, 6);
 }
 
+TEST_F(WebEdgeCaseTest, AStreamJoiningAfterAChangeGetsOneEvent) {
+    WebServerOptions options;
+    options.events.keepAliveMs = 10'000;
+    options.events.checkMs = 50;
+    start(options);
+    const auto eventsWithin = [this](int ms) {
+        return whileServing([this, ms] {
+            RawConnection c(port, ms);
+            c.send("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                   "\r\n\r\n");
+            std::string pending;
+            c.readUntil("\r\n\r\n", pending);
+            int n = 0;
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < ms && !c.readUntil("\n\n", pending).empty()) {
+                ++n;
+            }
+            return n;
+        });
+    };
+    EXPECT_EQ(eventsWithin(300), 1);
+    // Nobody listens while the level changes; the next client hears it once.
+    station.rx.signalLevel = 42;
+    whileServing([] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+    EXPECT_EQ(eventsWithin(500), 1);
+}
+
 }  // namespace
 }  // namespace korvex::test
