@@ -32,6 +32,9 @@ public:
     // Connections refused because the limit was reached, since the start.
     quint64 refusedConnections() const { return m_refused; }
 
+    // Whether the connection's current request line ends in "HTTP/1.0"
+    // (such a client expects the connection to close after the answer).
+    bool isHttp10(QTcpSocket* socket) const;
     // A request of this connection was answered: the next one may have the
     // full size again.
     void requestDone(QTcpSocket* socket);
@@ -46,6 +49,8 @@ private:
         qint64 requestBytes = 0;
         qint64 lastActivityMs = 0;
         qint64 requestStartMs = -1;  // -1: no request under way
+        QByteArray requestLine;      // as far as it has come
+        bool lineComplete = false;
     };
 
     void received(QTcpSocket* socket);

@@ -174,6 +174,10 @@ QByteArray CWebServer::currentStatus() const {
 }
 
 bool CWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    // An HTTP/1.0 connection closes after its answer: without keep-alive
+    // the client waits for the close, and this server does not speak the
+    // old keep-alive dialect.
+    const bool http10 = m_listener && m_listener->isHttp10(socket);
     if (m_listener) {
         m_listener->requestDone(socket);
     }
@@ -186,7 +190,8 @@ bool CWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     Reply reply;
     route(request, socket, reply);
     if (!reply.taken) {
-        const bool close = reply.close || request.value("Connection").toLower() == "close";
+        const bool close =
+            reply.close || http10 || request.value("Connection").toLower() == "close";
         write(socket, reply, close);
     }
     return true;

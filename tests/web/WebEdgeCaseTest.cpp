@@ -37,6 +37,30 @@ TEST_F(WebEdgeCaseTest, AnyPresentedTokenThatIsValidLetsTheRequestIn) {
     EXPECT_EQ(get(port, "/api/status", "Cookie: " + stale + "\r\n").status, 401);
 }
 
+TEST_F(WebEdgeCaseTest, Http10ConnectionsCloseAfterTheAnswer) {
+    start();
+    const auto exchange = [this](const std::string& first, const std::string& rest) {
+        return whileServing([&] {
+            RawConnection c(port, 3000);
+            QElapsedTimer t;
+            t.start();
+            c.send(first);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            c.send(rest + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n");
+            const HttpResponse r = parseHttpResponse(c.readAll());
+            return std::make_pair(r, t.elapsed());
+        });
+    };
+    // The request line whole, and torn before its version.
+    for (const auto& [first, rest] : {std::pair<std::string, std::string>{"GET /api/status", ""},
+                                      {"\r\nGET /api/sta", "tus"}}) {
+        const auto [r, ms] = exchange(first, rest);
+        EXPECT_EQ(r.status, 200) << r.raw;
+        EXPECT_EQ(r.header("connection"), "close");
+        EXPECT_LT(ms, 2000);  // closed by the server, not by the client's time-out
+    }
+}
+
 TEST_F(WebEdgeCaseTest, ARequestTricklingInIsCutButAStreamLivesOn) {
     WebServerOptions options;
     options.limits.requestMs = 300;
