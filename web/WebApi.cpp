@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QRegularExpression>
 #include <QUrlQuery>
 #include <algorithm>
 #include <span>
@@ -103,13 +104,22 @@ std::optional<std::size_t> count(const QUrlQuery& query, const char* key, std::s
     return static_cast<std::size_t>(std::min<qulonglong>(n, 1'000'000'000ULL));
 }
 
+// "-12" or "-3.5": a negative number and nothing else. A lone "-" (no
+// value) is as harmless.
+bool isPlainNegative(const QString& text) {
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("-([0-9]+(\\.[0-9]+)?)?")));
+    return number.match(text).hasMatch();
+}
+
 void appendCsvField(QByteArray& out, const std::string& field) {
     QString text = fromCp1252(field);
-    // A spreadsheet runs a cell that begins like a formula.
+    // A spreadsheet runs a cell that begins like a formula; "-2+3+..." is
+    // one as well.
     if (!text.isEmpty()) {
         const QChar c = text.front();
         const bool formula = c == u'=' || c == u'+' || c == u'@' || c == u'\t' || c == u'\r' ||
-                             (c == u'-' && text.size() > 1 && !text[1].isDigit());
+                             (c == u'-' && !isPlainNegative(text));
         if (formula) {
             text.prepend(u'\'');
         }

@@ -88,6 +88,20 @@ TEST(WebRulesTest, CsvFieldsAreQuotedAndDefused) {
     EXPECT_EQ(logCsvLines(doc, 0, 10).toStdString(),
               "0,2026-12-09,10:00:00,-,\"'=HYPERLINK(\"\"x\"\")\",\"1,5\",a\xC3\xA9.wav\r\n");
     EXPECT_EQ(logCsvLines(doc, 1, 10), QByteArray());
+
+    // Only a whole negative number may begin with a minus.
+    e.audioFile.clear();
+    e.duration = "-12";
+    e.frequency = "-2+3+cmd|' /C calc'!A0";
+    e.level = "-3.5";
+    doc.appendEntry(e);
+    e.duration = "-1e3";
+    e.frequency = "-5\n";
+    e.level = "-7.";
+    doc.appendEntry(e);
+    EXPECT_EQ(logCsvLines(doc, 1, 2).toStdString(),
+              "1,2026-12-09,10:00:00,-12,'-2+3+cmd|' /C calc'!A0,-3.5,\r\n"
+              "2,2026-12-09,10:00:00,'-1e3,\"'-5\n\",'-7.,\r\n");
 }
 
 TEST(WebRulesTest, ReportListsTheBusiestFrequenciesAndCountsAll) {
