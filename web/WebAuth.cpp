@@ -81,11 +81,16 @@ TokenCheck checkToken(const QHttpServerRequest& request, std::string_view expect
     return {};
 }
 
-bool isLoopbackHost(const QByteArray& host, quint16 port) {
+bool isLoopbackHost(const QByteArray& host, quint16 port, const QString& bind) {
     const QByteArray suffix = ':' + QByteArray::number(port);
-    for (const char* name : {"127.0.0.1", "localhost", "[::1]"}) {
-        const QByteArray n(name);
-        if (host == n || host == n + suffix) {
+    QList<QByteArray> names = {"127.0.0.1", "localhost", "[::1]"};
+    const QHostAddress bound(bind);
+    if (!bound.isNull()) {
+        const QByteArray text = bound.toString().toLatin1();
+        names.append(bound.protocol() == QAbstractSocket::IPv6Protocol ? '[' + text + ']' : text);
+    }
+    for (const QByteArray& name : std::as_const(names)) {
+        if (host == name || host == name + suffix) {
             return true;
         }
     }

@@ -43,8 +43,10 @@ struct TokenCheck {
 TokenCheck checkToken(const QHttpServerRequest& request, std::string_view expected);
 
 // The Host header names this server on a loopback address, so a page of
-// another site that a rebinding name led to 127.0.0.1 gets nothing.
-bool isLoopbackHost(const QByteArray& host, quint16 port);
+// another site that a rebinding name led to 127.0.0.1 gets nothing: one of
+// the usual loopback names, or the address it is bound to (127.0.0.2 say),
+// with or without the port.
+bool isLoopbackHost(const QByteArray& host, quint16 port, const QString& bind);
 
 // "Set-Cookie" value that keeps the token for the page's later requests.
 QByteArray tokenCookie(std::string_view token);

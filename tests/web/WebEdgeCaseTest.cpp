@@ -35,6 +35,11 @@ TEST_F(WebEdgeCaseTest, AnyPresentedTokenThatIsValidLetsTheRequestIn) {
         200);
     EXPECT_EQ(get(port, "/api/status", "Cookie: " + stale + "; " + good + "\r\n").status, 200);
     EXPECT_EQ(get(port, "/api/status", "Cookie: " + stale + "\r\n").status, 401);
+
+    // Bound to every address, the address shown is no 0.0.0.0.
+    const std::string shown = server->address().toStdString();
+    EXPECT_EQ(shown.find("0.0.0.0"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(std::to_string(port)), std::string::npos) << shown;
 }
 
 TEST_F(WebEdgeCaseTest, Http10ConnectionsCloseAfterTheAnswer) {

@@ -1,5 +1,6 @@
 // The rules under the page's answers that have edge cases of their own:
-// byte ranges, Record Now names, tokens and CSV fields.
+// byte ranges, Record Now names, tokens, hosts, CSV fields and the report's
+// length.
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -73,6 +74,16 @@ TEST(WebRulesTest, RecordNowNamesAndTokens) {
     EXPECT_FALSE(isLoopbackBind("0.0.0.0"));
     EXPECT_FALSE(isLoopbackBind("192.168.1.5"));
     EXPECT_FALSE(isLoopbackBind("nonsense"));
+
+    // The Host a loopback server answers to: the usual names and its own
+    // address, with or without its port.
+    EXPECT_TRUE(isLoopbackHost("127.0.0.1:8600", 8600, "127.0.0.1"));
+    EXPECT_TRUE(isLoopbackHost("localhost", 8600, "127.0.0.1"));
+    EXPECT_TRUE(isLoopbackHost("127.0.0.2:8600", 8600, "127.0.0.2"));
+    EXPECT_TRUE(isLoopbackHost("[::1]:8600", 8600, "::1"));
+    EXPECT_FALSE(isLoopbackHost("127.0.0.2:8600", 8600, "127.0.0.1"));
+    EXPECT_FALSE(isLoopbackHost("127.0.0.2:8601", 8600, "127.0.0.2"));
+    EXPECT_FALSE(isLoopbackHost("evil.example:8600", 8600, "localhost"));
 }
 
 TEST(WebRulesTest, CsvFieldsAreQuotedAndDefused) {
