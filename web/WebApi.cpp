@@ -4,8 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QRegularExpression>
 #include <QUrlQuery>
 #include <algorithm>
+#include <span>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -102,13 +104,22 @@ std::optional<std::size_t> count(const QUrlQuery& query, const char* key, std::s
     return static_cast<std::size_t>(std::min<qulonglong>(n, 1'000'000'000ULL));
 }
 
+// "-12" or "-3.5": a negative number and nothing else. A lone "-" (no
+// value) is as harmless.
+bool isPlainNegative(const QString& text) {
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("-([0-9]+(\\.[0-9]+)?)?")));
+    return number.match(text).hasMatch();
+}
+
 void appendCsvField(QByteArray& out, const std::string& field) {
     QString text = fromCp1252(field);
-    // A spreadsheet runs a cell that begins like a formula.
+    // A spreadsheet runs a cell that begins like a formula; "-2+3+..." is
+    // one as well.
     if (!text.isEmpty()) {
         const QChar c = text.front();
         const bool formula = c == u'=' || c == u'+' || c == u'@' || c == u'\t' || c == u'\r' ||
-                             (c == u'-' && text.size() > 1 && !text[1].isDigit());
+                             (c == u'-' && !isPlainNegative(text));
         if (formula) {
             text.prepend(u'\'');
         }
@@ -269,7 +280,8 @@ std::optional<ReportRange> parseReportQuery(const QUrlQuery& query) {
 
 QByteArray reportJson(const ActivityReport& report) {
     QJsonArray frequencies;
-    for (const FrequencyActivity& f : report.frequencies) {
+    const std::size_t listed = std::min(report.frequencies.size(), kReportFrequencies);
+    for (const FrequencyActivity& f : std::span(report.frequencies).first(listed)) {
         QJsonObject o;
         o.insert("frequency", fromCp1252(f.frequency));
         o.insert("hits", static_cast<qint64>(f.hits));
@@ -301,6 +313,7 @@ QByteArray reportJson(const ActivityReport& report) {
     o.insert("first_day", fromCp1252(report.firstDay));
     o.insert("last_day", fromCp1252(report.lastDay));
     o.insert("frequencies", frequencies);
+    o.insert("frequencies_total", static_cast<qint64>(report.frequencies.size()));
     o.insert("hours", hours);
     o.insert("days", days);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);

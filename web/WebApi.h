@@ -61,9 +61,13 @@ QByteArray logCsvLines(const CZelDoc& document, std::size_t first, std::size_t c
 // date "YYYY-MM-DD".
 std::optional<ReportRange> parseReportQuery(const QUrlQuery& query);
 
-// {"entries", "unreadable", "first_day", "last_day", "frequencies": [...],
-// "hours": [{"hour", "hits", "airtime_s"} x 24], "days": [{"date", "hits",
-// "airtime_s"}]}.
+// The busiest frequencies a report lists; a long log holds tens of
+// thousands, and the page shows only the first of them.
+inline constexpr std::size_t kReportFrequencies = 50;
+
+// {"entries", "unreadable", "first_day", "last_day", "frequencies": [...]
+// (the busiest kReportFrequencies), "frequencies_total", "hours": [{"hour",
+// "hits", "airtime_s"} x 24], "days": [{"date", "hits", "airtime_s"}]}.
 QByteArray reportJson(const ActivityReport& report);
 
 }  // namespace korvex

@@ -56,40 +56,41 @@ bool isLoopbackBind(const QString& bind) {
 }
 
 TokenCheck checkToken(const QHttpServerRequest& request, std::string_view expected) {
-    const QByteArray authorization = request.value("Authorization").trimmed();
-    if (!authorization.isEmpty()) {
-        const bool bearer = authorization.size() > 7 &&
-                            authorization.first(7).compare("Bearer ", Qt::CaseInsensitive) == 0;
-        const QByteArray given = bearer ? authorization.mid(7).trimmed() : QByteArray();
-        return {sameToken(std::string_view(given.constData(), size_t(given.size())), expected),
-                TokenSource::Header};
-    }
-    const QByteArray cookies = request.value("Cookie");
-    if (!cookies.isEmpty()) {
-        for (const QByteArray& part : cookies.split(';')) {
-            const QByteArray pair = part.trimmed();
-            const auto eq = pair.indexOf('=');
-            if (eq > 0 && pair.first(eq) == kTokenCookie) {
-                const QByteArray given = pair.mid(eq + 1);
-                return {
-                    sameToken(std::string_view(given.constData(), size_t(given.size())), expected),
-                    TokenSource::Cookie};
-            }
-        }
-    }
+    const auto holds = [expected](const QByteArray& given) {
+        return sameToken(std::string_view(given.constData(), size_t(given.size())), expected);
+    };
     const QUrlQuery query = request.query();
-    if (query.hasQueryItem(QStringLiteral("token"))) {
-        const std::string given = query.queryItemValue(QStringLiteral("token")).toStdString();
-        return {sameToken(given, expected), TokenSource::Query};
+    if (query.hasQueryItem(QStringLiteral("token")) &&
+        holds(query.queryItemValue(QStringLiteral("token")).toUtf8())) {
+        return {true, TokenSource::Query};
+    }
+    const QByteArray authorization = request.value("Authorization").trimmed();
+    if (authorization.size() > 7 &&
+        authorization.first(7).compare("Bearer ", Qt::CaseInsensitive) == 0 &&
+        holds(authorization.mid(7).trimmed())) {
+        return {true, TokenSource::Header};
+    }
+    // A browser may send several cookies of the name (another path's).
+    for (const QByteArray& part : request.value("Cookie").split(';')) {
+        const QByteArray pair = part.trimmed();
+        const auto eq = pair.indexOf('=');
+        if (eq > 0 && pair.first(eq) == kTokenCookie && holds(pair.mid(eq + 1))) {
+            return {true, TokenSource::Cookie};
+        }
     }
     return {};
 }
 
-bool isLoopbackHost(const QByteArray& host, quint16 port) {
+bool isLoopbackHost(const QByteArray& host, quint16 port, const QString& bind) {
     const QByteArray suffix = ':' + QByteArray::number(port);
-    for (const char* name : {"127.0.0.1", "localhost", "[::1]"}) {
-        const QByteArray n(name);
-        if (host == n || host == n + suffix) {
+    QList<QByteArray> names = {"127.0.0.1", "localhost", "[::1]"};
+    const QHostAddress bound(bind);
+    if (!bound.isNull()) {
+        const QByteArray text = bound.toString().toLatin1();
+        names.append(bound.protocol() == QAbstractSocket::IPv6Protocol ? '[' + text + ']' : text);
+    }
+    for (const QByteArray& name : std::as_const(names)) {
+        if (host == name || host == name + suffix) {
             return true;
         }
     }

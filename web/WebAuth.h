@@ -28,7 +28,7 @@ bool sameToken(std::string_view given, std::string_view expected);
 // "localhost" is one.
 bool isLoopbackBind(const QString& bind);
 
-// Where a request carried a token.
+// Where a request carried the valid token.
 enum class TokenSource { None, Header, Cookie, Query };
 
 struct TokenCheck {
@@ -36,13 +36,17 @@ struct TokenCheck {
     TokenSource source = TokenSource::None;
 };
 
-// Looks for the token in "Authorization: Bearer", the cookie and "?token=",
-// in this order; the first one found decides.
+// Looks for the token in "?token=", "Authorization: Bearer" and the cookie.
+// The request passes when any of them holds it, so a stale cookie or another
+// scheme's Authorization header does not shut out a good token elsewhere. A
+// valid "?token=" is named first, so that it renews the cookie.
 TokenCheck checkToken(const QHttpServerRequest& request, std::string_view expected);
 
 // The Host header names this server on a loopback address, so a page of
-// another site that a rebinding name led to 127.0.0.1 gets nothing.
-bool isLoopbackHost(const QByteArray& host, quint16 port);
+// another site that a rebinding name led to 127.0.0.1 gets nothing: one of
+// the usual loopback names, or the address it is bound to (127.0.0.2 say),
+// with or without the port.
+bool isLoopbackHost(const QByteArray& host, quint16 port, const QString& bind);
 
 // "Set-Cookie" value that keeps the token for the page's later requests.
 QByteArray tokenCookie(std::string_view token);

@@ -21,7 +21,8 @@ constexpr char kTooLarge[] =
 CWebListener::CWebListener(const ConnectionLimits& limits, QObject* parent)
     : QTcpServer(parent), m_limits(limits) {
     m_clock.start();
-    m_idleSweep.setInterval(std::clamp(m_limits.idleMs / 4, 50, 5000));
+    m_idleSweep.setInterval(
+        std::clamp(std::min(m_limits.idleMs, m_limits.requestMs) / 4, 50, 5000));
     connect(&m_idleSweep, &QTimer::timeout, this, &CWebListener::closeIdle);
     m_idleSweep.start();
 }
@@ -42,7 +43,7 @@ void CWebListener::incomingConnection(qintptr descriptor) {
         ::close(static_cast<int>(descriptor));
         return;
     }
-    m_sockets.insert(socket, Connection{0, m_clock.elapsed()});
+    m_sockets.insert(socket, Connection{0, m_clock.elapsed(), -1, {}, false});
     // Connected before the HTTP server's own handler, so an oversized
     // request is cut off before it is parsed.
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { received(socket); });
@@ -62,8 +63,26 @@ void CWebListener::received(QTcpSocket* socket) {
         return;
     }
     it->lastActivityMs = m_clock.elapsed();
+    if (it->requestStartMs < 0) {
+        it->requestStartMs = it->lastActivityMs;
+    }
     // The HTTP server reads everything at every signal, so what is
     // available now is what arrived since the last one.
+    if (!it->lineComplete) {
+        // The request line, read ahead of the HTTP server, which does not
+        // tell the version.
+        it->requestLine +=
+            socket->peek(std::min(socket->bytesAvailable(), m_limits.maxRequestBytes));
+        while (it->requestLine.startsWith('\r') || it->requestLine.startsWith('\n')) {
+            it->requestLine.remove(0, 1);
+        }
+        const auto end = it->requestLine.indexOf('\n');
+        if (end >= 0) {
+            it->requestLine.truncate(end);
+            it->requestLine = it->requestLine.trimmed();
+            it->lineComplete = true;
+        }
+    }
     it->requestBytes += socket->bytesAvailable();
     if (it->requestBytes <= m_limits.maxRequestBytes) {
         return;
@@ -75,10 +94,18 @@ void CWebListener::received(QTcpSocket* socket) {
     socket->disconnectFromHost();
 }
 
+bool CWebListener::isHttp10(QTcpSocket* socket) const {
+    const auto it = m_sockets.constFind(socket);
+    return it != m_sockets.cend() && it->lineComplete && it->requestLine.endsWith(" HTTP/1.0");
+}
+
 void CWebListener::requestDone(QTcpSocket* socket) {
     const auto it = m_sockets.find(socket);
     if (it != m_sockets.end()) {
         it->requestBytes = 0;
+        it->requestStartMs = -1;
+        it->requestLine.clear();
+        it->lineComplete = false;
         it->lastActivityMs = m_clock.elapsed();
     }
 }
@@ -94,7 +121,8 @@ void CWebListener::closeIdle() {
     const qint64 now = m_clock.elapsed();
     QList<QTcpSocket*> idle;
     for (auto it = m_sockets.cbegin(); it != m_sockets.cend(); ++it) {
-        if (now - it->lastActivityMs >= m_limits.idleMs) {
+        const bool late = it->requestStartMs >= 0 && now - it->requestStartMs >= m_limits.requestMs;
+        if (late || now - it->lastActivityMs >= m_limits.idleMs) {
             idle.append(it.key());
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QHttpServerRequest>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -159,7 +160,14 @@ quint16 CWebServer::port() const {
 
 QString CWebServer::address() const {
     QString host = m_options.bind;
-    if (host.contains(u':')) {
+    const QHostAddress bound(host);
+    if (bound == QHostAddress::AnyIPv4 || bound == QHostAddress::AnyIPv6) {
+        // Every address of the machine: its name reaches it from elsewhere.
+        host = QHostInfo::localHostName();
+        if (host.isEmpty()) {
+            return QStringLiteral("all addresses, port %1").arg(port());
+        }
+    } else if (host.contains(u':')) {
         host = u'[' + host + u']';
     }
     return QStringLiteral("http://%1:%2/").arg(host).arg(port());
@@ -174,6 +182,10 @@ QByteArray CWebServer::currentStatus() const {
 }
 
 bool CWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    // An HTTP/1.0 connection closes after its answer: without keep-alive
+    // the client waits for the close, and this server does not speak the
+    // old keep-alive dialect.
+    const bool http10 = m_listener && m_listener->isHttp10(socket);
     if (m_listener) {
         m_listener->requestDone(socket);
     }
@@ -186,7 +198,8 @@ bool CWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     Reply reply;
     route(request, socket, reply);
     if (!reply.taken) {
-        const bool close = reply.close || request.value("Connection").toLower() == "close";
+        const bool close =
+            reply.close || http10 || request.value("Connection").toLower() == "close";
         write(socket, reply, close);
     }
     return true;
@@ -203,7 +216,7 @@ void CWebServer::route(const QHttpServerRequest& request, QTcpSocket* socket, Re
     const QString path = request.url().path(QUrl::FullyEncoded);
     const Method method = request.method();
 
-    if (m_loopback && !isLoopbackHost(request.value("Host").toLower(), port())) {
+    if (m_loopback && !isLoopbackHost(request.value("Host").toLower(), port(), m_options.bind)) {
         // Another name that leads here is another site's page.
         reply.error(403);
         return;

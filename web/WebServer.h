@@ -53,7 +53,8 @@ public:
     void stop();
     bool running() const { return m_listener != nullptr; }
     quint16 port() const;
-    // "http://ADDRESS:PORT/".
+    // "http://ADDRESS:PORT/"; bound to every address (0.0.0.0, ::), the
+    // machine's name stands for ADDRESS.
     QString address() const;
     const std::string& token() const { return m_options.token; }
     bool needsToken() const { return m_tokenRequired; }

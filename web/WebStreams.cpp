@@ -40,14 +40,21 @@ CEventHub::CEventHub(std::function<QByteArray()> current, const Timing& timing, 
 }
 
 void CEventHub::add(QTcpSocket* socket) {
+    dropGone();
+    // The newcomer gets the state at once. When it changed since the last
+    // event, the others get it too, as this event; either way it is the last
+    // event now, so the next look finds nothing new to send.
+    const QByteArray now = m_current();
+    const bool news = now != m_last && !m_clients.isEmpty();
     m_clients.append(socket);
-    // The newcomer gets the state at once; the others get it with the
-    // next change, as the last event they had is still m_last.
-    if (m_last.isEmpty()) {
-        m_last = m_current();
+    m_last = now;
+    if (news) {
+        send("data: " + now + "\n\n");
+    } else {
+        socket->write("data: " + now + "\n\n");
+        ++m_sent;
+        m_sinceSend.restart();
     }
-    socket->write("data: " + m_current() + "\n\n");
-    ++m_sent;
     if (!m_check.isActive()) {
         m_check.start();
         m_keepAlive.start();

@@ -1,7 +1,8 @@
 // The page server over real sockets, in the event loop of this thread as in
 // the station: the first page of a 100,000-entry log (goal: under 50 ms),
-// a filtered page of it, and the time from a receiver reply to the event on
-// an /api/events client (goal: under 200 ms).
+// a filtered page of it, the activity report of such a log on 66,000
+// frequencies, and the time from a receiver reply to the event on an
+// /api/events client (goal: under 200 ms).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -39,17 +40,18 @@ public:
     ResponseParser parser{rx, poll, host};
     CZelDoc doc;
 
-    BenchStation() {
+    // 100,000 entries on so many frequencies.
+    explicit BenchStation(int frequencies = 300) {
         doc.resetLog();
         for (int i = 0; i < 100'000; ++i) {
+            const int f = i % frequencies;
             const int second = (i * 7919) % 86400;
             LogEntry e;
             e.date = "2026-" + twoDigits(1 + i / 9000) + "-" + twoDigits(1 + i / 300 % 28);
             e.time = twoDigits(second / 3600) + ":" + twoDigits(second / 60 % 60) + ":" +
                      twoDigits(second % 60);
             e.duration = "0:00:" + twoDigits(i % 60);
-            e.frequency =
-                std::to_string(118 + i % 300 / 40) + "." + std::to_string(100000 + i % 300 * 25);
+            e.frequency = std::to_string(118 + f / 40) + "." + std::to_string(100000 + f * 25);
             e.level = std::to_string(100 + i % 155);
             if (i % 3 == 0) {
                 e.audioFile = "k_" + e.date + "_" + std::to_string(i) + ".wav";
@@ -112,6 +114,38 @@ void BM_LogFilteredPage(benchmark::State& state) {
     logPage(state, "/api/log?limit=50&q=2026-05");
 }
 BENCHMARK(BM_LogFilteredPage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The activity report of a log on 66,000 frequencies (a wide search logs
+// nearly every step), built anew for each request: two ranges that both
+// cover the whole log take turns, so the server's cached report never fits.
+void BM_ReportManyFrequencies(benchmark::State& state) {
+    static BenchStation wide(66'000);
+    static CWebServer* wideServer = [] {
+        WebServerOptions options;
+        options.port = 0;
+        auto* s = new CWebServer(wide, options);
+        s->start();
+        return s;
+    }();
+    const std::string port = std::to_string(wideServer->port());
+    const std::string request[2] = {
+        "GET /api/report HTTP/1.1\r\nHost: 127.0.0.1:" + port + "\r\nConnection: close\r\n\r\n",
+        "GET /api/report?from=2020-01-01 HTTP/1.1\r\nHost: 127.0.0.1:" + port +
+            "\r\nConnection: close\r\n\r\n"};
+    std::size_t bytes = 0;
+    int turn = 0;
+    for (auto _ : state) {
+        const test::HttpResponse r = test::httpExchange(wideServer->port(), request[turn]);
+        turn = 1 - turn;
+        if (r.status != 200) {
+            state.SkipWithError("no report");
+            break;
+        }
+        bytes = r.body.size();
+    }
+    state.counters["body_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_ReportManyFrequencies)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // From the receiver's reply (the parser takes the line) to the event read
 // by a client of /api/events. The server holds events to five a second, so

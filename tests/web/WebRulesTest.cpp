@@ -1,6 +1,11 @@
 // The rules under the page's answers that have edge cases of their own:
-// byte ranges, Record Now names, tokens and CSV fields.
+// byte ranges, Record Now names, tokens, hosts, CSV fields and the report's
+// length.
 #include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include "log/ZelDoc.h"
 #include "web/WebApi.h"
@@ -69,6 +74,16 @@ TEST(WebRulesTest, RecordNowNamesAndTokens) {
     EXPECT_FALSE(isLoopbackBind("0.0.0.0"));
     EXPECT_FALSE(isLoopbackBind("192.168.1.5"));
     EXPECT_FALSE(isLoopbackBind("nonsense"));
+
+    // The Host a loopback server answers to: the usual names and its own
+    // address, with or without its port.
+    EXPECT_TRUE(isLoopbackHost("127.0.0.1:8600", 8600, "127.0.0.1"));
+    EXPECT_TRUE(isLoopbackHost("localhost", 8600, "127.0.0.1"));
+    EXPECT_TRUE(isLoopbackHost("127.0.0.2:8600", 8600, "127.0.0.2"));
+    EXPECT_TRUE(isLoopbackHost("[::1]:8600", 8600, "::1"));
+    EXPECT_FALSE(isLoopbackHost("127.0.0.2:8600", 8600, "127.0.0.1"));
+    EXPECT_FALSE(isLoopbackHost("127.0.0.2:8601", 8600, "127.0.0.2"));
+    EXPECT_FALSE(isLoopbackHost("evil.example:8600", 8600, "localhost"));
 }
 
 TEST(WebRulesTest, CsvFieldsAreQuotedAndDefused) {
@@ -84,6 +99,36 @@ TEST(WebRulesTest, CsvFieldsAreQuotedAndDefused) {
     EXPECT_EQ(logCsvLines(doc, 0, 10).toStdString(),
               "0,2026-12-09,10:00:00,-,\"'=HYPERLINK(\"\"x\"\")\",\"1,5\",a\xC3\xA9.wav\r\n");
     EXPECT_EQ(logCsvLines(doc, 1, 10), QByteArray());
+
+    // Only a whole negative number may begin with a minus.
+    e.audioFile.clear();
+    e.duration = "-12";
+    e.frequency = "-2+3+cmd|' /C calc'!A0";
+    e.level = "-3.5";
+    doc.appendEntry(e);
+    e.duration = "-1e3";
+    e.frequency = "-5\n";
+    e.level = "-7.";
+    doc.appendEntry(e);
+    EXPECT_EQ(logCsvLines(doc, 1, 2).toStdString(),
+              "1,2026-12-09,10:00:00,-12,'-2+3+cmd|' /C calc'!A0,-3.5,\r\n"
+              "2,2026-12-09,10:00:00,'-1e3,\"'-5\n\",'-7.,\r\n");
+}
+
+TEST(WebRulesTest, ReportListsTheBusiestFrequenciesAndCountsAll) {
+    ActivityReport report;
+    for (int i = 0; i < 60; ++i) {
+        FrequencyActivity f;
+        f.frequency = std::to_string(100 + i) + ".000000";
+        f.hits = 100 - i;
+        report.frequencies.push_back(f);
+    }
+    const QJsonObject o = QJsonDocument::fromJson(reportJson(report)).object();
+    const QJsonArray listed = o.value("frequencies").toArray();
+    ASSERT_EQ(listed.size(), static_cast<qsizetype>(kReportFrequencies));
+    EXPECT_EQ(listed.first().toObject().value("frequency").toString(), "100.000000");
+    EXPECT_EQ(o.value("frequencies_total").toInt(), 60);
+    EXPECT_EQ(o.value("hours").toArray().size(), 24);
 }
 
 }  // namespace

@@ -59,16 +59,25 @@ function showStatus(s) {
   state.logEntries = s.log_entries;
 }
 
+function pollStatus() {
+  setInterval(() => fetch('/api/status').then(r => r.json()).then(showStatus).catch(() => {}), 1000);
+}
+
 function followStatus() {
   if (!window.EventSource) {
-    setInterval(() => fetch('/api/status').then(r => r.json()).then(showStatus).catch(() => {}), 1000);
+    pollStatus();
     return;
   }
   const events = new EventSource('/api/events');
   events.onmessage = (event) => {
     try { showStatus(JSON.parse(event.data)); } catch (e) { /* a torn event: the next one comes */ }
   };
-  events.onerror = () => badge('link', 'page offline', 'bad');
+  events.onerror = () => {
+    // A lost line is tried again by the browser; a refused stream (the
+    // station serves only so many) is not, and the page polls instead.
+    if (events.readyState === EventSource.CLOSED) pollStatus();
+    else badge('link', 'page offline', 'bad');
+  };
 }
 
 // ---- log ----
@@ -163,7 +172,7 @@ async function loadReport() {
   }
   if (!$('from').value && report.first_day) $('from').value = report.first_day;
   if (!$('to').value && report.last_day) $('to').value = report.last_day;
-  setText('reportsummary', report.entries + ' entries, ' + report.frequencies.length + ' frequencies' +
+  setText('reportsummary', report.entries + ' entries, ' + report.frequencies_total + ' frequencies' +
     (report.unreadable ? ', ' + report.unreadable + ' unreadable' : ''));
   drawHours(report.hours);
   const rows = report.frequencies.slice(0, 20).map(f => {
