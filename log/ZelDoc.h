@@ -85,7 +85,9 @@ public:
     // of the file it replaces are (CR LF for a new file). The file is
     // written beside itself and renamed over the old one, so a failed write
     // leaves the old file whole. False when it could not be written; once it
-    // is, no line waits any longer.
+    // is, no line waits any longer. Refused (false, errno ENOMEM) while the
+    // document lacks entries that memory ran out for (appends disabled): the
+    // file still holds their lines.
     bool writeLogFile(const std::filesystem::path& file);
     // writeLogFile on the log's path.
     bool saveLog(const std::string& logFilePath) { return writeLogFile(logFilePath); }

@@ -126,6 +126,12 @@ bool CZelDoc::writeLogFile(const std::filesystem::path& file) {
     std::string text;
     try {
         std::lock_guard lock(m_entryMutex);
+        // Entries lost to a lack of memory are still lines of the file: a
+        // rewrite from what the document holds would drop them.
+        if (!m_appendEnabled) {
+            errno = ENOMEM;
+            return false;
+        }
         text.reserve(m_entries.size() * 64);
         for (const LogEntry& entry : m_entries) {
             text += formatLogLine(entry, lineEnd);
