@@ -59,12 +59,14 @@ AppendOutcome CZelDoc::appendAndWrite(const LogEntry& entry, const std::string& 
         return outcome;
     }
     try {
-        std::string text;
-        for (const LogEntry& waiting : m_unwritten) {
-            text += formatLogLine(waiting, "\r\n");
-        }
-        text += formatLogLine(entry, "\r\n");
-        outcome.fileError = appendLogText(logFilePath, text);
+        outcome.fileError = appendLogLines(logFilePath, [&](std::string_view lineEnd) {
+            std::string text;
+            for (const LogEntry& waiting : m_unwritten) {
+                text += formatLogLine(waiting, lineEnd);
+            }
+            text += formatLogLine(entry, lineEnd);
+            return text;
+        });
         if (outcome.fileError == 0) {
             m_unwritten.clear();
         } else {
