@@ -223,6 +223,11 @@ std::optional<AppendError> appendCsvRecord(const std::filesystem::path& file,
     if (!readFile(file, bytes)) {
         return AppendError{0, "The file \"" + shown + "\" cannot be read."};
     }
+    if (!lock.held()) {
+        // Without the lock another append could write back the file without
+        // this record; the lock is always on the file that is replaced.
+        return AppendError{0, "The file \"" + shown + "\" cannot be locked for adding a record."};
+    }
     const CsvStyle style = detectStyle(bytes);
     if (style.endsInsideQuotes) {
         return AppendError{0, "The file \"" + shown +
