@@ -20,6 +20,7 @@
 #include "log/SoundControl.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "model/StepGuard.h"
 #include "settings/KorvSettings.h"
 #include "station/StationHost.h"
 
@@ -135,6 +136,7 @@ public:
 
     // ---- network control (rigctld) ----
     CRigctlListener& rigctl() { return *m_rigctl; }
+    StepGuard& stepGuard() { return m_steps; }
     // Listens on the port (the settings' port for 0) and the settings'
     // address; the text says where, or why it cannot.
     bool startRigctl(int port, QString* message);
@@ -219,6 +221,9 @@ private:
     std::unique_ptr<CLogControl> m_logControl;
     CRigctlListener* m_rigctl = nullptr;
     bool m_shutDown = false;
+    // Memory that runs out in a tick, an idle check, received bytes or a
+    // network client's step ends that step; told once.
+    StepGuard m_steps;
 };
 
 }  // namespace korvex
