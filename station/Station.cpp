@@ -75,8 +75,10 @@ std::string CStation::loadSettings() {
         configDir = std::filesystem::path(m_options.configDir.toStdString());
     }
     const std::filesystem::path exeDir(QCoreApplication::applicationDirPath().toStdString());
-    m_settingsPath = ensureSettingsFile(chooseSettingsFolder(configDir, exeDir));
-    m_settings = korvex::loadSettings(m_settingsPath);
+    int createError = 0;
+    m_settingsPath = ensureSettingsFile(chooseSettingsFolder(configDir, exeDir), &createError);
+    int writeError = 0;
+    m_settings = korvex::loadSettings(m_settingsPath, currentVersionNumber(), writeError);
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
     syncAudioSettings();
@@ -85,6 +87,16 @@ std::string CStation::loadSettings() {
     // empty and is kept as it is.
     if (IniFile check; !check.open(m_settingsPath)) {
         return check.problem();
+    }
+    // A file that is used but cannot be written: the program runs, and the
+    // operator learns now that changes will not be kept.
+    if (createError != 0 || writeError != 0) {
+        m_host.showMessage(
+            "The settings file\n" + m_settingsPath.string() +
+                (createError != 0 ? "\ncannot be created: " : "\ncannot be updated: ") +
+                std::strerror(createError != 0 ? createError : writeError) +
+                "\nSettings changed now may not be kept.",
+            "Warning", MessageKind::Warning);
     }
     return {};
 }

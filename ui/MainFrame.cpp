@@ -154,6 +154,7 @@ void CMainFrame::closeOnSignal() {
             splash->close();
         }
     }
+    m_closingOnSignal = true;
     close();
 }
 
@@ -324,8 +325,10 @@ void CMainFrame::shutdown() {
     emit shutdownStarted();
     m_station->shutdown();
     showRigctlClients();
-    if (m_settings.saveOnExit) {
-        saveSettings();
+    // A failed save is told in a box when the operator closed the window;
+    // after a stop signal only on standard error (the station writes it).
+    if (m_settings.saveOnExit && !saveSettings() && !m_closingOnSignal) {
+        reportSaveFailure();
     }
     m_databases->closeAll();
 }
