@@ -130,31 +130,31 @@ std::optional<std::vector<std::vector<std::string>>> readCsvRecords(std::string_
     const std::string text = toUtf8(withoutBom(bytes), style);
     std::vector<std::vector<std::string>> records;
     std::size_t cells = 0;
-    csv::forEachRecord(text, style.separator, [&](std::vector<std::string>& record) {
-        bool empty = true;
-        for (const std::string& field : record) {
-            if (field.size() > kCellByteLimit) {
-                beyond = "a value is longer than " + byteCountText(kCellByteLimit) + ".";
+    const csv::RecordLimits limits{kTableFieldLimit, kCellByteLimit};
+    const csv::RecordsEnd end = csv::forEachRecord(
+        text, style.separator,
+        [&](std::vector<std::string>& record) {
+            const bool empty = std::all_of(record.begin(), record.end(),
+                                           [](const std::string& field) { return field.empty(); });
+            if (empty) {
+                return true;
+            }
+            cells += records.empty() ? 0 : std::max(record.size(), records.front().size());
+            if (cells > kTableCellLimit) {
+                beyond = "it holds more than " + countText(kTableCellLimit) +
+                         " values (records times fields).";
                 return false;
             }
-            empty = empty && field.empty();
-        }
-        if (empty) {
+            records.push_back(std::move(record));
             return true;
-        }
-        if (records.empty() && record.size() > kTableFieldLimit) {
-            beyond = "it has more than " + countText(kTableFieldLimit) + " fields.";
-            return false;
-        }
-        cells += records.empty() ? 0 : std::max(record.size(), records.front().size());
-        if (cells > kTableCellLimit) {
-            beyond = "it holds more than " + countText(kTableCellLimit) +
-                     " values (records times fields).";
-            return false;
-        }
-        records.push_back(std::move(record));
-        return true;
-    });
+        },
+        limits);
+    // Limits met while a record was read: it was never held whole.
+    if (end == csv::RecordsEnd::FieldTooLong) {
+        beyond = "a value is longer than " + byteCountText(kCellByteLimit) + ".";
+    } else if (end == csv::RecordsEnd::TooManyFields) {
+        beyond = "it has more than " + countText(kTableFieldLimit) + " fields.";
+    }
     if (!beyond.empty()) {
         return std::nullopt;
     }
@@ -222,6 +222,11 @@ std::optional<AppendError> appendCsvRecord(const std::filesystem::path& file,
     std::string bytes;
     if (!readFile(file, bytes)) {
         return AppendError{0, "The file \"" + shown + "\" cannot be read."};
+    }
+    if (!lock.held()) {
+        // Without the lock another append could write back the file without
+        // this record; the lock is always on the file that is replaced.
+        return AppendError{0, "The file \"" + shown + "\" cannot be locked for adding a record."};
     }
     const CsvStyle style = detectStyle(bytes);
     if (style.endsInsideQuotes) {

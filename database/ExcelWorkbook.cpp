@@ -16,6 +16,7 @@
 
 #include "database/MemoryTable.h"
 #include "model/BoundedFile.h"
+#include "model/CloseRequest.h"
 
 namespace korvex::db {
 
@@ -322,7 +323,14 @@ void keepConverterLoaded() {
 
 // Runs readInThisProcess() in a child and collects its bytes. False when the
 // child failed, crashed or hung.
-bool readInChild(const std::filesystem::path& file, std::string& bytes, bool& tooLarge) {
+bool readInChild(const std::filesystem::path& file, std::string& bytes, bool& tooLarge,
+                 bool& cancelled) {
+    // A stop signal ends the wait: the close does not wait for the child.
+    const int closeFd = closeRequestFd();
+    if (closeRequested()) {
+        cancelled = true;
+        return false;
+    }
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         return false;
@@ -349,8 +357,12 @@ bool readInChild(const std::filesystem::path& file, std::string& bytes, bool& to
         if (left.count() <= 0) {
             break;
         }
-        pollfd pfd{fds[0], POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, static_cast<int>(left.count()));
+        pollfd pfd[2] = {{fds[0], POLLIN, 0}, {closeFd, POLLIN, 0}};
+        const int ready = ::poll(pfd, closeFd >= 0 ? 2 : 1, static_cast<int>(left.count()));
+        if (closeRequested()) {
+            cancelled = true;
+            break;
+        }
         if (ready < 0 && errno == EINTR) {
             continue;
         }
@@ -387,10 +399,12 @@ std::optional<XlsWorkbook> readWorkbook(const std::filesystem::path& file, std::
     const std::string shown = "The file \"" + file.string() + "\" cannot be read: ";
     std::string bytes;
     bool tooLarge = false;
-    if (!readInChild(file, bytes, tooLarge)) {
-        error =
-            shown + (tooLarge ? "it gives more than " + byteCountText(kMaxChildBytes) + " of cells."
-                              : std::string("it is damaged."));
+    bool cancelled = false;
+    if (!readInChild(file, bytes, tooLarge, cancelled)) {
+        error = shown + (cancelled ? std::string("the program is closing.")
+                         : tooLarge
+                             ? "it gives more than " + byteCountText(kMaxChildBytes) + " of cells."
+                             : std::string("it is damaged."));
         return std::nullopt;
     }
     Reader in(bytes);

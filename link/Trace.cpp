@@ -1,7 +1,9 @@
 #include "link/Trace.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace korvex {
 
@@ -23,8 +25,24 @@ std::string visibleBytes(std::string_view bytes) {
 
 bool Trace::open(const std::string& path) {
     std::lock_guard lock(m_mutex);
+    errno = 0;
     m_out.open(path, std::ios::out | std::ios::app);
+    if (!m_out.is_open()) {
+        failed();
+    }
     return m_out.is_open();
+}
+
+int Trace::takeFailure() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_failure, 0);
+}
+
+void Trace::failed() {
+    if (!m_failureSeen) {
+        m_failureSeen = true;
+        m_failure = errno != 0 ? errno : EIO;
+    }
 }
 
 void Trace::written(std::string_view command) {
@@ -39,6 +57,10 @@ void Trace::received(std::string_view bytes) {
     while ((lf = m_pending.find('\n')) != std::string::npos) {
         line('<', std::string_view(m_pending).substr(0, lf + 1));
         m_pending.erase(0, lf + 1);
+    }
+    if (m_pending.size() > kMaxPartialLine) {
+        line('<', m_pending);
+        m_pending.clear();
     }
 }
 
@@ -55,8 +77,13 @@ void Trace::line(char direction, std::string_view bytes) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", tm.tm_hour, tm.tm_min, tm.tm_sec,
                   static_cast<int>(ms));
+    errno = 0;
     m_out << stamp << ' ' << direction << ' ' << visibleBytes(bytes) << '\n';
     m_out.flush();
+    if (!m_out) {
+        failed();
+        m_out.clear();
+    }
 }
 
 }  // namespace korvex

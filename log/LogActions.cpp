@@ -156,6 +156,16 @@ std::optional<std::size_t> CLogActions::entryIndex(const LogEntry& row, int rowI
 }
 
 bool CLogActions::rewriteLog() {
+    if (!m_doc.appendEnabled()) {
+        m_host.showLogMessage(
+            "Not enough memory for Log-entries: the list does not hold every "
+            "line of\n" +
+                m_settings.logFilePath +
+                "\nso the file is not rewritten. Open it again when more "
+                "memory is free.",
+            "Error");
+        return false;
+    }
     if (!m_doc.saveLog(m_settings.logFilePath)) {
         m_host.showLogMessage(
             fileError("Unable to write the log file", m_settings.logFilePath, errno), "Error");

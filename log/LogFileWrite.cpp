@@ -62,6 +62,21 @@ bool endsInsideALine(int fd, off_t size) {
     return size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n';
 }
 
+// The line end of the file's last line: LF when it ends with a bare LF, else
+// CR LF (also for a file without a line end near its end).
+std::string_view lastLineEnd(int fd, off_t size) {
+    // An entry line is at most a few KB: the last line end is within this.
+    std::array<char, 8192> tail{};
+    const off_t from = std::max<off_t>(0, size - static_cast<off_t>(tail.size()));
+    const ssize_t got = ::pread(fd, tail.data(), static_cast<std::size_t>(size - from), from);
+    for (ssize_t i = got - 1; i >= 0; --i) {
+        if (tail[static_cast<std::size_t>(i)] == '\n') {
+            return i > 0 && tail[static_cast<std::size_t>(i - 1)] == '\r' ? "\r\n" : "\n";
+        }
+    }
+    return "\r\n";
+}
+
 std::uint32_t le32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
@@ -78,6 +93,10 @@ int probeLogFile(const std::string& path) {
 }
 
 int appendLogText(const std::string& path, std::string_view text) {
+    return appendLogLines(path, [text](std::string_view) { return std::string(text); });
+}
+
+int appendLogLines(const std::string& path, const LogLines& lines) {
     Fd fd(::open(path.c_str(), kAppendFlags, 0644));
     if (fd.get() < 0) {
         return errno;
@@ -87,9 +106,11 @@ int appendLogText(const std::string& path, std::string_view text) {
         return errno;
     }
     const bool regular = S_ISREG(st.st_mode);
+    const std::string_view lineEnd = regular ? lastLineEnd(fd.get(), st.st_size) : "\r\n";
+    const std::string text = lines(lineEnd);
     int err = 0;
     if (regular && endsInsideALine(fd.get(), st.st_size)) {
-        err = writeAll(fd.get(), "\r\n");
+        err = writeAll(fd.get(), lineEnd);
     }
     if (err == 0) {
         err = writeAll(fd.get(), text);

@@ -3,16 +3,24 @@
 // Writing to the log file and checking an entry's recording, with every
 // failure returned instead of being lost.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace korvex {
 
-// Appends text at the end of the log file (created when missing), all of it
-// or nothing: a write that fails part way is cut off again, so no fragment is
-// left for the next line to glue to. A file whose last line lacks its end
-// (a line torn by a kill) gets a CR LF first. The bytes are synced before it
-// returns. 0, or the errno value of the failure.
+// The text to append, its lines ended with the line end it is given.
+using LogLines = std::function<std::string(std::string_view lineEnd)>;
+
+// Appends lines at the end of the log file (created when missing), all of
+// them or nothing: a write that fails part way is cut off again, so no
+// fragment is left for the next line to glue to. The lines end as the file's
+// last line does (CR LF for a new file or one whose last line end is CR LF).
+// A file whose last line lacks its end (a line torn by a kill) gets that line
+// end first. The bytes are synced before it returns. 0, or the errno value of
+// the failure.
+int appendLogLines(const std::string& path, const LogLines& lines);
+// appendLogLines with a text whose line ends are already chosen.
 int appendLogText(const std::string& path, std::string_view text);
 
 // Whether the log file can be opened for appending (it is created when

@@ -65,7 +65,8 @@ public:
     // Appends a copy at the end unless appends are disabled. Out of memory,
     // the entry is lost and appends stay disabled until the next resetLog.
     AppendResult appendEntry(const LogEntry& entry);
-    // appendEntry, then the entry's CR LF line appended to the log file
+    // appendEntry, then the entry's line appended to the log file, ended as
+    // the file's last line is (CR LF in a new file)
     // (nothing when the path is empty). Both happen under the file lock that
     // a rewrite takes too, so a rewrite neither loses nor doubles an entry;
     // the file is opened by name for each line, so a line never goes to a
@@ -85,7 +86,9 @@ public:
     // of the file it replaces are (CR LF for a new file). The file is
     // written beside itself and renamed over the old one, so a failed write
     // leaves the old file whole. False when it could not be written; once it
-    // is, no line waits any longer.
+    // is, no line waits any longer. Refused (false, errno ENOMEM) while the
+    // document lacks entries that memory ran out for (appends disabled): the
+    // file still holds their lines.
     bool writeLogFile(const std::filesystem::path& file);
     // writeLogFile on the log's path.
     bool saveLog(const std::string& logFilePath) { return writeLogFile(logFilePath); }

@@ -59,12 +59,14 @@ AppendOutcome CZelDoc::appendAndWrite(const LogEntry& entry, const std::string& 
         return outcome;
     }
     try {
-        std::string text;
-        for (const LogEntry& waiting : m_unwritten) {
-            text += formatLogLine(waiting, "\r\n");
-        }
-        text += formatLogLine(entry, "\r\n");
-        outcome.fileError = appendLogText(logFilePath, text);
+        outcome.fileError = appendLogLines(logFilePath, [&](std::string_view lineEnd) {
+            std::string text;
+            for (const LogEntry& waiting : m_unwritten) {
+                text += formatLogLine(waiting, lineEnd);
+            }
+            text += formatLogLine(entry, lineEnd);
+            return text;
+        });
         if (outcome.fileError == 0) {
             m_unwritten.clear();
         } else {
@@ -126,6 +128,12 @@ bool CZelDoc::writeLogFile(const std::filesystem::path& file) {
     std::string text;
     try {
         std::lock_guard lock(m_entryMutex);
+        // Entries lost to a lack of memory are still lines of the file: a
+        // rewrite from what the document holds would drop them.
+        if (!m_appendEnabled) {
+            errno = ENOMEM;
+            return false;
+        }
         text.reserve(m_entries.size() * 64);
         for (const LogEntry& entry : m_entries) {
             text += formatLogLine(entry, lineEnd);

@@ -252,24 +252,41 @@ std::string cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-void forEachRecord(std::string_view text, char separator,
-                   const std::function<bool(std::vector<std::string>& record)>& take) {
+RecordsEnd forEachRecord(std::string_view text, char separator,
+                         const std::function<bool(std::vector<std::string>& record)>& take,
+                         const RecordLimits& limits) {
     std::vector<std::string> record;
     std::string field;
     bool quotedField = false;
     bool any = false;
+    // Checked as the record grows, so memory never runs ahead of the limits.
+    const auto addChar = [&](char c) {
+        if (field.size() >= limits.fieldBytes) {
+            return false;
+        }
+        field += c;
+        return true;
+    };
+    const auto endField = [&] {
+        if (record.size() >= limits.fields) {
+            return false;
+        }
+        record.push_back(std::move(field));
+        field.clear();
+        return true;
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (quotedField) {
+            if (c == '"' && !(i + 1 < text.size() && text[i + 1] == '"')) {
+                quotedField = false;
+                continue;
+            }
             if (c == '"') {
-                if (i + 1 < text.size() && text[i + 1] == '"') {
-                    field += '"';
-                    ++i;
-                } else {
-                    quotedField = false;
-                }
-            } else {
-                field += c;
+                ++i;  // a doubled quote is one quote
+            }
+            if (!addChar(c)) {
+                return RecordsEnd::FieldTooLong;
             }
             continue;
         }
@@ -277,36 +294,63 @@ void forEachRecord(std::string_view text, char separator,
             quotedField = true;
             any = true;
         } else if (c == separator) {
-            record.push_back(std::move(field));
-            field.clear();
+            if (!endField()) {
+                return RecordsEnd::TooManyFields;
+            }
             any = true;
         } else if (c == '\n') {
             if (any || !field.empty()) {
-                record.push_back(std::move(field));
+                if (!endField()) {
+                    return RecordsEnd::TooManyFields;
+                }
                 if (!take(record)) {
-                    return;
+                    return RecordsEnd::Stopped;
                 }
             }
             record.clear();
             field.clear();
             any = false;
         } else if (c != '\r') {
-            field += c;
+            if (!addChar(c)) {
+                return RecordsEnd::FieldTooLong;
+            }
             any = true;
         }
     }
     if (any || !field.empty()) {
-        record.push_back(std::move(field));
-        take(record);
+        if (!endField()) {
+            return RecordsEnd::TooManyFields;
+        }
+        if (!take(record)) {
+            return RecordsEnd::Stopped;
+        }
     }
+    return RecordsEnd::Complete;
 }
 
-std::vector<std::vector<std::string>> parseRecords(std::string_view text, char separator) {
+std::string beyondLimitsText(RecordsEnd end, const RecordLimits& limits) {
+    if (end == RecordsEnd::TooManyFields) {
+        return "a record has more than " + std::to_string(limits.fields) + " fields";
+    }
+    if (end == RecordsEnd::FieldTooLong) {
+        return "a field is longer than " + std::to_string(limits.fieldBytes / 1024) + " KB";
+    }
+    return {};
+}
+
+std::vector<std::vector<std::string>> parseRecords(std::string_view text, char separator,
+                                                   const RecordLimits& limits) {
     std::vector<std::vector<std::string>> records;
-    forEachRecord(text, separator, [&](std::vector<std::string>& record) {
-        records.push_back(std::move(record));
-        return true;
-    });
+    const RecordsEnd end = forEachRecord(
+        text, separator,
+        [&](std::vector<std::string>& record) {
+            records.push_back(std::move(record));
+            return true;
+        },
+        limits);
+    if (end != RecordsEnd::Complete) {
+        records.clear();
+    }
     return records;
 }
 
@@ -389,60 +433,68 @@ ImportResult importBank(std::string_view text, char target, std::size_t bankSize
     // no more than that are kept.
     std::vector<ChannelRecord> waiting;
     bool header = true;
-    forEachRecord(text, separator, [&](const std::vector<std::string>& record) {
-        if (header) {
-            header = false;
-            for (std::size_t i = 0; i < record.size(); ++i) {
-                const std::string name = lower(trimmed(record[i]));
-                for (std::size_t k = 0; k < kNames.size(); ++k) {
-                    if (name == kNames[k] && column[k] < 0) {
-                        column[k] = static_cast<int>(i);
+    const RecordsEnd end =
+        forEachRecord(text, separator, [&](const std::vector<std::string>& record) {
+            if (header) {
+                header = false;
+                for (std::size_t i = 0; i < record.size(); ++i) {
+                    const std::string name = lower(trimmed(record[i]));
+                    for (std::size_t k = 0; k < kNames.size(); ++k) {
+                        if (name == kNames[k] && column[k] < 0) {
+                            column[k] = static_cast<int>(i);
+                        }
                     }
                 }
-            }
-            result.hasFrequencyColumn = column[Frequency] >= 0;
-            return true;
-        }
-        std::optional<std::string> frequency =
-            result.hasFrequencyColumn ? frequencyField(cell(record, Frequency)) : std::nullopt;
-        if (frequency && frequencyRule) {
-            frequency = frequencyRule(*frequency);
-        }
-        const std::optional<std::string> step = stepField(cell(record, Step));
-        if (!frequency || !step) {
-            ++result.unusable;
-            return true;
-        }
-        ChannelRecord p;
-        p[ChannelRecord::kPass] = "+";
-        p[ChannelRecord::kFrequency] = *frequency;
-        p[ChannelRecord::kStep] = *step;
-        const std::string_view comment = cell(record, Comment);
-        p[ChannelRecord::kAutoMode] = hasWord(comment, "AUTO") ? "1" : "0";
-        const auto mode = modeField(cell(record, Mode));
-        if (!mode) {
-            ++result.unknownModes;
-        }
-        p[ChannelRecord::kMode] = mode.value_or("NFM");
-        p[ChannelRecord::kAttenuator] = hasWord(comment, "ATT") ? "1" : "0";
-        p[ChannelRecord::kText] = nameField(cell(record, Name));
-        const std::string location(trimmed(cell(record, Location)));
-        if (!location.empty() && location.size() <= 4 &&
-            std::all_of(location.begin(), location.end(),
-                        [](char c) { return c >= '0' && c <= '9'; })) {
-            const auto n = static_cast<std::size_t>(std::stoi(location));
-            if (n < bankSize && !result.channels[n]) {
-                result.channels[n] = std::move(p);
+                result.hasFrequencyColumn = column[Frequency] >= 0;
                 return true;
             }
-        }
-        if (waiting.size() < bankSize) {
-            waiting.push_back(std::move(p));
-        } else {
-            ++result.unusable;
-        }
-        return true;
-    });
+            std::optional<std::string> frequency =
+                result.hasFrequencyColumn ? frequencyField(cell(record, Frequency)) : std::nullopt;
+            if (frequency && frequencyRule) {
+                frequency = frequencyRule(*frequency);
+            }
+            const std::optional<std::string> step = stepField(cell(record, Step));
+            if (!frequency || !step) {
+                ++result.unusable;
+                return true;
+            }
+            ChannelRecord p;
+            p[ChannelRecord::kPass] = "+";
+            p[ChannelRecord::kFrequency] = *frequency;
+            p[ChannelRecord::kStep] = *step;
+            const std::string_view comment = cell(record, Comment);
+            p[ChannelRecord::kAutoMode] = hasWord(comment, "AUTO") ? "1" : "0";
+            const auto mode = modeField(cell(record, Mode));
+            if (!mode) {
+                ++result.unknownModes;
+            }
+            p[ChannelRecord::kMode] = mode.value_or("NFM");
+            p[ChannelRecord::kAttenuator] = hasWord(comment, "ATT") ? "1" : "0";
+            p[ChannelRecord::kText] = nameField(cell(record, Name));
+            const std::string location(trimmed(cell(record, Location)));
+            if (!location.empty() && location.size() <= 4 &&
+                std::all_of(location.begin(), location.end(),
+                            [](char c) { return c >= '0' && c <= '9'; })) {
+                const auto n = static_cast<std::size_t>(std::stoi(location));
+                if (n < bankSize && !result.channels[n]) {
+                    result.channels[n] = std::move(p);
+                    return true;
+                }
+            }
+            if (waiting.size() < bankSize) {
+                waiting.push_back(std::move(p));
+            } else {
+                ++result.unusable;
+            }
+            return true;
+        });
+    if (end != RecordsEnd::Complete) {
+        ImportResult refused;
+        refused.channels.resize(bankSize);
+        refused.hasFrequencyColumn = result.hasFrequencyColumn;
+        refused.refused = beyondLimitsText(end);
+        return refused;
+    }
     if (!result.hasFrequencyColumn) {
         return result;
     }

@@ -143,21 +143,20 @@ bool isChannelLine(std::string_view line) {
            isDigit(line[1]) && isDigit(line[2]) && line[3] == ' ';
 }
 
-std::vector<std::string_view> fileLines(std::string_view text) {
-    std::vector<std::string_view> lines;
+void forEachFileLine(std::string_view text, const std::function<void(std::string_view)>& visit) {
+    // One line at a time: a file of line ends costs nothing per line.
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
         std::size_t length = lf == std::string_view::npos ? text.size() : lf + 1;
         length = std::min(length, kLineLimit);
-        lines.push_back(text.substr(0, length));
+        visit(text.substr(0, length));
         text.remove_prefix(length);
     }
-    return lines;
 }
 
 FileSummary summarize(std::string_view text) {
     FileSummary summary;
-    for (const std::string_view line : fileLines(text)) {
+    forEachFileLine(text, [&](std::string_view line) {
         if (isChannelLine(line)) {
             if (summary.channelLines > 0 && line[0] != summary.lastLetter) {
                 summary.mixed = true;
@@ -172,7 +171,7 @@ FileSummary summarize(std::string_view text) {
         } else {
             summary.label = std::string(kUndefinedLabel);
         }
-    }
+    });
     return summary;
 }
 
@@ -269,9 +268,7 @@ void applyLine(std::string_view line, char target, Rows& rows) {
 }
 
 void applyFile(std::string_view text, char target, Rows& rows) {
-    for (const std::string_view line : fileLines(text)) {
-        applyLine(line, target, rows);
-    }
+    forEachFileLine(text, [&](std::string_view line) { applyLine(line, target, rows); });
 }
 
 }  // namespace korvex::memfile

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,8 +48,9 @@ struct FileSummary {
 // A line as the reader takes a channel line: at least seven characters,
 // a bank letter A..J or a..j, two digits and a blank.
 bool isChannelLine(std::string_view line);
-// The file cut into the reader's lines: at each LF and after kLineLimit characters.
-std::vector<std::string_view> fileLines(std::string_view text);
+// The file cut into the reader's lines, at each LF and after kLineLimit
+// characters, each given to `visit` in order; none is kept.
+void forEachFileLine(std::string_view text, const std::function<void(std::string_view)>& visit);
 FileSummary summarize(std::string_view text);
 
 // The questions a read asks before the preview, in order.

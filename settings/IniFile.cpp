@@ -130,7 +130,15 @@ bool IniFile::open(const std::filesystem::path& path) {
     }
 
     const std::string& data = file.bytes;
-    m_lines.reserve(static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1);
+    const auto lines = static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) +
+                       (data.empty() || data.back() == '\n' ? 0 : 1);
+    if (lines > kIniLineLimit) {
+        m_readFailed = true;
+        m_problem = "The file\n" + path.string() + "\nhas more than " + countText(kIniLineLimit) +
+                    " lines and is not used.";
+        return false;
+    }
+    m_lines.reserve(lines);
     std::size_t pos = 0;
     while (pos < data.size()) {
         const auto newline = data.find('\n', pos);

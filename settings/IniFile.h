@@ -26,14 +26,17 @@ public:
     using KeyValue = std::pair<std::string, std::string>;
 
     static constexpr std::size_t kIniFileLimit = 1024 * 1024;
+    // Every line is held on its own; a file of more lines is not read, so a
+    // file of line ends costs no more memory than a real one.
+    static constexpr std::size_t kIniLineLimit = 65'536;
 
     IniFile() = default;
     explicit IniFile(const std::filesystem::path& path) { open(path); }
 
     // Reads the whole file. A missing file reads as empty and is no error;
-    // an existing file that cannot be read, is no regular file or is larger
-    // than kIniFileLimit also reads as empty, returns false and is then never
-    // overwritten by this object; problem() then says why.
+    // an existing file that cannot be read, is no regular file, is larger
+    // than kIniFileLimit or has more than kIniLineLimit lines also reads as empty, returns false
+    // and is then never overwritten by this object; problem() then says why.
     bool open(const std::filesystem::path& path);
 
     const std::filesystem::path& path() const { return m_path; }

@@ -1,5 +1,6 @@
 #include "settings/KorvSettings.h"
 
+#include <cerrno>
 #include <climits>
 #include <string>
 
@@ -96,8 +97,21 @@ int currentVersionNumber() {
 }
 
 KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersion) {
+    int ignored = 0;
+    return loadSettings(iniFile, currentVersion, ignored);
+}
+
+KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersion,
+                          int& writeError) {
     IniFile ini(iniFile);
     KorvSettings s;
+    writeError = 0;
+    const bool refused = !ini.problem().empty();
+    const auto wrote = [&](bool ok) {
+        if (!ok && !refused && writeError == 0) {
+            writeError = errno != 0 ? errno : EIO;
+        }
+    };
 
     s.window.left = settingsNumber(ini.value(kCommon, "posx"));
     s.window.top = settingsNumber(ini.value(kCommon, "posy"));
@@ -121,7 +135,8 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
         ini.add(kCommon, "version", std::to_string(currentVersion));
     } else if (settingsNumber(version) < currentVersion) {
         ini.replace(kCommon, "version", std::to_string(currentVersion));
-        ini.write();
+        errno = 0;
+        wrote(ini.write());
     }
 
     s.keybopt = readFlagOrAddOff(ini, "keybopt");
@@ -167,7 +182,8 @@ KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersi
     s.httpToken = ini.value(kHttp, "token");
     s.httpControl = isFlagOn(ini.value(kHttp, "control"));
 
-    ini.close();
+    errno = 0;
+    wrote(ini.close());
     return s;
 }
 

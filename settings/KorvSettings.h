@@ -88,6 +88,11 @@ int settingsNumber(std::string_view text);
 // writes.
 KorvSettings loadSettings(const std::filesystem::path& iniFile,
                           int currentVersion = currentVersionNumber());
+// The same; `writeError` is set to the errno value of the first of those
+// writes that failed (a file that was refused when read is never written and
+// counts as no failure here), else to 0.
+KorvSettings loadSettings(const std::filesystem::path& iniFile, int currentVersion,
+                          int& writeError);
 
 // Stores the settings into keys that already exist in the file; it never
 // creates a key or a section and never changes "version". The window

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 #include <vector>
@@ -166,12 +167,17 @@ std::string defaultSettingsText(int version) {
     return text;
 }
 
-std::filesystem::path ensureSettingsFile(const std::filesystem::path& folder) {
+std::filesystem::path ensureSettingsFile(const std::filesystem::path& folder, int* writeError) {
     const std::filesystem::path file = folder / kSettingsFileName;
+    int error = 0;
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(file, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        writeFileAtomically(file, defaultSettingsText(currentVersionNumber()));
+    if (status.type() == std::filesystem::file_type::not_found &&
+        !writeFileAtomically(file, defaultSettingsText(currentVersionNumber()))) {
+        error = errno != 0 ? errno : EIO;
+    }
+    if (writeError != nullptr) {
+        *writeError = error;
     }
     return file;
 }

@@ -44,7 +44,9 @@ std::string defaultSettingsText(int version);
 
 // Writes the default "Korv.ini" into `folder` when the folder has none, and
 // returns the file's path. A failed write leaves no file; loading then reads
-// the missing file as empty.
-std::filesystem::path ensureSettingsFile(const std::filesystem::path& folder);
+// the missing file as empty. `writeError`, when given, is set to the errno
+// value of a failed write, else to 0.
+std::filesystem::path ensureSettingsFile(const std::filesystem::path& folder,
+                                         int* writeError = nullptr);
 
 }  // namespace korvex

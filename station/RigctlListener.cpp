@@ -11,7 +11,7 @@ CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* pa
     : QObject(parent), m_queue(queue), m_server(rx, queue, idleLimitMs) {
     m_clock.start();
     m_idleCheck.setInterval(static_cast<int>(std::clamp<std::int64_t>(idleLimitMs / 4, 10, 1000)));
-    connect(&m_idleCheck, &QTimer::timeout, this, &CRigctlListener::pump);
+    connect(&m_idleCheck, &QTimer::timeout, this, [this] { step([this] { pump(); }); });
     m_server.setSend([this](int client, std::string_view text) {
         const auto it = m_sockets.find(client);
         if (it == m_sockets.end()) {
@@ -31,7 +31,7 @@ CRigctlListener::CRigctlListener(CReceiver& rx, CommandQueue& queue, QObject* pa
             it->second->disconnectFromHost();
         }
     });
-    connect(&m_listener, &QTcpServer::newConnection, this, &CRigctlListener::accept);
+    connect(&m_listener, &QTcpServer::newConnection, this, [this] { step([this] { accept(); }); });
 }
 
 template <typename Call>
@@ -96,8 +96,10 @@ void CRigctlListener::accept() {
         // which slows a fast sender down.
         socket->setReadBufferSize(kReadChunk * 4);
         m_sockets.emplace(client, socket);
-        connect(socket, &QTcpSocket::readyRead, this, [this, client] { readFrom(client); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, client] { readFrom(client); });
+        connect(socket, &QTcpSocket::readyRead, this,
+                [this, client] { step([this, client] { readFrom(client); }); });
+        connect(socket, &QTcpSocket::bytesWritten, this,
+                [this, client] { step([this, client] { readFrom(client); }); });
         // Queued: a close asked for while the protocol core serves this
         // client must not take its session away underneath it.
         connect(

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <map>
 
+#include "model/StepGuard.h"
 #include "remote/RigctlServer.h"
 
 class QTcpSocket;
@@ -33,6 +34,10 @@ public:
                     std::int64_t idleLimitMs = remote::RigctlServer::kIdleLimitMs);
     ~CRigctlListener() override;
 
+    // Where memory that runs out in a socket's or the idle check's step is
+    // caught and told; the listener's own guard (standard error) by default.
+    void setStepGuard(StepGuard* guard) { m_steps = guard != nullptr ? guard : &m_ownSteps; }
+
     remote::RigctlServer& server() { return m_server; }
 
     // Listens on the address and port; false with the reason when it cannot.
@@ -54,6 +59,10 @@ signals:
     void commandsQueued();
 
 private:
+    template <class F>
+    void step(F&& work) {
+        m_steps->run("the network control", std::forward<F>(work));
+    }
     void accept();
     void readFrom(int client);
     void dropped(int client);
@@ -69,6 +78,8 @@ private:
     QElapsedTimer m_clock;
     // Idle clients are closed even while no port is polled.
     QTimer m_idleCheck;
+    StepGuard m_ownSteps;
+    StepGuard* m_steps = &m_ownSteps;
 };
 
 }  // namespace korvex

@@ -5,6 +5,8 @@
 #include <QSocketNotifier>
 #include <csignal>
 
+#include "model/CloseRequest.h"
+
 namespace korvex {
 
 namespace {
@@ -37,7 +39,9 @@ SignalBridge::~SignalBridge() {
 
 void SignalBridge::handler(int) {
     const char c = 1;
-    // Only async-signal-safe work here: wake the UI thread.
+    // Only async-signal-safe work here: wake the UI thread, and end work
+    // that keeps it from its loop (a workbook's reading child).
+    requestClose();
     [[maybe_unused]] auto n = ::write(g_fds[0], &c, 1);
 }
 

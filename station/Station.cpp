@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "link/Commands.h"
@@ -25,31 +26,38 @@ CStation::CStation(const StationOptions& options, StationHost& host, QObject* pa
       m_cycle(m_rx, m_poll, *this),
       m_parser(std::make_unique<ResponseParser>(m_rx, m_poll, static_cast<LinkHost&>(*this))),
       m_sendTimer(std::make_unique<QtSendTimer>(m_cycle)) {
+    // Told after the failed step has unwound, as a host's message box may
+    // run a loop of its own.
+    m_steps.setTell([this](const std::string& text) {
+        QTimer::singleShot(0, this,
+                           [this, text] { m_host.showMessage(text, "Error", MessageKind::Error); });
+    });
     createLog();
     createRigctl();
 
     m_port = new QtSerialPort(this);
-    connect(m_port, &QtSerialPort::bytesArrived, this, [this] { receiveBytes(m_port->readAll()); });
+    connect(m_port, &QtSerialPort::bytesArrived, this, [this] {
+        m_steps.run("the serial port's reading", [this] { receiveBytes(m_port->readAll()); });
+    });
     connect(m_port, &QtSerialPort::portLost, this, &CStation::onPortLost);
     m_cycle.setPort(m_port);
     m_cycle.setLineBuilder([this](std::string_view bytes) { m_parser->receive(bytes); });
     m_cycle.setRecordingProbe([this] { return m_sound->isRecording(); });
 
-    if (!m_options.tracePath.isEmpty()) {
-        if (!m_trace.open(m_options.tracePath.toStdString())) {
-            std::fprintf(stderr, "korvex: cannot write the trace file %s\n",
-                         qPrintable(m_options.tracePath));
-        } else {
-            m_cycle.setTrace(&m_trace);
-        }
+    // A trace file that cannot be opened or written is told on the next
+    // idle check, when the host can show it.
+    if (!m_options.tracePath.isEmpty() && m_trace.open(m_options.tracePath.toStdString())) {
+        m_cycle.setTrace(&m_trace);
     }
 
     m_timer.setInterval(kPollIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &CStation::onTimer);
+    connect(&m_timer, &QTimer::timeout, this,
+            [this] { m_steps.run("the poll tick", [this] { onTimer(); }); });
     // The log is reaped and the indicators blink whether or not the port is
     // open.
     m_idleTimer.setInterval(kIdleIntervalMs);
-    connect(&m_idleTimer, &QTimer::timeout, this, &CStation::onIdle);
+    connect(&m_idleTimer, &QTimer::timeout, this,
+            [this] { m_steps.run("the idle check", [this] { onIdle(); }); });
     m_idleTimer.start();
     m_web = std::make_unique<CStationWeb>(*this);
 }
@@ -70,8 +78,10 @@ std::string CStation::loadSettings() {
         configDir = std::filesystem::path(m_options.configDir.toStdString());
     }
     const std::filesystem::path exeDir(QCoreApplication::applicationDirPath().toStdString());
-    m_settingsPath = ensureSettingsFile(chooseSettingsFolder(configDir, exeDir));
-    m_settings = korvex::loadSettings(m_settingsPath);
+    int createError = 0;
+    m_settingsPath = ensureSettingsFile(chooseSettingsFolder(configDir, exeDir), &createError);
+    int writeError = 0;
+    m_settings = korvex::loadSettings(m_settingsPath, currentVersionNumber(), writeError);
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
     syncAudioSettings();
@@ -80,6 +90,16 @@ std::string CStation::loadSettings() {
     // empty and is kept as it is.
     if (IniFile check; !check.open(m_settingsPath)) {
         return check.problem();
+    }
+    // A file that is used but cannot be written: the program runs, and the
+    // operator learns now that changes will not be kept.
+    if (createError != 0 || writeError != 0) {
+        m_host.showMessage(
+            "The settings file\n" + m_settingsPath.string() +
+                (createError != 0 ? "\ncannot be created: " : "\ncannot be updated: ") +
+                std::strerror(createError != 0 ? createError : writeError) +
+                "\nSettings changed now may not be kept.",
+            "Warning", MessageKind::Warning);
     }
     return {};
 }
@@ -179,6 +199,11 @@ void CStation::onIdle() {
         m_cycle.updateIndicators();
     }
     m_logControl->reap();
+    if (const int error = m_trace.takeFailure(); error != 0) {
+        m_host.showMessage("The trace file\n" + m_options.tracePath.toStdString() +
+                               "\ncannot be written: " + std::strerror(error),
+                           "Error", MessageKind::Error);
+    }
     emit idleChecked();
 }
 

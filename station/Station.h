@@ -20,6 +20,7 @@
 #include "log/SoundControl.h"
 #include "log/ZelDoc.h"
 #include "model/Receiver.h"
+#include "model/StepGuard.h"
 #include "settings/KorvSettings.h"
 #include "station/StationHost.h"
 
@@ -139,6 +140,7 @@ public:
 
     // ---- network control (rigctld) ----
     CRigctlListener& rigctl() { return *m_rigctl; }
+    StepGuard& stepGuard() { return m_steps; }
     // Listens on the port (the settings' port for 0) and the settings'
     // address; the text says where, or why it cannot.
     bool startRigctl(int port, QString* message);
@@ -226,8 +228,14 @@ private:
     std::unique_ptr<CLogControl> m_logControl;
     CRigctlListener* m_rigctl = nullptr;
     bool m_shutDown = false;
+<<<<<<< HEAD
     // Reads the model and the document: declared last, so it goes first.
     std::unique_ptr<CStationWeb> m_web;
+=======
+    // Memory that runs out in a tick, an idle check, received bytes or a
+    // network client's step ends that step; told once.
+    StepGuard m_steps;
+>>>>>>> faults2
 };
 
 }  // namespace korvex

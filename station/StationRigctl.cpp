@@ -10,6 +10,7 @@ namespace korvex {
 
 void CStation::createRigctl() {
     m_rigctl = new CRigctlListener(m_rx, m_poll.commandQueue, this);
+    m_rigctl->setStepGuard(&m_steps);
     remote::RigctlServer& server = m_rigctl->server();
     // Requests wait only while the receiver can answer them.
     server.setLinkProbe([this] {

@@ -160,6 +160,7 @@ void CMainFrame::closeOnSignal() {
             splash->close();
         }
     }
+    m_closingOnSignal = true;
     close();
 }
 
@@ -331,8 +332,10 @@ void CMainFrame::shutdown() {
     m_station->shutdown();
     showRigctlClients();
     showWebAddress();
-    if (m_settings.saveOnExit) {
-        saveSettings();
+    // A failed save is told in a box when the operator closed the window;
+    // after a stop signal only on standard error (the station writes it).
+    if (m_settings.saveOnExit && !saveSettings() && !m_closingOnSignal) {
+        reportSaveFailure();
     }
     m_databases->closeAll();
 }

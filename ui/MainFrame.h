@@ -353,6 +353,8 @@ private:
     CActivityReportWindow* m_activityReport = nullptr;
     bool m_shutDown = false;
     bool m_closePending = false;
+    // The close comes from a stop signal: nobody may be there to answer a box.
+    bool m_closingOnSignal = false;
 };
 
 }  // namespace korvex

@@ -1,6 +1,7 @@
 // The frame's side of the frequency databases: the slot commands with their
 // check marks and tool-bar buttons, Jump, and the list's database entries.
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 
 #include "database/DbSlotConfig.h"
 #include "settings/SettingsFolder.h"
@@ -8,6 +9,7 @@
 #include "ui/MainFrame.h"
 #include "ui/TuningPanel.h"
 #include "ui/ZelView.h"
+#include "ui/dialogs/Prompt.h"
 
 namespace korvex {
 
@@ -30,7 +32,13 @@ void CMainFrame::createDatabases(CZelView* view) {
 void CMainFrame::useDatabaseFolder(const std::filesystem::path& folder) {
     const std::filesystem::path path = folder / kDatabaseFileName;
     if (!db::ensureDbConf(path)) {
-        std::fprintf(stderr, "korvex: cannot write %s\n", path.c_str());
+        const int error = errno;
+        tell(this,
+             QStringLiteral("The database settings file\n%1\ncannot be created: %2\n"
+                            "Database settings changed now may not be kept.")
+                 .arg(QString::fromStdString(path.string()),
+                      QString::fromLocal8Bit(std::strerror(error))),
+             QStringLiteral("Warning"), PromptIcon::Warning);
     }
     m_databases->databaseSlots().setIniPath(path);
 }

@@ -276,6 +276,13 @@ void CZelView::importCsv() {
             std::string held = heldFrequency(frequency, mark2);
             return held.empty() ? std::nullopt : std::optional<std::string>(std::move(held));
         });
+    if (!result.refused.empty()) {
+        tell(this,
+             QStringLiteral("The CSV file is refused: %1.\nAborting operation.")
+                 .arg(QString::fromStdString(result.refused)),
+             QStringLiteral("Error"), PromptIcon::Error);
+        return;
+    }
     if (!result.hasFrequencyColumn) {
         tell(this, QStringLiteral("The CSV file has no Frequency column.\nAborting operation."),
              QStringLiteral("Error"), PromptIcon::Error);

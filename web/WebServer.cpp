@@ -196,7 +196,11 @@ bool CWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         return true;
     }
     Reply reply;
-    route(request, socket, reply);
+    if (!m_steps.run("the web server", [&] { route(request, socket, reply); })) {
+        reply = Reply{};
+        reply.error(503);
+        reply.close = true;
+    }
     if (!reply.taken) {
         const bool close =
             reply.close || http10 || request.value("Connection").toLower() == "close";

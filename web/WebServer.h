@@ -14,6 +14,7 @@
 #include <string>
 
 #include "log/ActivityReport.h"
+#include "model/StepGuard.h"
 #include "web/WebListener.h"
 #include "web/WebSource.h"
 #include "web/WebStreams.h"
@@ -95,6 +96,9 @@ private:
     bool m_loopback = true;
     CWebListener* m_listener = nullptr;
     std::unique_ptr<CEventHub> m_events;
+    // Memory that runs out while a request is answered fails that request
+    // (503) and is told once.
+    StepGuard m_steps;
 
     // The last report, for the same log state and range.
     struct CachedReport {

@@ -17,7 +17,12 @@
 #include <thread>
 
 #include "database/Engine.h"
+<<<<<<< HEAD
 #include "tests/support/TempDir.h"
+=======
+#include "model/CloseRequest.h"
+#include "settings/TempFolder.h"
+>>>>>>> faults2
 
 namespace {
 
@@ -113,6 +118,35 @@ TEST(ExcelChildTest, SignalEndsTheReaderWithoutTheProgramsHandler) {
     ::close(handlerPipe[0]);
     ::close(handlerPipe[1]);
     gHandlerOut = -1;
+}
+
+// A stop signal while a workbook is read: before, the close waited for the
+// child's time-out of a minute.
+TEST(ExcelChildTest, AStopSignalEndsTheReadAndTheChildAtOnce) {
+    const std::string self = std::to_string(::getpid());
+    const std::string childrenFile = "/proc/" + self + "/task/" + self + "/children";
+    korvex::test::TempFolder folder;
+    const std::filesystem::path fifo = folder.file("waits.xls");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread signal([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        korvex::requestClose();  // what the handler of SIGINT and SIGTERM does
+    });
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    const auto database = openDatabase(kConnectExcel, fifo, true, error);
+    const auto took = std::chrono::steady_clock::now() - start;
+    signal.join();
+    EXPECT_FALSE(database);
+    EXPECT_NE(error.find("the program is closing."), std::string::npos) << error;
+    EXPECT_LT(took, std::chrono::seconds(5));
+    if (::access(childrenFile.c_str(), R_OK) == 0) {
+        EXPECT_EQ(firstChild(childrenFile.c_str()), 0) << "the child was not collected";
+    }
+    // Once closing, a further read does not even start.
+    const auto again = openDatabase(kConnectExcel, fifo, true, error);
+    EXPECT_FALSE(again);
+    korvex::clearCloseRequest();
 }
 
 }  // namespace

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+
 #include "link/Trace.h"
+#include "tests/support/TempDir.h"
 
 namespace korvex {
 namespace {
@@ -28,6 +33,51 @@ TEST(TraceTest, ControlBytesAreShownInHex) {
     EXPECT_EQ(visibleBytes("RX\r"), "RX<0D>");
     EXPECT_EQ(visibleBytes("\x1E\r"), "<1E><0D>");
     EXPECT_EQ(visibleBytes(std::string("A\0B\xB0", 4)), "A<00>B<B0>");
+}
+
+std::vector<std::string> linesOf(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(TraceTest, TextWithoutLineEndIsTracedInBoundedPieces) {
+    test::TempDir dir;
+    Trace trace;
+    ASSERT_TRUE(trace.open(dir / "wire.trace"));
+    const std::string chunk(100, 'x');
+    for (int n = 0; n < 100; ++n) {
+        trace.received(chunk);
+    }
+    trace.received("\r\n");
+    const auto lines = linesOf(dir / "wire.trace");
+    ASSERT_EQ(lines.size(), 3u);
+    std::size_t traced = 0;
+    for (const std::string& line : lines) {
+        EXPECT_LE(line.size(), 14 + Trace::kMaxPartialLine + 100 + 8) << "time, direction, text";
+        traced += static_cast<std::size_t>(std::count(line.begin(), line.end(), 'x'));
+    }
+    EXPECT_EQ(traced, 10'000u) << "nothing of it is lost";
+    EXPECT_EQ(trace.takeFailure(), 0);
+}
+
+TEST(TraceTest, FailuresToOpenOrWriteAreHandedOutOnce) {
+    Trace full;
+    ASSERT_TRUE(full.open("/dev/full"));
+    full.written("RX\r");
+    full.written("RX\r");
+    EXPECT_EQ(full.takeFailure(), ENOSPC);
+    full.written("RX\r");
+    EXPECT_EQ(full.takeFailure(), 0) << "told once";
+
+    Trace missing;
+    EXPECT_FALSE(missing.open("/nonexistent-folder/wire.trace"));
+    EXPECT_EQ(missing.takeFailure(), ENOENT);
+    missing.received("VF RF0145500000\r\n");
+    EXPECT_EQ(missing.takeFailure(), 0);
 }
 
 }  // namespace

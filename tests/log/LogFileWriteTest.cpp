@@ -9,7 +9,13 @@
 #include <string>
 
 #include "log/LogFakes.h"
+#include "log/LogFile.h"
 #include "log/LogFileWrite.h"
+<<<<<<< HEAD
+=======
+#include "log/ZelDoc.h"
+#include "settings/TempFolder.h"
+>>>>>>> faults2
 #include "support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
@@ -37,6 +43,41 @@ TEST(LogAppendTest, ALineTornByAKillIsEndedBeforeTheNextOne) {
     writeBytes(log, kLine + "2026-12-0");
     EXPECT_EQ(appendLogText(log, kLine), 0);
     EXPECT_EQ(readBytes(log), kLine + "2026-12-0\r\n" + kLine);
+}
+
+// Appends wrote CR LF into every file, so a log of LF lines got mixed ends.
+TEST(LogAppendTest, LinesEndAsTheFilesLastLineEnds) {
+    TempFolder folder;
+    const std::string log = folder.file("air.log").string();
+    const auto line = [](std::string_view end) { return "e" + std::string(end); };
+    const struct {
+        std::string before;
+        std::string after;
+    } cases[] = {
+        {"", "e\r\n"},
+        {"title\n", "title\ne\n"},
+        {"a\r\nb\n", "a\r\nb\ne\n"},
+        {"a\nb\r\n", "a\nb\r\ne\r\n"},
+        {"a\n2026-12-0", "a\n2026-12-0\ne\n"},
+        {"a\n" + std::string(9000, 'x'), "a\n" + std::string(9000, 'x') + "\r\ne\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(log);
+        if (!c.before.empty()) {
+            writeBytes(log, c.before);
+        }
+        EXPECT_EQ(appendLogLines(log, line), 0);
+        EXPECT_EQ(readBytes(log), c.after) << c.before.substr(0, 20);
+    }
+
+    // The document's appends, with a line that waited for the file.
+    writeBytes(log, "title\n");
+    CZelDoc doc;
+    const LogEntry entry{"2026-12-02", "15:18:30", "00:00:04", "145.5", "123", "-"};
+    EXPECT_NE(doc.appendAndWrite(entry, folder.file("gone/air.log").string()).fileError, 0);
+    EXPECT_EQ(doc.appendAndWrite(entry, log).fileError, 0);
+    const std::string lf = formatLogLine(entry, "\n");
+    EXPECT_EQ(readBytes(log), "title\n" + lf + lf);
 }
 
 TEST(LogAppendTest, FailuresAreReturnedNotSwallowed) {

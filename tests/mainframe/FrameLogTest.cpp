@@ -8,6 +8,7 @@
 #include "log/LogControl.h"
 #include "log/LogFakes.h"
 #include "ui/ListKind.h"
+#include "ui/LogViewRows.h"
 #include "ui/StatusPanes.h"
 #include "ui/ZelView.h"
 
@@ -170,6 +171,29 @@ TEST_F(FrameLogTest, OpenFillsTheLogViewWithoutTakingTheFocus) {
     EXPECT_EQ(view()->itemText(1, 5), "\xB0\xB0\xB0");
     EXPECT_EQ(view()->selectedRow(), 1);
     EXPECT_TRUE(entry->hasFocus()) << "a refill leaves the focus where it was";
+}
+
+TEST_F(FrameLogTest, TheLogViewFillLetsTheDocumentBeUsedWhileItShowsProgress) {
+    // The progress window handles events between steps: the idle tick and
+    // the report window's timer ask the document then, and the log thread
+    // appends. None of them may wait for a lock the fill still holds.
+    CZelDoc& doc = frame->document();
+    LogEntry entry;
+    entry.date = "2026-12-09";
+    entry.frequency = "0145.500000";
+    for (int i = 0; i < 250; ++i) {
+        doc.appendEntry(entry);
+    }
+    int steps = 0;
+    const ListRows rows = logRows(doc, [&](std::size_t, std::size_t) {
+        ++steps;
+        frame->updateCommandStates();
+        EXPECT_GE(doc.entryCount(), 250u);
+        doc.appendEntry(entry);
+    });
+    EXPECT_EQ(rows.size(), 250u);
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(doc.entryCount(), 253u);
 }
 
 TEST_F(FrameLogTest, LogActionsFollowTheirRulesOnTheSelectedRow) {

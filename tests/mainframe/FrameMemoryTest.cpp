@@ -1,9 +1,12 @@
 // Memory that runs out in a menu command: File Open of a log too large for
 // the memory left says so with the log's own text, and the program goes on;
 // the next open, with memory enough, opens its log whole.
+#include <QAbstractButton>
 #include <QMessageBox>
+#include <functional>
 
 #include "FrameFixture.h"
+#include "log/LogActions.h"
 #include "log/LogFile.h"
 #include "tests/support/FailingNew.h"
 #include "ui/dialogs/Prompt.h"
@@ -34,16 +37,25 @@ protected:
     // recorded and closed.
     void openLog(const QString& path) {
         chosen = path;
+        answeringBoxes([&] { frame->action(CommandId::FileOpen)->trigger(); });
+    }
+    // Runs `work`; a message box it brings up is recorded and answered Yes
+    // when it asks, else closed.
+    void answeringBoxes(const std::function<void()>& work) {
         QTimer answer;
         answer.setInterval(20);
         QObject::connect(&answer, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 prompts.push_back(Prompt{box->text(), box->windowTitle()});
-                box->reject();
+                if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+                    yes->click();
+                } else {
+                    box->reject();
+                }
             }
         });
         answer.start();
-        frame->action(CommandId::FileOpen)->trigger();
+        work();
     }
     QString writeLog(const QString& name, int entries) {
         const QString path = filePath(name);
@@ -102,6 +114,19 @@ TEST_F(FrameMemoryTest, ALogWithoutRoomForItsEntriesDoesNotStopTheNextOpen) {
     ASSERT_FALSE(prompts.empty());
     EXPECT_EQ(prompts.back().text, "No more memory for Log-entries.");
     EXPECT_EQ(frame->document().entryCount(), 0u);
+
+    // A rewrite now would write the file from an empty list: Delete All is
+    // refused and says why, and the file keeps its three lines.
+    const std::string before = readText(small.toStdString());
+    prompts.clear();
+    answeringBoxes([&] { frame->logActions().deleteAll(); });
+    ASSERT_EQ(prompts.size(), 2u) << "the question, then the refusal";
+    EXPECT_TRUE(prompts.back().text.startsWith(
+        QStringLiteral("Not enough memory for Log-entries: the list does not hold every line")))
+        << prompts.back().text.toStdString();
+    EXPECT_EQ(readText(small.toStdString()), before);
+    EXPECT_FALSE(frame->document().writeLogFile(small.toStdString()));
+    EXPECT_EQ(readText(small.toStdString()), before);
     expectSmallLogOpens();
 }
 

@@ -112,6 +112,43 @@ TEST(CsvImport, ABankImportKeepsNoMoreRowsThanTheBankHolds) {
               test::CappedRun::Finished);
 }
 
+TEST(CsvRecords, LimitsHoldWhileARecordIsReadAndEdgesAreKept) {
+    const csv::RecordLimits limits{4, 6};
+    const auto end = [&](std::string_view text) {
+        return csv::forEachRecord(
+            text, ',', [](auto&) { return true; }, limits);
+    };
+    EXPECT_EQ(end("a,b,c,d\nabcdef\n\"ab\"\"cd\"\"\"\n"), csv::RecordsEnd::Complete)
+        << "four fields, six bytes, doubled quotes counted once";
+    EXPECT_EQ(end("a,b,c,d,e\n"), csv::RecordsEnd::TooManyFields);
+    EXPECT_EQ(end("a,b,c,d,"), csv::RecordsEnd::TooManyFields) << "an empty last field counts";
+    EXPECT_EQ(end("abcdefg\n"), csv::RecordsEnd::FieldTooLong);
+    EXPECT_EQ(end("x,\"abc\ndefg"), csv::RecordsEnd::FieldTooLong) << "line ends inside quotes";
+    EXPECT_TRUE(csv::parseRecords("a,b,c,d,e\n", ',', limits).empty());
+}
+
+// 16 MB of separators on one line held 16 million empty fields (over 500 MB),
+// and an endless quoted field grew to the file's size, before the limits
+// were applied to the finished record.
+TEST(CsvImport, ARowBeyondTheLimitsIsRefusedBeforeItIsHeld) {
+    if (!test::kCanCapMemory) {
+        GTEST_SKIP() << "no address-space limit under a sanitizer";
+    }
+    const std::size_t size = 16 * 1024 * 1024 - 32;
+    const std::string separators = "Frequency," + std::string(size, ',') + "\n145.5\n";
+    const std::string quoted = "Frequency,Name\n145.5,\"" + std::string(size, 'n');
+    for (const auto& [text, reason] : {std::pair{&separators, "a record has more than 1024 fields"},
+                                       std::pair{&quoted, "a field is longer than 128 KB"}}) {
+        EXPECT_EQ(test::runWithMemoryCap(24 * 1024 * 1024,
+                                         [&] {
+                                             const auto result = csv::importBank(*text, 'A', 50);
+                                             return result.refused == reason && result.placed == 0;
+                                         }),
+                  test::CappedRun::Finished)
+            << reason;
+    }
+}
+
 TEST(CsvExport, ExportThenImportKeepsEveryFieldTheReceiverHolds) {
     std::vector<ChannelRecord> rows = {
         channel("A00", "0080.200000", "005.000", "0", "NFM", "0", "Marine \xE9   "),

@@ -10,6 +10,7 @@
 #include "link/MemoryFileCommands.h"
 #include "model/MemoryFile.h"
 #include "settings/AtomicFile.h"
+#include "support/MemoryCap.h"
 #include "tests/support/TempDir.h"
 
 namespace korvex::memfile {
@@ -148,6 +149,24 @@ TEST(MemoryFile, LabelCountsOnlyOnTheLastLine) {
     EXPECT_EQ(summarize("AR8200 extras memory data\r\nA00 ---\r\n").label, "undef");
     EXPECT_EQ(summarize("A00 ---\r\nLabel: Marine\r\nA01 ---").label, "undef");
     EXPECT_EQ(summarize("A00 ---\r\nLabel:    Aircraft band").label, "Aircraft");
+}
+
+// A file of line ends kept one entry per LF: 16 bytes of memory per file byte.
+TEST(MemoryFile, AFileOfLineEndsIsReadWithoutAnEntryPerLine) {
+    if (!test::kCanCapMemory) {
+        GTEST_SKIP() << "no address-space limit under a sanitizer";
+    }
+    const std::string text = std::string(16 * 1024 * 1024 - 16, '\n') + "A06 ---\r\n";
+    EXPECT_EQ(test::runWithMemoryCap(16 * 1024 * 1024,
+                                     [&] {
+                                         const FileSummary summary = summarize(text);
+                                         Rows rows = sampleBank('A');
+                                         applyFile(text, 'A', rows);
+                                         return summary.channelLines == 1 &&
+                                                summary.highestChannel == 6 &&
+                                                rows[6][ChannelRecord::kPass] == "-";
+                                     }),
+              test::CappedRun::Finished);
 }
 
 TEST(MemoryFile, MixedBanksAndUnsortedRowsAreRefused) {

@@ -38,17 +38,20 @@ TEST(IniLimitsTest, ALargeFileOfEmptyLinesIsRefusedCheaply) {
     EXPECT_EQ(std::filesystem::file_size(file), 40 * kMB);
 }
 
-// The limit itself is read, at far less than 100 bytes of memory per byte.
+// The limits themselves are read, in proportion to the file; a line more is
+// refused before any line is held (before, a 1 MB file of line ends took
+// about 40 MB).
 TEST(IniLimitsTest, AFileOfEmptyLinesAtTheLimitIsReadInProportion) {
     if (!kCanCapMemory) {
         GTEST_SKIP() << "no address-space limit under a sanitizer";
     }
     TempDir folder;
     const auto file = folder.file("Korv.ini");
-    std::string text(IniFile::kIniFileLimit, '\n');
+    std::string text(IniFile::kIniLineLimit, '\n');
     text.replace(0, 14, "[COMMON]\nx=1\r\n");
+    text += std::string(IniFile::kIniFileLimit - text.size(), 'v');
     writeBytes(file, text);
-    EXPECT_EQ(runWithMemoryCap(60 * kMB,
+    EXPECT_EQ(runWithMemoryCap(8 * kMB,
                                [&] {
                                    IniFile ini;
                                    return ini.open(file) && ini.value("COMMON", "x") == "1" &&
@@ -58,6 +61,12 @@ TEST(IniLimitsTest, AFileOfEmptyLinesAtTheLimitIsReadInProportion) {
     writeBytes(file, text + "\n");
     IniFile ini;
     EXPECT_FALSE(ini.open(file)) << "one byte more";
+    writeBytes(file, std::string(IniFile::kIniLineLimit, '\n') + "x=1");
+    EXPECT_EQ(runWithMemoryCap(8 * kMB, [&] { return !IniFile().open(file); }),
+              CappedRun::Finished);
+    EXPECT_FALSE(ini.open(file));
+    EXPECT_EQ(ini.problem(),
+              "The file\n" + file.string() + "\nhas more than 65,536 lines and is not used.");
 }
 
 TEST(IniLimitsTest, AFifoIsNoSettingsFileAndIsNotWaitedFor) {

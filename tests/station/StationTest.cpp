@@ -18,6 +18,7 @@
 #include "station/HeadlessHost.h"
 #include "station/RigctlListener.h"
 #include "station/Station.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/PumpUntil.h"
 #include "tests/support/Simulator.h"
 #include "tests/support/TempDir.h"
@@ -235,6 +236,67 @@ TEST_F(StationTest, AMissingPortIsRefusedWithItsReason) {
     EXPECT_NE(other.serialPort().errorText().find("no-such-device"), std::string::npos)
         << other.serialPort().errorText();
     EXPECT_FALSE(other.isPolling());
+}
+
+// Failures that come from no command: told through the host once each, and
+// the station goes on.
+TEST_F(StationTest, TraceWritesAndMemoryInATimerStepTellTheirFailuresOnce) {
+    const auto count = [&](const std::string& what) {
+        const std::string text = hostText();
+        int n = 0;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    station.reset();
+    StationOptions options;
+    options.portDevice = QString::fromStdString(sim.device());
+    options.configDir = QString::fromStdString(dir);
+    options.tracePath = QStringLiteral("/dev/full");
+    station = std::make_unique<CStation>(options, *host);
+    ASSERT_EQ(station->loadSettings(), "");
+    station->settings().saveOnExit = false;
+    startAndReadOut();
+    EXPECT_TRUE(pumpUntil([&] { return count("The trace file") > 0; }, 3000)) << hostText();
+    EXPECT_EQ(count("The trace file / /dev/full / cannot be written: No space left on device"), 1)
+        << hostText();
+
+    // The poll tick's guard: the step ends, the failure is told once.
+    for (int n = 0; n < 3; ++n) {
+        EXPECT_FALSE(station->stepGuard().run("the poll tick", [] { throw std::bad_alloc(); }));
+    }
+    pumpUntil([&] { return false; }, 300);
+    EXPECT_EQ(count("Not enough memory: the poll tick skipped a step"), 1) << hostText();
+    EXPECT_TRUE(station->isPolling());
+    station->appendCommands("RX\r");
+    EXPECT_TRUE(pumpUntil([&] { return idle(); }, 3000)) << "the link goes on";
+}
+
+// A first settings file that cannot be written (a full disk): the program
+// starts, and says that what is changed now may not be kept. The host writes
+// to memory, which the file size limit does not touch.
+TEST_F(StationTest, ASettingsFileThatCannotBeCreatedIsTold) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* memory = ::open_memstream(&text, &size);
+    ASSERT_NE(memory, nullptr);
+    {
+        HeadlessHost told(memory);
+        StationOptions full;
+        full.configDir = QString::fromStdString(dir + "/full");
+        const FileSizeLimit limit(16);
+        CStation other(full, told);
+        EXPECT_EQ(other.loadSettings(), "");
+    }
+    std::fflush(memory);
+    const std::string said(text, size);
+    std::fclose(memory);
+    std::free(text);
+    EXPECT_NE(
+        said.find("cannot be created: File too large / Settings changed now may not be kept."),
+        std::string::npos)
+        << said;
 }
 
 // The host of a station without a window: one line each, the safe answer.

@@ -3,6 +3,7 @@
 // One input for the INI reader: read, looked up, changed in memory, and the
 // untouched lines given back byte for byte.
 
+#include <algorithm>
 #include <string_view>
 
 #include "settings/IniFile.h"
@@ -14,7 +15,9 @@ namespace korvex::test {
 inline bool readIniInput(std::string_view data) {
     IniFile ini;
     if (!ini.open(scratchFile("ini", data))) {
-        return data.size() > IniFile::kIniFileLimit && !ini.problem().empty();
+        const auto lines = static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n'));
+        return (data.size() > IniFile::kIniFileLimit || lines >= IniFile::kIniLineLimit) &&
+               !ini.problem().empty();
     }
     if (ini.text() != data) {
         return false;  // every line passes through untouched
