@@ -228,14 +228,11 @@ private:
     std::unique_ptr<CLogControl> m_logControl;
     CRigctlListener* m_rigctl = nullptr;
     bool m_shutDown = false;
-<<<<<<< HEAD
-    // Reads the model and the document: declared last, so it goes first.
-    std::unique_ptr<CStationWeb> m_web;
-=======
     // Memory that runs out in a tick, an idle check, received bytes or a
     // network client's step ends that step; told once.
     StepGuard m_steps;
->>>>>>> faults2
+    // Reads the model and the document: declared last, so it goes first.
+    std::unique_ptr<CStationWeb> m_web;
 };
 
 }  // namespace korvex
