@@ -6,11 +6,13 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "link/Commands.h"
 #include "link/qt/QtSerialPort.h"
 #include "log/LogFile.h"
 #include "station/HeadlessHost.h"
 #include "station/RigctlListener.h"
 #include "station/SignalBridge.h"
+#include "station/StartCommands.h"
 
 namespace korvex {
 
@@ -74,6 +76,19 @@ int runHeadlessStation(const HeadlessOptions& options) {
     host.line("receiver on " + station.serialPort().openedDevice().toStdString());
     station.startPolling();
 
+    // The start commands are kept until the receiver has taken them.
+    CStartCommands startCommands(station, [&] {
+        if (station.receiver().logActive) {
+            station.appendCommands(cmd::levelReports(cmd::LevelReports::On));
+        }
+        if (options.scanGroup) {
+            station.startMemoryScan(*options.scanGroup);
+        }
+        if (!options.searchBank.isEmpty()) {
+            station.startSearch(options.searchBank.toStdString());
+        }
+    });
+
     // A lost port (a USB adapter pulled) is tried again until it is back.
     QTimer reopen;
     reopen.setInterval(kReopenIntervalMs);
@@ -83,6 +98,7 @@ int runHeadlessStation(const HeadlessOptions& options) {
             reopen.stop();
             host.line("receiver on " + station.serialPort().openedDevice().toStdString() +
                       " again");
+            startCommands.portReopened();
         }
     });
 
@@ -107,6 +123,7 @@ int runHeadlessStation(const HeadlessOptions& options) {
         station.startSearch(options.searchBank.toStdString());
         host.line("search of search bank " + options.searchBank.toStdString());
     }
+    startCommands.queued();
     return QCoreApplication::exec();
 }
 

@@ -68,6 +68,16 @@ protected:
         return program.startWithEnvironment(argv, environment(), dir + "/stdout.txt",
                                             dir + "/stderr.txt");
     }
+    // The default settings with the log quick to open and close.
+    void writeSettings(bool audio) {
+        const std::string ini = dir + "/Korv.ini";
+        std::ofstream(ini) << defaultSettingsText(currentVersionNumber());
+        KorvSettings settings = loadSettings(ini);
+        settings.logAudio = audio;
+        settings.logOpenTime = 1;
+        settings.logCloseTime = 2;
+        ASSERT_TRUE(saveSettings(ini, settings, settings.window));
+    }
     std::string out() const { return readFile(dir + "/stdout.txt"); }
     std::string err() const { return readFile(dir + "/stderr.txt"); }
     std::size_t outLines() const {
@@ -83,14 +93,7 @@ protected:
 
 TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
     std::ofstream(dir + "/band.txt") << kBand;
-    // The default settings with the log recording, quick to open and close.
-    const std::string ini = dir + "/Korv.ini";
-    std::ofstream(ini) << defaultSettingsText(currentVersionNumber());
-    KorvSettings settings = loadSettings(ini);
-    settings.logAudio = true;
-    settings.logOpenTime = 1;
-    settings.logCloseTime = 2;
-    ASSERT_TRUE(saveSettings(ini, settings, settings.window));
+    writeSettings(true);
     ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt"}));
     const int port = freePort();
     const std::string logPath = dir + "/air.log";
@@ -142,6 +145,28 @@ TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
     EXPECT_NE(err().find("korvex: stopping"), std::string::npos) << err();
     // Nothing of the window system was asked for.
     EXPECT_EQ(err().find("qt.qpa"), std::string::npos) << err();
+}
+
+TEST_F(HeadlessProgramTest, StartsTheLogAndTheScanOnceASilentReceiverAnswers) {
+    // One transmission, counted from the scan's start.
+    std::ofstream(dir + "/band.txt") << "3000 145612500 120 3000\n";
+    writeSettings(false);
+    ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt", "--scenario-from", "MS"}));
+    sim.pause();
+    ASSERT_TRUE(start({"--port", sim.device(), "--log", dir + "/air.log", "--scan", "0"}));
+
+    // The read-out's first command is given up on, and the queue with it.
+    ASSERT_TRUE(waitFor([&] { return err().find("error on command") != std::string::npos; }, 30s))
+        << err();
+    const std::size_t before = sim.mark();
+    sim.resume();
+
+    // Once it answers, the receiver is read out and the log and scan start.
+    ASSERT_TRUE(sim.waitInOrder(before, {"LB", "LC1", "GM0", "MS"}, 30s)) << sim.log() << err();
+    ASSERT_TRUE(waitFor([&] { return outLines() == 1; }, 30s)) << out() << err() << sim.log();
+    EXPECT_EQ(parseLogText(out()).at(0).frequency, "145.612500");
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
 }
 
 TEST_F(HeadlessProgramTest, AMissingPortSaysWhyAndFails) {
