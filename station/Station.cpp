@@ -237,8 +237,11 @@ void CStation::shutdown() {
     // Nothing more leaves between ticks: only the last command below.
     m_cycle.setPacing(Pacing::Tick);
     stopRigctl();
-    // Recording and playback end first, so their files are complete.
+    // Recording and playback end first, so their files are complete; the
+    // log is asked to stop at once, so no entry and recording begin while
+    // the last command goes out.
     m_sound->stopRec();
+    m_logControl->stopLog();
     m_sound->stopPlay();
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;
