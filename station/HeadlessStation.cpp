@@ -115,6 +115,19 @@ int runHeadlessStation(const HeadlessOptions& options) {
         host.line("activity log into " + path +
                   (station.settings().logAudio ? " with recordings" : ""));
     }
+    // In VFO A or B the receiver's level reports are not taken, so the log
+    // hears nothing there: said once each time the receiver goes there.
+    bool inVfoAOrB = false;
+    QObject::connect(&station, &CStation::modelChanged, &station, [&] {
+        const bool now =
+            station.receiver().logActive && isVfoAOrBState(station.receiver().operatingState);
+        if (now && !inVfoAOrB) {
+            host.line(
+                "the receiver is in VFO A or B, where the log takes no level reports: "
+                "nothing is logged until it is set to VFO, memory read, a scan or a search");
+        }
+        inVfoAOrB = now;
+    });
     if (options.scanGroup) {
         station.startMemoryScan(*options.scanGroup);
         host.line("memory scan with scan group " + std::to_string(*options.scanGroup));

@@ -169,6 +169,40 @@ TEST_F(HeadlessProgramTest, StartsTheLogAndTheScanOnceASilentReceiverAnswers) {
     EXPECT_EQ(program.wait(10s), 0) << err();
 }
 
+TEST_F(HeadlessProgramTest, SaysOnceThatTheLogHearsNothingInVfoAOrB) {
+    ASSERT_TRUE(sim.start(dir));
+    const int port = freePort();
+    ASSERT_TRUE(start(
+        {"--port", sim.device(), "--log", dir + "/air.log", "--rigctld", std::to_string(port)}));
+    ASSERT_TRUE(sim.waitInOrder(0, {"LB", "LC1"}, 20s)) << sim.log() << err();
+    const auto rigctl = [&](const std::string& vfo) {
+        Process client;
+        ASSERT_TRUE(client.start(
+            {RIGCTL_PATH, "-m", "2", "-r", "localhost:" + std::to_string(port), "V", vfo},
+            {"HOME=" + dir}, dir + "/rigctl.out"));
+        ASSERT_EQ(client.wait(30s), 0) << readFile(dir + "/rigctl.out") << err();
+    };
+    const auto told = [&] {
+        const std::string text = err();
+        std::size_t count = 0;
+        for (std::size_t at = text.find("VFO A or B"); at != std::string::npos;
+             at = text.find("VFO A or B", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    rigctl("VFOA");
+    ASSERT_TRUE(waitFor([&] { return told() == 1; }, 20s)) << err() << sim.log();
+    // From A to B it stays told; back from VFO it is told again.
+    rigctl("VFOB");
+    rigctl("VFO");
+    rigctl("VFOA");
+    ASSERT_TRUE(waitFor([&] { return told() == 2; }, 20s)) << err() << sim.log();
+    EXPECT_TRUE(sim.sentInOrder(0, {"VA", "VB", "VF", "VA"})) << sim.log();
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
+}
+
 TEST_F(HeadlessProgramTest, AMissingPortSaysWhyAndFails) {
     const std::string device = dir + "/no-such-device";
     ASSERT_TRUE(start({"--port", device}));
