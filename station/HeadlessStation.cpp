@@ -60,12 +60,17 @@ int runHeadlessStation(const HeadlessOptions& options) {
         QCoreApplication::exit(0);
     });
 
+    // A station asked to serve the network control that cannot do so
+    // fails at once (the reason is on standard error), before the receiver
+    // is touched.
     const int rigctldPort = options.station.rigctldPort;
     if (rigctldPort >= 0 || station.settings().rigctlEnabled) {
         QString text;
-        if (station.startRigctl(rigctldPort > 0 ? rigctldPort : 0, &text)) {
-            host.line(text.toStdString());
+        if (!station.startRigctl(rigctldPort > 0 ? rigctldPort : 0, &text)) {
+            station.shutdown();
+            return 1;
         }
+        host.line(text.toStdString());
     }
 
     if (!station.openPort()) {

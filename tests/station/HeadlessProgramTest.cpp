@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "log/LogFile.h"
@@ -213,14 +214,34 @@ TEST_F(HeadlessProgramTest, AMissingPortSaysWhyAndFails) {
 }
 
 TEST_F(HeadlessProgramTest, BadValuesAreRefusedBeforeAnythingStarts) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--scan", "12"},
-                                                 {"--search", "Z"},
-                                                 {"--rigctld=x"},
-                                                 {"--scan", "0", "--search", "A"}}) {
+    // A port somebody else listens on.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(fd, 1), 0);
+    socklen_t size = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &size);
+    const std::string busyPort = std::to_string(ntohs(addr.sin_port));
+
+    ASSERT_TRUE(sim.start(dir));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--scan", "12"}, "korvex: --scan"},
+        {{"--search", "Z"}, "korvex: --search"},
+        {{"--rigctld=x"}, "korvex: --rigctld"},
+        {{"--scan", "0", "--search", "A"}, "korvex: --scan and --search"},
+        {{"--port", sim.device(), "--rigctld", busyPort},
+         "korvex: Network control: cannot listen on 127.0.0.1 port " + busyPort},
+    };
+    for (const auto& [args, reason] : cases) {
         ASSERT_TRUE(start(args));
         EXPECT_EQ(program.wait(20s), 1) << args.front() << ": " << err();
-        EXPECT_NE(err().find("korvex: --"), std::string::npos) << err();
+        EXPECT_NE(err().find(reason), std::string::npos) << err();
     }
+    // The receiver was never touched.
+    EXPECT_TRUE(sim.wire().empty()) << sim.log();
+    ::close(fd);
 }
 
 }  // namespace
