@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "link/Commands.h"
 #include "link/qt/QtSerialPort.h"
@@ -24,11 +27,12 @@ constexpr int kReopenIntervalMs = 5000;
 // The line as the log file holds it, but in UTF-8: the file's "no
 // recording" mark is three 0xB0 bytes (degree signs in the log's single-byte
 // code page), which the journal would otherwise show as "[blob data]". The
-// other fields are plain ASCII.
-void printEntry(const LogEntry& entry) {
+// other fields are plain ASCII. False, with errno, when it could not be
+// written.
+bool printEntry(const LogEntry& entry) {
     const std::string line = QString::fromLatin1(formatLogLine(entry, "\n")).toUtf8().toStdString();
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
+    const bool written = std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
+    return std::fflush(stdout) == 0 && written;
 }
 
 }  // namespace
@@ -40,7 +44,17 @@ int runHeadlessStation(const HeadlessOptions& options) {
     if (!problem.empty()) {
         host.line(problem + "\nThe program starts with its default settings.");
     }
-    QObject::connect(&station, &CStation::logEntryAdded, &station, &printEntry);
+    // Standard output may be a pipe or a socket whose reader has gone: the
+    // station goes on logging into its file, and says so once.
+    std::signal(SIGPIPE, SIG_IGN);
+    bool printFailed = false;
+    QObject::connect(&station, &CStation::logEntryAdded, &station, [&](const LogEntry& entry) {
+        if (!printEntry(entry) && !printFailed) {
+            printFailed = true;
+            host.line(std::string("cannot write the entries to standard output: ") +
+                      std::strerror(errno) + "; the log file still gets them");
+        }
+    });
 
     // SIGINT and SIGTERM end the station as the window's close does.
     SignalBridge bridge;

@@ -2,9 +2,11 @@
 // (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM in its environment) on the
 // simulator tool's pseudo-terminal, Debian's rigctl as a network client.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -202,6 +204,33 @@ TEST_F(HeadlessProgramTest, SaysOnceThatTheLogHearsNothingInVfoAOrB) {
     EXPECT_TRUE(sim.sentInOrder(0, {"VA", "VB", "VF", "VA"})) << sim.log();
     program.kill(SIGTERM);
     EXPECT_EQ(program.wait(10s), 0) << err();
+}
+
+TEST_F(HeadlessProgramTest, AClosedStandardOutputNeitherEndsTheStationNorItsLog) {
+    std::ofstream(dir + "/band.txt") << "3000 145612500 120 3000\n"
+                                        "10000 446006250 150 3000\n";
+    writeSettings(false);
+    ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt", "--scenario-from", "MS"}));
+    // Standard output is a pipe whose reader goes away at once.
+    const std::string fifo = dir + "/stdout.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    const std::string logPath = dir + "/air.log";
+    ASSERT_TRUE(
+        program.startWithEnvironment({KORVEX_PATH, "--headless", "--config-dir", dir, "--port",
+                                      sim.device(), "--log", logPath, "--scan", "0"},
+                                     environment(), fifo, dir + "/stderr.txt"));
+    ::close(reader);
+
+    ASSERT_TRUE(waitFor([&] { return parseLogText(readFile(logPath)).size() == 2; }, 40s))
+        << err() << sim.log();
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
+    const std::string text = err();
+    const std::size_t told = text.find("cannot write the entries to standard output");
+    ASSERT_NE(told, std::string::npos) << text;
+    EXPECT_EQ(text.find("cannot write the entries", told + 1), std::string::npos) << text;
 }
 
 TEST_F(HeadlessProgramTest, AMissingPortSaysWhyAndFails) {
