@@ -4,13 +4,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
+#include "link/Commands.h"
 #include "link/qt/QtSerialPort.h"
 #include "log/LogFile.h"
 #include "station/HeadlessHost.h"
 #include "station/RigctlListener.h"
 #include "station/SignalBridge.h"
+#include "station/StartCommands.h"
 #include "station/StationWeb.h"
 
 namespace korvex {
@@ -23,11 +28,12 @@ constexpr int kReopenIntervalMs = 5000;
 // The line as the log file holds it, but in UTF-8: the file's "no
 // recording" mark is three 0xB0 bytes (degree signs in the log's single-byte
 // code page), which the journal would otherwise show as "[blob data]". The
-// other fields are plain ASCII.
-void printEntry(const LogEntry& entry) {
+// other fields are plain ASCII. False, with errno, when it could not be
+// written.
+bool printEntry(const LogEntry& entry) {
     const std::string line = QString::fromLatin1(formatLogLine(entry, "\n")).toUtf8().toStdString();
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
+    const bool written = std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
+    return std::fflush(stdout) == 0 && written;
 }
 
 }  // namespace
@@ -39,7 +45,17 @@ int runHeadlessStation(const HeadlessOptions& options) {
     if (!problem.empty()) {
         host.line(problem + "\nThe program starts with its default settings.");
     }
-    QObject::connect(&station, &CStation::logEntryAdded, &station, &printEntry);
+    // Standard output may be a pipe or a socket whose reader has gone: the
+    // station goes on logging into its file, and says so once.
+    std::signal(SIGPIPE, SIG_IGN);
+    bool printFailed = false;
+    QObject::connect(&station, &CStation::logEntryAdded, &station, [&](const LogEntry& entry) {
+        if (!printEntry(entry) && !printFailed) {
+            printFailed = true;
+            host.line(std::string("cannot write the entries to standard output: ") +
+                      std::strerror(errno) + "; the log file still gets them");
+        }
+    });
 
     // SIGINT and SIGTERM end the station as the window's close does.
     SignalBridge bridge;
@@ -59,12 +75,17 @@ int runHeadlessStation(const HeadlessOptions& options) {
         QCoreApplication::exit(0);
     });
 
+    // A station asked to serve the network control that cannot do so
+    // fails at once (the reason is on standard error), before the receiver
+    // is touched.
     const int rigctldPort = options.station.rigctldPort;
     if (rigctldPort >= 0 || station.settings().rigctlEnabled) {
         QString text;
-        if (station.startRigctl(rigctldPort > 0 ? rigctldPort : 0, &text)) {
-            host.line(text.toStdString());
+        if (!station.startRigctl(rigctldPort > 0 ? rigctldPort : 0, &text)) {
+            station.shutdown();
+            return 1;
         }
+        host.line(text.toStdString());
     }
 
     // The web page asked for on the command line is part of the run: without
@@ -90,6 +111,19 @@ int runHeadlessStation(const HeadlessOptions& options) {
     host.line("receiver on " + station.serialPort().openedDevice().toStdString());
     station.startPolling();
 
+    // The start commands are kept until the receiver has taken them.
+    CStartCommands startCommands(station, [&] {
+        if (station.receiver().logActive) {
+            station.appendCommands(cmd::levelReports(cmd::LevelReports::On));
+        }
+        if (options.scanGroup) {
+            station.startMemoryScan(*options.scanGroup);
+        }
+        if (!options.searchBank.isEmpty()) {
+            station.startSearch(options.searchBank.toStdString());
+        }
+    });
+
     // A lost port (a USB adapter pulled) is tried again until it is back.
     QTimer reopen;
     reopen.setInterval(kReopenIntervalMs);
@@ -99,6 +133,7 @@ int runHeadlessStation(const HeadlessOptions& options) {
             reopen.stop();
             host.line("receiver on " + station.serialPort().openedDevice().toStdString() +
                       " again");
+            startCommands.portReopened();
         }
     });
 
@@ -115,6 +150,19 @@ int runHeadlessStation(const HeadlessOptions& options) {
         host.line("activity log into " + path +
                   (station.settings().logAudio ? " with recordings" : ""));
     }
+    // In VFO A or B the receiver's level reports are not taken, so the log
+    // hears nothing there: said once each time the receiver goes there.
+    bool inVfoAOrB = false;
+    QObject::connect(&station, &CStation::modelChanged, &station, [&] {
+        const bool now =
+            station.receiver().logActive && isVfoAOrBState(station.receiver().operatingState);
+        if (now && !inVfoAOrB) {
+            host.line(
+                "the receiver is in VFO A or B, where the log takes no level reports: "
+                "nothing is logged until it is set to VFO, memory read, a scan or a search");
+        }
+        inVfoAOrB = now;
+    });
     if (options.scanGroup) {
         station.startMemoryScan(*options.scanGroup);
         host.line("memory scan with scan group " + std::to_string(*options.scanGroup));
@@ -123,6 +171,7 @@ int runHeadlessStation(const HeadlessOptions& options) {
         station.startSearch(options.searchBank.toStdString());
         host.line("search of search bank " + options.searchBank.toStdString());
     }
+    startCommands.queued();
     return QCoreApplication::exec();
 }
 

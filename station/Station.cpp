@@ -267,8 +267,11 @@ void CStation::shutdown() {
     m_cycle.setPacing(Pacing::Tick);
     stopRigctl();
     m_web->stop();
-    // Recording and playback end first, so their files are complete.
+    // Recording and playback end first, so their files are complete; the
+    // log is asked to stop at once, so no entry and recording begin while
+    // the last command goes out.
     m_sound->stopRec();
+    m_logControl->stopLog();
     m_sound->stopPlay();
     m_poll.offOnExit = m_settings.offOnExit;
     m_poll.saveOnExit = m_settings.saveOnExit;

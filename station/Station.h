@@ -174,6 +174,9 @@ signals:
     void idleChecked();
     // The port went away; polling has stopped.
     void portLost(const QString& reason);
+    // The command written last is finished: answered, or given up on with
+    // the queue emptied.
+    void commandFinished(const std::string& command, bool answered);
 
 private:
     // LinkHost

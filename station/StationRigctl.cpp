@@ -19,6 +19,7 @@ void CStation::createRigctl() {
     server.setMark2Probe([this] { return m_settings.mark2; });
     m_cycle.setCommandObserver([this](const std::string& command, bool answered) {
         m_rigctl->commandFinished(command, answered);
+        emit commandFinished(command, answered);
     });
     // A client's command goes out as soon as the link's pacing lets it.
     connect(m_rigctl, &CRigctlListener::commandsQueued, this, [this] { m_cycle.commandsQueued(); });

@@ -162,18 +162,18 @@ void answerHelpOrVersion(int argc, char* argv[]) {
 }
 
 // Whether the station runs without a window; decided before any
-// application object exists, so no window system is ever touched.
+// application object exists, so no window system is ever touched. The
+// arguments are parsed with the options' own table, so an option's value
+// ("--log --headless" names a log file) is never taken for the option.
 bool asksForHeadless(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--") {
-            return false;
-        }
-        if (arg == "--headless") {
-            return true;
-        }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
     }
-    return false;
+    CommandLine line;
+    // An unknown option is reported by the parse that follows, in either mode.
+    line.parser.parse(rigctldArguments(arguments));
+    return line.parser.isSet(line.headless);
 }
 
 // The port of "--rigctld" or "--http" as the parser has it (see

@@ -1,12 +1,19 @@
 // `korvex --headless` end to end: the real program with no display at all
 // (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM in its environment) on the
 // simulator tool's pseudo-terminal, Debian's rigctl as a network client.
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "log/LogFile.h"
@@ -46,6 +53,16 @@ protected:
         return program.startWithEnvironment(argv, environment(), dir + "/stdout.txt",
                                             dir + "/stderr.txt");
     }
+    // The default settings with the log quick to open and close.
+    void writeSettings(bool audio) {
+        const std::string ini = dir + "/Korv.ini";
+        std::ofstream(ini) << defaultSettingsText(currentVersionNumber());
+        KorvSettings settings = loadSettings(ini);
+        settings.logAudio = audio;
+        settings.logOpenTime = 1;
+        settings.logCloseTime = 2;
+        ASSERT_TRUE(saveSettings(ini, settings, settings.window));
+    }
     std::string out() const { return readFile(dir + "/stdout.txt"); }
     std::string err() const { return readFile(dir + "/stderr.txt"); }
     std::size_t outLines() const {
@@ -61,14 +78,7 @@ protected:
 
 TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
     std::ofstream(dir + "/band.txt") << kBand;
-    // The default settings with the log recording, quick to open and close.
-    const std::string ini = dir + "/Korv.ini";
-    std::ofstream(ini) << defaultSettingsText(currentVersionNumber());
-    KorvSettings settings = loadSettings(ini);
-    settings.logAudio = true;
-    settings.logOpenTime = 1;
-    settings.logCloseTime = 2;
-    ASSERT_TRUE(saveSettings(ini, settings, settings.window));
+    writeSettings(true);
     ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt"}));
     const int port = freeLoopbackPort();
     const std::string logPath = dir + "/air.log";
@@ -122,6 +132,89 @@ TEST_F(HeadlessProgramTest, LogsAScanServesRigctlAndEndsCleanlyOnSigterm) {
     EXPECT_EQ(err().find("qt.qpa"), std::string::npos) << err();
 }
 
+TEST_F(HeadlessProgramTest, StartsTheLogAndTheScanOnceASilentReceiverAnswers) {
+    // One transmission, counted from the scan's start.
+    std::ofstream(dir + "/band.txt") << "3000 145612500 120 3000\n";
+    writeSettings(false);
+    ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt", "--scenario-from", "MS"}));
+    sim.pause();
+    ASSERT_TRUE(start({"--port", sim.device(), "--log", dir + "/air.log", "--scan", "0"}));
+
+    // The read-out's first command is given up on, and the queue with it.
+    ASSERT_TRUE(waitFor([&] { return err().find("error on command") != std::string::npos; }, 30s))
+        << err();
+    const std::size_t before = sim.mark();
+    sim.resume();
+
+    // Once it answers, the receiver is read out and the log and scan start.
+    ASSERT_TRUE(sim.waitInOrder(before, {"LB", "LC1", "GM0", "MS"}, 30s)) << sim.log() << err();
+    ASSERT_TRUE(waitFor([&] { return outLines() == 1; }, 30s)) << out() << err() << sim.log();
+    EXPECT_EQ(parseLogText(out()).at(0).frequency, "145.612500");
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
+}
+
+TEST_F(HeadlessProgramTest, SaysOnceThatTheLogHearsNothingInVfoAOrB) {
+    ASSERT_TRUE(sim.start(dir));
+    const int port = freeLoopbackPort();
+    ASSERT_TRUE(start(
+        {"--port", sim.device(), "--log", dir + "/air.log", "--rigctld", std::to_string(port)}));
+    ASSERT_TRUE(sim.waitInOrder(0, {"LB", "LC1"}, 20s)) << sim.log() << err();
+    const auto rigctl = [&](const std::string& vfo) {
+        Process client;
+        ASSERT_TRUE(client.start(
+            {RIGCTL_PATH, "-m", "2", "-r", "localhost:" + std::to_string(port), "V", vfo},
+            {"HOME=" + dir}, dir + "/rigctl.out"));
+        ASSERT_EQ(client.wait(30s), 0) << readFile(dir + "/rigctl.out") << err();
+    };
+    const auto told = [&] {
+        const std::string text = err();
+        std::size_t count = 0;
+        for (std::size_t at = text.find("VFO A or B"); at != std::string::npos;
+             at = text.find("VFO A or B", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    rigctl("VFOA");
+    ASSERT_TRUE(waitFor([&] { return told() == 1; }, 20s)) << err() << sim.log();
+    // From A to B it stays told; back from VFO it is told again.
+    rigctl("VFOB");
+    rigctl("VFO");
+    rigctl("VFOA");
+    ASSERT_TRUE(waitFor([&] { return told() == 2; }, 20s)) << err() << sim.log();
+    EXPECT_TRUE(sim.sentInOrder(0, {"VA", "VB", "VF", "VA"})) << sim.log();
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
+}
+
+TEST_F(HeadlessProgramTest, AClosedStandardOutputNeitherEndsTheStationNorItsLog) {
+    std::ofstream(dir + "/band.txt") << "3000 145612500 120 3000\n"
+                                        "10000 446006250 150 3000\n";
+    writeSettings(false);
+    ASSERT_TRUE(sim.start(dir, {"--scenario", dir + "/band.txt", "--scenario-from", "MS"}));
+    // Standard output is a pipe whose reader goes away at once.
+    const std::string fifo = dir + "/stdout.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    const std::string logPath = dir + "/air.log";
+    ASSERT_TRUE(
+        program.startWithEnvironment({KORVEX_PATH, "--headless", "--config-dir", dir, "--port",
+                                      sim.device(), "--log", logPath, "--scan", "0"},
+                                     environment(), fifo, dir + "/stderr.txt"));
+    ::close(reader);
+
+    ASSERT_TRUE(waitFor([&] { return parseLogText(readFile(logPath)).size() == 2; }, 40s))
+        << err() << sim.log();
+    program.kill(SIGTERM);
+    EXPECT_EQ(program.wait(10s), 0) << err();
+    const std::string text = err();
+    const std::size_t told = text.find("cannot write the entries to standard output");
+    ASSERT_NE(told, std::string::npos) << text;
+    EXPECT_EQ(text.find("cannot write the entries", told + 1), std::string::npos) << text;
+}
+
 TEST_F(HeadlessProgramTest, AMissingPortSaysWhyAndFails) {
     const std::string device = dir + "/no-such-device";
     ASSERT_TRUE(start({"--port", device}));
@@ -132,14 +225,34 @@ TEST_F(HeadlessProgramTest, AMissingPortSaysWhyAndFails) {
 }
 
 TEST_F(HeadlessProgramTest, BadValuesAreRefusedBeforeAnythingStarts) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--scan", "12"},
-                                                 {"--search", "Z"},
-                                                 {"--rigctld=x"},
-                                                 {"--scan", "0", "--search", "A"}}) {
+    // A port somebody else listens on.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(fd, 1), 0);
+    socklen_t size = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &size);
+    const std::string busyPort = std::to_string(ntohs(addr.sin_port));
+
+    ASSERT_TRUE(sim.start(dir));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--scan", "12"}, "korvex: --scan"},
+        {{"--search", "Z"}, "korvex: --search"},
+        {{"--rigctld=x"}, "korvex: --rigctld"},
+        {{"--scan", "0", "--search", "A"}, "korvex: --scan and --search"},
+        {{"--port", sim.device(), "--rigctld", busyPort},
+         "korvex: Network control: cannot listen on 127.0.0.1 port " + busyPort},
+    };
+    for (const auto& [args, reason] : cases) {
         ASSERT_TRUE(start(args));
         EXPECT_EQ(program.wait(20s), 1) << args.front() << ": " << err();
-        EXPECT_NE(err().find("korvex: --"), std::string::npos) << err();
+        EXPECT_NE(err().find(reason), std::string::npos) << err();
     }
+    // The receiver was never touched.
+    EXPECT_TRUE(sim.wire().empty()) << sim.log();
+    ::close(fd);
 }
 
 }  // namespace

@@ -54,6 +54,10 @@ public:
     }
     // Gone at once, as a line whose USB adapter is pulled.
     void kill() { m_process.kill(SIGKILL); }
+    // Silent until resume(): the tool is stopped, so what the program writes
+    // meanwhile waits in the line and is answered (and logged) on resume().
+    void pause() { m_process.kill(SIGSTOP); }
+    void resume() { m_process.kill(SIGCONT); }
 
     const std::string& device() const { return m_device; }
     std::string logPath() const { return m_dir + "/sim.log"; }
