@@ -347,6 +347,10 @@ void PollCycle::sendFinalCommand(bool powerOff) {
         return;
     }
     m_fields.commandQueue.replace(powerOff ? "QP\r" : "EX\r");
+    // A reply still awaited does not hold the last command back: the program
+    // is closing, so nothing will read that reply, and without the last
+    // command the receiver would stay in remote mode.
+    m_rx.linkState = LinkState::Idle;
     sendNext();
 }
 

@@ -154,20 +154,20 @@ TEST_F(PollCycleTest, PowerOffTogglesAndOtherCommandsClear) {
     EXPECT_FALSE(fields.receiverPoweredOff);
 }
 
-TEST_F(PollCycleTest, FinalCommandReplacesTheQueue) {
+TEST_F(PollCycleTest, FinalCommandReplacesTheQueueAndGoesOutWhileAReplyIsAwaited) {
     fields.commandQueue.append("RX\rAF\r");
     cycle.sendFinalCommand(false);
     EXPECT_EQ(port.writes, std::vector<std::string>{"EX\r"});
     EXPECT_TRUE(fields.commandQueue.empty());
 
+    // EX above is still unanswered: the power-off goes out all the same.
     port.writes.clear();
-    rx.linkState = LinkState::Idle;
+    ASSERT_EQ(rx.linkState, LinkState::Wait);
     cycle.sendFinalCommand(true);
     EXPECT_EQ(port.writes, std::vector<std::string>{"QP\r"});
 
     // The receiver is off now: closing again sends nothing.
     port.writes.clear();
-    rx.linkState = LinkState::Idle;
     cycle.sendFinalCommand(true);
     EXPECT_TRUE(port.writes.empty());
 }
