@@ -116,7 +116,7 @@ TEST(UsableRecordingTest, OnlyAFileWithSamplesAsItsHeaderSaysIsUsable) {
     EXPECT_FALSE(usableRecording(wav)) << "fewer samples than the header claims";
     writeBytes(wav, std::string(100, 'x'));
     EXPECT_FALSE(usableRecording(wav)) << "not a WAV file";
-    EXPECT_FALSE(usableRecording(folder.path().string())) << "a folder";
+    EXPECT_FALSE(usableRecording(folder.path())) << "a folder";
 }
 
 }  // namespace
