@@ -20,6 +20,7 @@
 #include "settings/KorvSettings.h"
 #include "settings/SettingsFolder.h"
 #include "tests/support/ProgramRun.h"
+#include "tests/support/QuickLogSettings.h"
 #include "tests/support/RawConnection.h"
 #include "tests/support/Simulator.h"
 #include "tests/support/TempDir.h"
@@ -53,16 +54,7 @@ protected:
         return program.startWithEnvironment(argv, environment(), dir + "/stdout.txt",
                                             dir + "/stderr.txt");
     }
-    // The default settings with the log quick to open and close.
-    void writeSettings(bool audio) {
-        const std::string ini = dir + "/Korv.ini";
-        std::ofstream(ini) << defaultSettingsText(currentVersionNumber());
-        KorvSettings settings = loadSettings(ini);
-        settings.logAudio = audio;
-        settings.logOpenTime = 1;
-        settings.logCloseTime = 2;
-        ASSERT_TRUE(saveSettings(ini, settings, settings.window));
-    }
+    void writeSettings(bool audio) { ASSERT_TRUE(writeQuickLogSettings(dir, audio)); }
     std::string out() const { return readFile(dir + "/stdout.txt"); }
     std::string err() const { return readFile(dir + "/stderr.txt"); }
     std::size_t outLines() const {

@@ -15,6 +15,7 @@
 #include "settings/KorvSettings.h"
 #include "settings/SettingsFolder.h"
 #include "tests/support/ProgramRun.h"
+#include "tests/support/QuickLogSettings.h"
 #include "tests/support/RawConnection.h"
 #include "tests/support/TempDir.h"
 #include "tests/web/HttpClient.h"
@@ -32,14 +33,7 @@ class WebProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(dir.empty());
-        // The default settings with the log recording, quick to open and close.
-        const std::string ini = dir + "/Korv.ini";
-        std::ofstream(ini) << defaultSettingsText(currentVersionNumber());
-        KorvSettings settings = loadSettings(ini);
-        settings.logAudio = true;
-        settings.logOpenTime = 1;
-        settings.logCloseTime = 2;
-        ASSERT_TRUE(saveSettings(ini, settings, settings.window));
+        ASSERT_TRUE(writeQuickLogSettings(dir, true));
     }
 
     // Its own folders, ALSA's null devices and no display of any kind.
