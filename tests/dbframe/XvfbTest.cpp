@@ -66,9 +66,10 @@ TEST_F(DbXvfbTest, ConnectJumpAndTuneFromTheKeyboard) {
     EXPECT_EQ(korvex.terminate(), 0) << korvex.output();
 }
 
-// Disabled: since the last merges about half of the runs never see the
-// progress window (neither mapped nor unmapped), whatever the key pauses,
-// the focus pause or the table's size; the cause is not found yet.
+// Disabled: about half of the runs never see the progress window (neither
+// mapped nor unmapped), whatever the key pauses, the focus pause or the
+// table's size, and with an older build of the program as well: the cause is
+// on the test's side and not found yet.
 TEST_F(DbXvfbTest, DISABLED_AStopSignalDuringALongFillEndsTheProgramCleanly) {
     // A table whose fill shows the progress window for a while.
     const std::filesystem::path table = std::filesystem::path(dir) / "long.csv";
