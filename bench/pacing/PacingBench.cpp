@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 
+#include "bench/support/QtBenchmarkMain.h"
 #include "link/MemoryCommands.h"
 
 namespace korvex {
@@ -124,13 +125,10 @@ void bothPacings(const char* name, void (*function)(benchmark::State&), int iter
 }  // namespace korvex
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    korvex::bothPacings("BM_StartupReadout", korvex::BM_StartupReadout, 3);
-    korvex::bothPacings("BM_RigctlRead", korvex::BM_RigctlRead, 30);
-    korvex::bothPacings("BM_RigctlFrequencySet", korvex::BM_RigctlFrequencySet, 20);
-    korvex::bothPacings("BM_MemoryBankRead", korvex::BM_MemoryBankRead, 3);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::runQtBenchmarks(argc, argv, [] {
+        korvex::bothPacings("BM_StartupReadout", korvex::BM_StartupReadout, 3);
+        korvex::bothPacings("BM_RigctlRead", korvex::BM_RigctlRead, 30);
+        korvex::bothPacings("BM_RigctlFrequencySet", korvex::BM_RigctlFrequencySet, 20);
+        korvex::bothPacings("BM_MemoryBankRead", korvex::BM_MemoryBankRead, 3);
+    });
 }

@@ -4,6 +4,7 @@
 #include "bench/support/SimulatorLink.h"  // before Qt: the simulator's names meet its macros
 
 #include <benchmark/benchmark.h>
+#include "bench/support/QtBenchmarkMain.h"
 
 namespace korvex {
 namespace {
@@ -64,9 +65,5 @@ BENCHMARK(BM_FrequencySetThroughTheQueue)
 }  // namespace korvex
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::runQtBenchmarks(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/support/QtBenchmarkMain.h"
 #include "link/PollFields.h"
 #include "link/ResponseParser.h"
 #include "log/ZelDoc.h"
@@ -198,9 +199,5 @@ BENCHMARK(BM_StatusChangeToEvent)->UseManualTime()->Unit(benchmark::kMillisecond
 }  // namespace korvex
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::runQtBenchmarks(argc, argv);
 }
