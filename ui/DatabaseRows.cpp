@@ -39,16 +39,16 @@ ListLayout databaseLayout(const db::CDbDao& db) {
     return layout;
 }
 
-ListRows slotStatusRows(const db::DatabaseSlots& slots) {
+ListRows slotStatusRows(const db::DatabaseSlots& dbSlots) {
     ListRows rows;
     for (int slot = 1; slot <= db::kSlotCount; ++slot) {
-        const db::DbSlotConfig config = db::readSlotConfig(slots.iniPath(), slot);
+        const db::DbSlotConfig config = db::readSlotConfig(dbSlots.iniPath(), slot);
         ListRow row{};
         row[1] = std::to_string(slot);
         row[2] = config.configured()
                      ? csv::utf8ToCp1252(std::filesystem::path(config.file).filename().string())
                      : std::string("(not configured)");
-        row[3] = slots.connected(slot) ? "connected" : "not connected";
+        row[3] = dbSlots.connected(slot) ? "connected" : "not connected";
         rows.push_back(std::move(row));
     }
     return rows;

@@ -39,7 +39,7 @@ ListLayout databaseLayout(const db::CDbDao& db);
 
 // While no database is active: one row per slot, its number, its file and
 // whether it is connected.
-ListRows slotStatusRows(const db::DatabaseSlots& slots);
+ListRows slotStatusRows(const db::DatabaseSlots& dbSlots);
 
 // Column widths shown with a font `scale` times the 8-point font, back in
 // 8-point pixels, at least 5.
