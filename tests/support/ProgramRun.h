@@ -111,6 +111,8 @@ public:
     }
     int wait(std::chrono::milliseconds limit) { return m_process.wait(limit); }
     void kill() { m_process.kill(SIGKILL); }
+    // Sends it `signal` (SIGSTOP and SIGCONT hold it and let it go on).
+    void signal(int signal) { m_process.kill(signal); }
 
     std::string outputPath() const { return m_dir + "/" + m_name + ".out"; }
     // What it wrote to stdout and stderr, for a failure message.
