@@ -216,7 +216,8 @@ endfunction()
 
 # Test programs are built for a quick build: line tables only (-g1), enough
 # for a sanitizer's or a debugger's backtrace, and -O1 in the release build
-# (what they test, the libraries, keeps its own optimisation). Together about
+# (the libraries they test keep their own optimisation; a source compiled
+# into a test program takes the program's). Together about
 # a third quicker to compile than -O2 with full debug information.
 function(korvex_test_compile_options target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
