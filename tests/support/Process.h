@@ -86,6 +86,25 @@ public:
         }
     }
 
+    // Stops it (SIGSTOP) and returns once it has stopped: from then on it does
+    // nothing until SIGCONT. False when it has ended instead.
+    bool hold() {
+        if (m_pid <= 0 || m_exited) {
+            return false;
+        }
+        ::kill(m_pid, SIGSTOP);
+        int status = 0;
+        if (waitpid(m_pid, &status, WUNTRACED) != m_pid) {
+            return false;
+        }
+        if (WIFSTOPPED(status)) {
+            return true;
+        }
+        m_exited = true;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return false;
+    }
+
     // The exit status, or -1 when it did not end in time (or was signalled).
     int wait(std::chrono::milliseconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;

@@ -111,8 +111,12 @@ public:
     }
     int wait(std::chrono::milliseconds limit) { return m_process.wait(limit); }
     void kill() { m_process.kill(SIGKILL); }
-    // Sends it `signal` (SIGSTOP and SIGCONT hold it and let it go on).
+    // Sends it `signal`.
     void signal(int signal) { m_process.kill(signal); }
+    // Stops it and waits until it stands still; false when it has ended.
+    // resume() lets it go on.
+    bool hold() { return m_process.hold(); }
+    void resume() { m_process.kill(SIGCONT); }
 
     std::string outputPath() const { return m_dir + "/" + m_name + ".out"; }
     // What it wrote to stdout and stderr, for a failure message.
