@@ -155,6 +155,7 @@ function(korvex_test target)
     add_executable(${target} EXCLUDE_FROM_ALL ${sources})
   endif()
   korvex_test_compile_options(${target})
+  korvex_test_unity(${target})
   if(kind STREQUAL "OFFSCREEN" OR (kind STREQUAL "E2E" AND NOT arg_PLAIN))
     korvex_precompile_qt_test(${target})
   endif()
@@ -224,6 +225,28 @@ function(korvex_test_compile_options target)
     target_compile_options(${target} PRIVATE $<$<CONFIG:Debug,RelWithDebInfo>:-g1>
                                              $<$<CONFIG:RelWithDebInfo>:-O1>)
   endif()
+endfunction()
+
+# A test program of several sources is compiled as a few larger ones: its
+# sources share most of their headers and GoogleTest's templates, which then
+# are read and instantiated once per batch instead of once per source. So the
+# sources of one program must not define the same name in their anonymous
+# namespaces. A source of the program itself that a test compiles in stays
+# on its own, as it does in the program. KORVEX_UNITY=OFF compiles each
+# source on its own.
+option(KORVEX_UNITY "Compile the sources of a test program together" ON)
+function(korvex_test_unity target)
+  if(NOT KORVEX_UNITY)
+    return()
+  endif()
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
+  get_target_property(sources ${target} SOURCES)
+  foreach(source IN LISTS sources)
+    get_filename_component(path ${source} ABSOLUTE)
+    if(NOT path MATCHES "^${PROJECT_SOURCE_DIR}/tests/")
+      set_source_files_properties(${source} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    endif()
+  endforeach()
 endfunction()
 
 # KIND SCRIPT: one test, its command run with folders of its own as HOME,

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "database/DbDao.h"
+#include "tests/database/DataFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace korvex::db {
 namespace {
 
-const std::filesystem::path kData = KORVEX_DB_DATA;
+using korvex::test::kData;
 
 // A copy of a fixture and a dbconf.ini whose DB1 maps it.
 class Slot {

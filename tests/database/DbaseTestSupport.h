@@ -13,12 +13,13 @@
 
 #include "database/Engine.h"
 #include "database/Engines.h"
+#include "tests/database/DataFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace korvex::test {
 
 inline std::filesystem::path dbData(const std::string& name) {
-    return std::filesystem::path(KORVEX_DB_DATA) / name;
+    return kData / name;
 }
 
 // Copies fixture tables into `folder` (renamed when `as` is given).

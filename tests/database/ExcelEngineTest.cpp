@@ -5,13 +5,14 @@
 
 #include "ValueDump.h"
 #include "database/Engine.h"
+#include "tests/database/DataFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using namespace korvex::db;
 
-const std::filesystem::path kData = KORVEX_DB_DATA;
+using korvex::test::kData;
 
 std::unique_ptr<Database> openXls(const std::filesystem::path& file) {
     std::string error;

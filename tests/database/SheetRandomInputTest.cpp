@@ -7,6 +7,7 @@
 #include <string>
 
 #include "database/Engine.h"
+#include "tests/database/DataFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -16,7 +17,7 @@ using korvex::test::readBytes;
 using korvex::test::TempDir;
 using korvex::test::writeBytes;
 
-const std::filesystem::path kData = KORVEX_DB_DATA;
+using korvex::test::kData;
 
 // Flips, overwrites, inserts or drops bytes, and sometimes cuts the end off.
 // `inPlace` keeps every byte where it was (a compound document whose sectors

@@ -9,6 +9,7 @@
 #include "ValueDump.h"
 #include "database/CsvFile.h"
 #include "database/Engine.h"
+#include "tests/database/DataFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -18,7 +19,7 @@ using korvex::test::readBytes;
 using korvex::test::TempDir;
 using korvex::test::writeBytes;
 
-const std::filesystem::path kData = KORVEX_DB_DATA;
+using korvex::test::kData;
 
 class TextEngineTest : public ::testing::Test {
 protected:

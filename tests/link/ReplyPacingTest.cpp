@@ -19,7 +19,7 @@
 namespace korvex {
 namespace {
 
-constexpr std::string_view kLevel = "LC%012 V1\r\n";
+constexpr std::string_view kLevelReport = "LC%012 V1\r\n";
 constexpr int kGap = 20;
 
 struct Write {
@@ -31,9 +31,9 @@ struct Write {
 // send timer when the cycle asked for it, and each reply line arriving whole
 // once the line has carried it (one character a millisecond, after the
 // command's own characters).
-struct Rig {
+struct PacedRig {
     // The receiver answers the first `answers` commands, then nothing.
-    explicit Rig(Pacing pacing, int answers = 1000) : answersLeft(answers) {
+    explicit PacedRig(Pacing pacing, int answers = 1000) : answersLeft(answers) {
         cycle.setPort(&port);
         cycle.setLineBuilder([this](std::string_view bytes) { parser.receive(bytes); });
         cycle.setClock([this] { return std::int64_t{now}; });
@@ -71,7 +71,7 @@ struct Rig {
                 pending.erase(it);
             }
             if (floodEveryMs > 0 && now % floodEveryMs == 0) {
-                cycle.receive(kLevel);
+                cycle.receive(kLevelReport);
             }
         }
     }
@@ -103,11 +103,11 @@ struct Rig {
 // it (the ten bank-size lines and the ten channel lines of a page included).
 TEST(ReplyPacing, EachCommandLeavesTheGapAfterTheWholeReplyBeforeIt) {
     const std::string batch = cmd::initialReadout() + "MAA\rMA\r";
-    Rig tick(Pacing::Tick);
+    PacedRig tick(Pacing::Tick);
     tick.fields.commandQueue.append(batch);
     tick.rx.selectBank('A');
     tick.run(6000);
-    Rig reply(Pacing::Reply);
+    PacedRig reply(Pacing::Reply);
     reply.fields.commandQueue.append(batch);
     reply.rx.selectBank('A');
     reply.run(6000);
@@ -131,7 +131,7 @@ TEST(ReplyPacing, EachCommandLeavesTheGapAfterTheWholeReplyBeforeIt) {
 }
 
 TEST(ReplyPacing, NothingLeavesBeforeTheReplyIsCompleteOrTheGapHasPassed) {
-    Rig rig(Pacing::Reply);
+    PacedRig rig(Pacing::Reply);
     rig.fields.commandQueue.append("RX\rRF0145500000\rAF\r");
     rig.cycle.tick();
     ASSERT_EQ(rig.port.writes, std::vector<std::string>{"RX\r"});
@@ -193,10 +193,10 @@ TEST(ReplyPacing, NothingLeavesBeforeTheReplyIsCompleteOrTheGapHasPassed) {
 // error come on the same ticks in both pacings; a command sent between two
 // ticks times out no sooner than a second after it went.
 TEST(ReplyPacing, TimeOutsRetriesAndTheErrorKeepTheirTimes) {
-    Rig tick(Pacing::Tick, 0);
+    PacedRig tick(Pacing::Tick, 0);
     tick.fields.commandQueue.append("RX\rAF\r");
     tick.run(7000);
-    Rig reply(Pacing::Reply, 0);
+    PacedRig reply(Pacing::Reply, 0);
     reply.fields.commandQueue.append("RX\rAF\r");
     reply.run(7000);
     ASSERT_EQ(reply.commands(), tick.commands());
@@ -209,7 +209,7 @@ TEST(ReplyPacing, TimeOutsRetriesAndTheErrorKeepTheirTimes) {
     EXPECT_TRUE(reply.fields.commandQueue.empty());
 
     // "AF" is answered at 8 ms, so "RX" leaves at 28 ms; then silence.
-    Rig late(Pacing::Reply, 1);
+    PacedRig late(Pacing::Reply, 1);
     late.fields.commandQueue.append("AF\rRX\r");
     late.run(7000);
     ASSERT_GE(late.writes.size(), 3u);
@@ -227,11 +227,11 @@ TEST(ReplyPacing, TimeOutsRetriesAndTheErrorKeepTheirTimes) {
 // nor their times.
 TEST(ReplyPacing, ALevelReportFloodChangesNothing) {
     const std::string batch = cmd::initialReadout();
-    Rig quiet(Pacing::Reply);
+    PacedRig quiet(Pacing::Reply);
     quiet.fields.commandQueue.append(batch);
     quiet.run(3000);
     for (const int every : {1, 3, 7, 25}) {
-        Rig flooded(Pacing::Reply);
+        PacedRig flooded(Pacing::Reply);
         flooded.rx.operatingState = kStateSearch;  // the reports are decoded
         flooded.fields.commandQueue.append(batch);
         flooded.run(3000, every);
@@ -247,7 +247,7 @@ TEST(ReplyPacing, ALevelReportFloodChangesNothing) {
 // The rest of a ten-line reply that never comes holds the queue for a second
 // at most, as under the tick.
 TEST(ReplyPacing, AMissingRestOfTheBankSizesHoldsTheQueueASecondAtMost) {
-    Rig rig(Pacing::Reply);
+    PacedRig rig(Pacing::Reply);
     rig.fields.commandQueue.append("TB\rGA\r");
     rig.cycle.tick();
     rig.cycle.receive("MW A:20 TBAbank A  \r\nMW B:20 TBBbank B  \r\n");
@@ -264,7 +264,7 @@ TEST(ReplyPacing, AMissingRestOfTheBankSizesHoldsTheQueueASecondAtMost) {
 // Commands queued while the port is closed (a failed open, a lost port)
 // stay in the queue and leave once it is open again.
 TEST(ReplyPacing, AClosedPortKeepsTheQueue) {
-    Rig rig(Pacing::Reply);
+    PacedRig rig(Pacing::Reply);
     rig.port.opened = false;
     rig.fields.commandQueue.append("RX\r");
     rig.cycle.commandsQueued();
@@ -281,7 +281,7 @@ TEST(ReplyPacing, AClosedPortKeepsTheQueue) {
 // been answered, and a reopened line nothing outstanding from the old one:
 // the next command leaves at once, not a second later.
 TEST(ReplyPacing, ASwitchOrAReopenedLineHoldsNothingBack) {
-    Rig rig(Pacing::Tick);
+    PacedRig rig(Pacing::Tick);
     rig.fields.commandQueue.append("AF\r");
     rig.run(150);
     ASSERT_EQ(rig.commands(), std::vector<std::string>{"AF\r"});
@@ -295,7 +295,7 @@ TEST(ReplyPacing, ASwitchOrAReopenedLineHoldsNothingBack) {
 
     // The same while the ten bank-size lines are still coming under the
     // tick: the switch keeps the rest of the reply awaited.
-    Rig banks(Pacing::Tick);
+    PacedRig banks(Pacing::Tick);
     banks.fields.commandQueue.append("TB\r");
     banks.cycle.tick();
     banks.cycle.receive("MW A:20 TBAbank A  \r\n");
@@ -305,7 +305,7 @@ TEST(ReplyPacing, ASwitchOrAReopenedLineHoldsNothingBack) {
     EXPECT_FALSE(banks.cycle.nextSendAt()) << "nine lines of the reply are still to come";
 
     // A command lost with the old line: the reopened one starts free.
-    Rig lost(Pacing::Reply, 0);
+    PacedRig lost(Pacing::Reply, 0);
     lost.fields.commandQueue.append("RX\r");
     lost.run(50);
     lost.rx.linkState = LinkState::Idle;  // as the station does on reopening

@@ -5,7 +5,7 @@
 namespace korvex {
 namespace {
 
-const std::string E(EMPTY_FIELD);
+const std::string kEmpty(EMPTY_FIELD);
 
 ListRow row(std::string c0, std::string c1, std::string c5 = {}) {
     ListRow r{};
@@ -30,21 +30,21 @@ TEST(RowKinds, DecidedFromTheFirstColumns) {
     const KindCase cases[] = {
         {"used channel", row("A05", "0"),
          f([](RowFacts& x) { x.memoryChannel = x.usedMemoryChannel = true; })},
-        {"empty slot", row("j49", E), f([](RowFacts& x) { x.memoryChannel = true; })},
+        {"empty slot", row("j49", kEmpty), f([](RowFacts& x) { x.memoryChannel = true; })},
         {"bank letter beyond j", row("k05", "0"), {}},
         {"channel with a letter digit", row("A0x", "0"), {}},
         {"search bank", row("C", "0145.000000"), f([](RowFacts& x) { x.searchBank = true; })},
-        {"empty search bank", row("C", E), f([](RowFacts& x) { x.emptySearchBank = true; })},
+        {"empty search bank", row("C", kEmpty), f([](RowFacts& x) { x.emptySearchBank = true; })},
         {"select-scan entry", row("03", "A05"), f([](RowFacts& x) { x.selectScanEntry = true; })},
-        {"select-scan end marker", row("04", E), {}},
+        {"select-scan end marker", row("04", kEmpty), {}},
         {"pass frequency", row("PRA03", "0145.500000"),
          f([](RowFacts& x) { x.passFrequency = true; })},
-        {"free pass entry", row("PRA04", E), {}},
+        {"free pass entry", row("PRA04", kEmpty), {}},
         {"log entry", row("2026-12-08", "12:00:01", "-"),
          f([](RowFacts& x) { x.logEntry = true; })},
         {"log entry with audio", row("2026-12-08", "12:00:01", "0812120001.wav"),
          f([](RowFacts& x) { x.logEntry = x.logEntryWithAudio = true; })},
-        {"log entry, audio marked empty", row("2026-12-08", "12:00:01", E),
+        {"log entry, audio marked empty", row("2026-12-08", "12:00:01", kEmpty),
          f([](RowFacts& x) { x.logEntry = true; })},
         {"database record", row("145.500", "NFM"), f([](RowFacts& x) { x.databaseRecord = true; })},
         {"database record with comma", row("145,50", "NFM"),
@@ -52,7 +52,7 @@ TEST(RowKinds, DecidedFromTheFirstColumns) {
         // Five characters make a pass frequency as well: the kinds are not exclusive.
         {"five-character frequency", row("145,5", "NFM"),
          f([](RowFacts& x) { x.databaseRecord = x.passFrequency = true; })},
-        {"two digits are no database record", row("14", E), {}},
+        {"two digits are no database record", row("14", kEmpty), {}},
         {"nothing at all", row("", ""), {}},
         {"a cell without a first byte", row("C", ""), {}},
     };
@@ -67,7 +67,7 @@ TEST(RowContents, ChannelFieldsUnchangedAndPassOwner) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "A01");
     for (std::size_t c = 1; c < 8; ++c) {
-        EXPECT_EQ(rows[0][c], E);
+        EXPECT_EQ(rows[0][c], kEmpty);
     }
     EXPECT_EQ(rows[0][8], "");
 
@@ -76,7 +76,7 @@ TEST(RowContents, ChannelFieldsUnchangedAndPassOwner) {
     vfo[1] = "0145.500000";
     PassFrequencyRecord bank;
     bank[0] = "PRC07";
-    bank[1] = E;
+    bank[1] = kEmpty;
     const ListRows pass = rowsFromPassFrequencies({vfo, bank});
     EXPECT_EQ(pass[0][2], "- VFO -");
     EXPECT_EQ(pass[1][2], "SEARCH BANK - C -");
@@ -123,7 +123,7 @@ TEST(Sorting, CaseInsensitiveTextStable) {
     rows[0][7] = "beta";
     rows[1][7] = "Alpha";
     rows[2][7] = "alpha";
-    rows[3][7] = E;
+    rows[3][7] = kEmpty;
     const auto order = sortOrder(rows, 7, false);
     EXPECT_EQ(order, (std::vector<std::size_t>{1, 2, 0, 3}));
 }

@@ -261,8 +261,8 @@ TEST(PtySimulator, LinkPointsAtTheDeviceWhileRunning) {
 }
 
 TEST(Ar8600SimTool, PrintsTheDeviceAndLogsEachCommand) {
-    const test::TempDir folder;
-    test::Simulator tool;
+    const korvex::test::TempDir folder;
+    korvex::test::Simulator tool;
     ASSERT_TRUE(tool.start(folder.path()));
     ASSERT_EQ(tool.device().rfind("/dev/pts/", 0), 0u) << tool.device();
 
@@ -284,9 +284,9 @@ TEST(Ar8600SimTool, PrintsTheDeviceAndLogsEachCommand) {
 }
 
 TEST(Ar8600SimTool, RefusesABadScenarioNamingItsLine) {
-    const test::TempDir folder;
+    const korvex::test::TempDir folder;
     const std::string band = folder.file("band.txt").string();
-    test::writeBytes(band, "1000 145500000 80 2000\n1000 145500000 300 2000\n");
+    korvex::test::writeBytes(band, "1000 145500000 80 2000\n1000 145500000 300 2000\n");
     const std::string missing = folder.file("missing.txt").string();
     const struct {
         std::vector<std::string> args;
@@ -312,11 +312,11 @@ TEST(Ar8600SimTool, RefusesABadScenarioNamingItsLine) {
 }
 
 TEST(Ar8600SimTool, PlaysTheScenarioOfAFile) {
-    const test::TempDir folder;
+    const korvex::test::TempDir folder;
     const std::string band = folder.file("band.txt").string();
     // B00 of the sample memory, on for ten minutes from the start.
-    test::writeBytes(band, "# calling channel\n0 145500000 77 600000\n");
-    test::Simulator tool;
+    korvex::test::writeBytes(band, "# calling channel\n0 145500000 77 600000\n");
+    korvex::test::Simulator tool;
     ASSERT_TRUE(tool.start(folder.path(), {"--scenario", band}));
     ASSERT_EQ(tool.device().rfind("/dev/pts/", 0), 0u) << tool.device();
 
