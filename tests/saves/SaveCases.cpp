@@ -1,7 +1,6 @@
 #include "tests/saves/SaveCases.h"
 
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "database/CsvFile.h"
@@ -14,6 +13,7 @@
 #include "settings/AtomicFile.h"
 #include "settings/KorvSettings.h"
 #include "settings/SettingsFolder.h"
+#include "tests/support/TempDir.h"
 #include "ui/SweepFile.h"
 
 namespace korvex::test {
@@ -104,11 +104,10 @@ std::string tableText(bool large) {
 }  // namespace
 
 std::optional<std::string> readIfThere(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    if (!std::ifstream(file, std::ios::binary)) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return readBytes(file);
 }
 
 void writePlain(const fs::path& file, const std::string& bytes) {
