@@ -21,10 +21,6 @@ namespace korvex {
 
 namespace {
 
-QString q(std::string_view bytes) {
-    return fromCp1252(bytes);
-}
-
 std::string withoutTrailingBlanks(std::string text) {
     while (!text.empty() && text.back() == ' ') {
         text.pop_back();
@@ -174,8 +170,9 @@ void CZelView::editChannel(const ListRow& row) {
 }
 
 void CZelView::deleteChannel(const ListRow& row) {
-    if (!confirm(QStringLiteral("Really delete channel ") + q(row[0]) + QStringLiteral(" ?"),
-                 QStringLiteral("Warning"), true)) {
+    if (!confirm(
+            QStringLiteral("Really delete channel ") + fromCp1252(row[0]) + QStringLiteral(" ?"),
+            QStringLiteral("Warning"), true)) {
         return;
     }
     rememberSelection();
@@ -325,7 +322,8 @@ void CZelView::editSearchBank(const ListRow& row) {
 }
 
 void CZelView::deleteSearchBank(const ListRow& row) {
-    if (!confirm(QStringLiteral("Really delete search bank ") + q(row[0]) + QStringLiteral(" ?"),
+    if (!confirm(QStringLiteral("Really delete search bank ") + fromCp1252(row[0]) +
+                     QStringLiteral(" ?"),
                  QStringLiteral("Warning"), false)) {
         return;
     }

@@ -33,10 +33,6 @@ namespace {
 // Files larger than this are no bank of at most 100 channels.
 constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
-QString q(std::string_view bytes) {
-    return fromCp1252(bytes);
-}
-
 QString pathText(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
@@ -348,7 +344,7 @@ void CZelView::copySelected() {
     for (std::size_t i = 0; i < ChannelRecord::kFieldCount; ++i) {
         record[i] = (*row)[i];
     }
-    clipboard->setText(q(clip::makeRecord(record)));
+    clipboard->setText(fromCp1252(clip::makeRecord(record)));
 }
 
 void CZelView::cutSelected() {

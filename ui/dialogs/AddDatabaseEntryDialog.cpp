@@ -11,24 +11,13 @@
 #include <QVBoxLayout>
 
 #include "ui/Cp1252.h"
+#include "ui/dialogs/DbMessageIcon.h"
 #include "ui/dialogs/MemoryGuard.h"
 #include "ui/dialogs/Prompt.h"
 
 namespace korvex {
 
 namespace {
-
-PromptIcon promptIcon(db::DbMessage::Icon icon) {
-    switch (icon) {
-        case db::DbMessage::Icon::Information:
-            return PromptIcon::Information;
-        case db::DbMessage::Icon::Warning:
-            return PromptIcon::Warning;
-        case db::DbMessage::Icon::Error:
-            break;
-    }
-    return PromptIcon::Error;
-}
 
 // Puts the current local time on the clipboard in a form the date fields take.
 void copyNow(const QString& format) {

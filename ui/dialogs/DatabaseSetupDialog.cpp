@@ -19,6 +19,7 @@
 #include "database/DbDao.h"
 #include "database/Engine.h"
 #include "database/FileType.h"
+#include "ui/dialogs/DbMessageIcon.h"
 #include "ui/dialogs/FileChooser.h"
 #include "ui/dialogs/MemoryGuard.h"
 #include "ui/dialogs/Prompt.h"
@@ -46,18 +47,6 @@ const db::DbMessage kDuplicateNames{"Duplicate field names. Configuration not wr
 // A header shows at least this many pixels, so a field without a name can
 // still be clicked.
 constexpr int kMinColumnWidth = 24;
-
-PromptIcon promptIcon(Icon icon) {
-    switch (icon) {
-        case Icon::Information:
-            return PromptIcon::Information;
-        case Icon::Warning:
-            return PromptIcon::Warning;
-        case Icon::Error:
-            break;
-    }
-    return PromptIcon::Error;
-}
 
 QString text(const std::string& utf8) {
     return QString::fromStdString(utf8);
