@@ -1,5 +1,6 @@
 # korvex_precompile(<target> [STD] [QT_CORE] [QT_WIDGETS] [HEADERS <header>...])
 # korvex_precompile_qt_test(<target>)
+# korvex_unity(<target> <batch size>)
 #
 # Compiles the headers that most sources of a target include once (a
 # precompiled header) instead of once per source: the standard library,
@@ -87,4 +88,17 @@ function(korvex_precompile_qt_test target)
   # bounds. The sanitizer build checks such writes in these programs for real.
   target_compile_options(${target} PRIVATE
     $<$<CXX_COMPILER_ID:GNU>:-Wno-array-bounds -Wno-stringop-overflow>)
+endfunction()
+
+# A target's sources compiled together, a batch at a time (a unity build):
+# they share most of their headers and templates, which then are read and
+# instantiated once per batch instead of once per source. So the sources of
+# one target must not define the same name in their anonymous namespaces.
+# KORVEX_UNITY=OFF compiles each source on its own, as a developer editing a
+# single source may prefer.
+option(KORVEX_UNITY "Compile the sources of the larger targets together" ON)
+function(korvex_unity target batch)
+  if(KORVEX_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${batch})
+  endif()
 endfunction()

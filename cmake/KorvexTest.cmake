@@ -227,19 +227,14 @@ function(korvex_test_compile_options target)
   endif()
 endfunction()
 
-# A test program of several sources is compiled as a few larger ones: its
-# sources share most of their headers and GoogleTest's templates, which then
-# are read and instantiated once per batch instead of once per source. So the
-# sources of one program must not define the same name in their anonymous
-# namespaces. A source of the program itself that a test compiles in stays
-# on its own, as it does in the program. KORVEX_UNITY=OFF compiles each
-# source on its own.
-option(KORVEX_UNITY "Compile the sources of a test program together" ON)
+# A test program's sources are compiled together (korvex_unity), six at a
+# time. A source of the program itself that a test compiles in stays on its
+# own, as it is in the program.
 function(korvex_test_unity target)
   if(NOT KORVEX_UNITY)
     return()
   endif()
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
+  korvex_unity(${target} 6)
   get_target_property(sources ${target} SOURCES)
   foreach(source IN LISTS sources)
     get_filename_component(path ${source} ABSOLUTE)
