@@ -93,7 +93,9 @@ endfunction()
 # A target's sources compiled together, a batch at a time (a unity build):
 # they share most of their headers and templates, which then are read and
 # instantiated once per batch instead of once per source. So the sources of
-# one target must not define the same name in their anonymous namespaces.
+# one target must not define the same name in their anonymous namespaces,
+# and a using-directive at namespace scope reaches the sources after it in
+# its batch. A source with definitions of its own is compiled alone.
 # KORVEX_UNITY=OFF compiles each source on its own, as a developer editing a
 # single source may prefer.
 option(KORVEX_UNITY "Compile the sources of the larger targets together" ON)
