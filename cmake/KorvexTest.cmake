@@ -83,6 +83,7 @@ function(korvex_test target)
     endif()
   endif()
   set(cost 0)
+  set(processors 1)
   if(kind STREQUAL "UNIT")
     list(APPEND labels unit)
     set(timeout 120)
@@ -114,6 +115,10 @@ function(korvex_test target)
     list(APPEND labels e2e xvfb)
     set(timeout 240)
     set(cost 20)
+    # Each one runs an X server, the program and the simulator, and some
+    # give the program a moment between keys: ctest counts it as two tests,
+    # so fewer of them run side by side.
+    set(processors 2)
     if(arg_OWN_MAIN)
       list(APPEND libraries GTest::gtest)
     else()
@@ -192,7 +197,8 @@ function(korvex_test target)
     "if(${target}_TESTS)\n"
     "  set_tests_properties(\${${target}_TESTS} PROPERTIES\n"
     "    LABELS [==[${labels}]==]\n"
-    "    TIMEOUT ${timeout})\n"
+    "    TIMEOUT ${timeout}\n"
+    "    PROCESSORS ${processors})\n"
     "  foreach(test IN LISTS ${target}_TESTS)\n"
     "    string(MAKE_C_IDENTIFIER \"\${test}\" name)\n"
     "    set(home \"${CMAKE_CURRENT_BINARY_DIR}/${target}-home/\${name}\")\n"
@@ -229,16 +235,18 @@ endfunction()
 
 # A test program's sources are compiled together (korvex_unity), six at a
 # time. A source of the program itself that a test compiles in stays on its
-# own, as it is in the program.
+# own, so that the test's names cannot change how it compiles.
 function(korvex_test_unity target)
   if(NOT KORVEX_UNITY)
     return()
   endif()
   korvex_unity(${target} 6)
+  set(tests_dir ${PROJECT_SOURCE_DIR}/tests)
   get_target_property(sources ${target} SOURCES)
   foreach(source IN LISTS sources)
     get_filename_component(path ${source} ABSOLUTE)
-    if(NOT path MATCHES "^${PROJECT_SOURCE_DIR}/tests/")
+    cmake_path(IS_PREFIX tests_dir "${path}" NORMALIZE is_test)
+    if(NOT is_test)
       set_source_files_properties(${source} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
     endif()
   endforeach()
