@@ -13,7 +13,8 @@ jobs=$(nproc)
 # Most of the suite's time is spent waiting: on the simulator's line speed, on
 # timers and on other processes. Three tests a processor keep the processors
 # busy; each test has its own folders, display and pseudo-terminal.
-test_jobs=$((jobs * 3))
+# KORVEX_TEST_JOBS sets another number.
+test_jobs=${KORVEX_TEST_JOBS:-$((jobs * 3))}
 cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$test_jobs"

@@ -46,9 +46,9 @@ inline void writeBytes(const std::filesystem::path& file, std::string_view bytes
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// The whole file, copied in blocks ("" when it cannot be read): a character
-// at a time is slow in the sanitizer build, where the save tests read files
-// of megabytes thousands of times.
+// The file, copied in blocks ("" when it cannot be opened; a read error part
+// way ends it early): a character at a time is slow in the sanitizer build,
+// where the save tests read files of megabytes thousands of times.
 inline std::string readBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
